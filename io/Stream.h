@@ -28,23 +28,24 @@ public:
     // Read and write positions; a zero position when closed.
     virtual std::streampos tellg();
     virtual std::streampos tellp();
-    // Moves a position (direction 0 start, 1 current, 2 end); nothing when closed.
+    // Moves a position (direction 0 start, 1 current, 2 end; any other does nothing); nothing
+    // when closed.
     virtual void seekg(long offset, int direction);
     virtual void seekp(long offset, int direction);
     // Reads min(getSize(), count) bytes (the whole size, not what remains) from the read
     // position into buffer, resized to that. Reading nothing returns false, buffer untouched.
     virtual bool read(std::vector<char>& buffer, unsigned int count);
-    // Reads up to count bytes; false only when the read hit the end with no other failure.
-    // Needs an open stream.
+    // Reads up to count bytes; true only when all count bytes arrived (a short or failed read is
+    // false). False on a closed stream.
     virtual bool read(char* data, int count);
-    // Writes the first count bytes of data; an empty vector writes nothing and returns true.
-    // Needs an open stream.
+    // Writes the first count bytes of data (never more than it holds); an empty vector writes
+    // nothing and returns true. False when the stream is closed or went bad.
     virtual bool write(const std::vector<char>& data, int count);
     // Reads one line of at most 254 characters; a longer line fails the stream and leaves the
-    // rest unread. Needs an open stream.
+    // rest unread. A closed stream gives an empty line.
     virtual void readLine(std::string& line, char delimiter);
     // Standard line extraction into buffer; a null buffer skips the line; size 0 means no limit.
-    // Needs an open stream.
+    // Does nothing on a closed stream.
     virtual void getLine(char* buffer, int size, char delimiter);
 
     const std::string& getName() const { return name; }

@@ -9,6 +9,9 @@
 
 namespace Cobalt::Platform {
 
+// The separator a folder gains when one is appended: a backslash on Windows, a slash elsewhere.
+char preferredSeparator();
+
 // Whether path opens for reading as an existing file, shared with every other opener. Folders
 // never open.
 bool canOpenForReading(const std::string& path);

@@ -1,0 +1,158 @@
+// Reading a ZIP package's central directory and serving its entries by exact name.
+#include "io/ZIPPackage.h"
+
+#include "io/Exception.h"
+#include "io/MemoryStream.h"
+#include "io/PackageReader.h"
+#include "io/ZippedFile.h"
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+namespace Cobalt::IO {
+
+namespace {
+
+// The end record is searched for in 22-byte windows while they cover fewer than this many bytes.
+constexpr std::uint64_t SearchLimit = 65535;
+
+bool isSlash(char c) { return c == '/' || c == '\\'; }
+
+std::string withoutTrailingSlash(const std::string &folder) {
+    if (!folder.empty() && isSlash(folder.back()))
+        return folder.substr(0, folder.size() - 1);
+    return folder;
+}
+
+bool isEndSignatureAt(const std::vector<unsigned char> &bytes, std::size_t index) {
+    return index + 4 <= bytes.size() &&
+           ZIPFormat::readUInt32(&bytes[index]) == ZIPFormat::EndOfDirectorySignature;
+}
+
+} // namespace
+
+ZIPPackage::ZIPPackage(const std::string &name, std::unique_ptr<Stream> stream)
+    : FileSystem(name), stream(std::move(stream)) {}
+
+ZIPPackage::ZIPPackage(const std::string &name, const std::vector<char> &bytes)
+    : FileSystem(name), stream(std::make_unique<MemoryStream>(bytes)) {}
+
+ZIPPackage::~ZIPPackage() = default;
+
+void ZIPPackage::readDirectory() {
+    if (!stream || !stream->open())
+        throw Exception("File stream not open");
+    PackageReader reader(*stream);
+    if (reader.size() < ZIPFormat::EndOfDirectorySize)
+        fail(" is too small");
+    const EndRecord end = readEndRecord(reader, findEndRecord(reader));
+    readEntries(reader, end);
+}
+
+std::uint64_t ZIPPackage::findEndRecord(PackageReader &reader) const {
+    const std::uint64_t size = reader.size();
+    const std::uint64_t window = ZIPFormat::EndOfDirectorySize;
+    const std::uint64_t windows = (std::min(size, SearchLimit) + window - 1) / window;
+    const std::uint64_t regionStart = size - std::min(size, windows * window);
+    // The whole searched region in one read; windows are then examined from the end backwards.
+    std::vector<unsigned char> region(static_cast<std::size_t>(size - regionStart));
+    if (!reader.readAt(regionStart, reinterpret_cast<char *>(region.data()), region.size()))
+        fail(" : End of Central Directory not found");
+    for (std::uint64_t index = 0; index < windows; ++index) {
+        const std::uint64_t windowEnd = size - index * window;
+        const std::uint64_t windowStart =
+            std::max(regionStart, windowEnd - std::min(windowEnd, window));
+        for (std::uint64_t position = windowStart; position < windowEnd; ++position) {
+            if (isEndSignatureAt(region, static_cast<std::size_t>(position - regionStart)))
+                return position;
+        }
+    }
+    fail(" : End of Central Directory not found");
+}
+
+ZIPPackage::EndRecord ZIPPackage::readEndRecord(PackageReader &reader,
+                                                std::uint64_t position) const {
+    unsigned char record[ZIPFormat::EndOfDirectorySize];
+    // A signature within the last 21 bytes cannot start a whole record.
+    if (!reader.readAt(position, reinterpret_cast<char *>(record), sizeof record))
+        fail(" : Unsupported format");
+    const std::uint16_t thisDisk = ZIPFormat::readUInt16(record + 4);
+    const std::uint16_t directoryDisk = ZIPFormat::readUInt16(record + 6);
+    const std::uint16_t entriesOnDisk = ZIPFormat::readUInt16(record + 8);
+    EndRecord end;
+    end.totalEntries = ZIPFormat::readUInt16(record + 10);
+    end.directoryOffset = ZIPFormat::readUInt32(record + 16);
+    if (ZIPFormat::readUInt32(record) != ZIPFormat::EndOfDirectorySignature ||
+        entriesOnDisk != end.totalEntries || thisDisk != 0 || directoryDisk != 0)
+        fail(" : Unsupported format");
+    return end;
+}
+
+void ZIPPackage::readEntries(PackageReader &reader, const EndRecord &end) {
+    std::uint64_t position = end.directoryOffset;
+    for (unsigned index = 0; index < end.totalEntries; ++index) {
+        unsigned char header[ZIPFormat::CentralHeaderSize];
+        if (!stream->isOpen() ||
+            !reader.readAt(position, reinterpret_cast<char *>(header), sizeof header))
+            fail(" : Unable to read entry");
+        auto entry = std::make_unique<ZIPEntry>(ZIPEntry::fromCentralHeader(header));
+        if (entry->compressionMethod != ZIPFormat::Stored &&
+            entry->compressionMethod != ZIPFormat::Deflated)
+            fail(" : Unsupported compression format");
+        if (entry->fileNameLength == 0 || entry->fileNameLength > ZIPFormat::MaximumNameLength)
+            fail(" : Invalid entry filename");
+        std::string name(entry->fileNameLength, '\0');
+        if (!reader.readAt(position + sizeof header, name.data(), name.size()))
+            fail(" : Unable to read entry");
+        position +=
+            sizeof header + name.size() + entry->extraFieldLength + entry->fileCommentLength;
+        if (isSlash(name.back()))
+            continue;
+        // The first record of a name stays; later duplicates are dropped.
+        entries.try_emplace(std::move(name), std::move(entry));
+    }
+}
+
+void ZIPPackage::fail(const std::string &reason) const {
+    throw Exception("File " + getName() + reason);
+}
+
+bool ZIPPackage::exists(const std::string &path) { return entries.count(path) != 0; }
+
+std::unique_ptr<Stream> ZIPPackage::open(const std::string &path, int mode) {
+    const auto found = entries.find(path);
+    if (found == entries.end())
+        return nullptr;
+    auto file = std::make_unique<ZippedFile>(path, mode, *stream, *found->second);
+    if (!file->open())
+        return nullptr;
+    return file;
+}
+
+void ZIPPackage::listFiles(const std::string &folder, std::vector<std::string> &names) {
+    const std::string wanted = withoutTrailingSlash(folder);
+    for (const auto &[name, entry] : entries) {
+        const std::size_t separator = name.find_last_of("\\/:");
+        const std::string folderPart =
+            separator == std::string::npos ? std::string() : name.substr(0, separator);
+        if (folderPart == wanted)
+            names.push_back(separator == std::string::npos ? name : name.substr(separator + 1));
+    }
+}
+
+void ZIPPackage::listDirectories(const std::string &folder, std::vector<std::string> &names) {
+    const std::string wanted = withoutTrailingSlash(folder);
+    const std::string prefix = wanted.empty() ? std::string() : wanted + "/";
+    std::set<std::string> folders;
+    for (const auto &[name, entry] : entries) {
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::size_t slash = name.find('/', prefix.size());
+        if (slash != std::string::npos)
+            folders.insert(name.substr(prefix.size(), slash - prefix.size()));
+    }
+    names.insert(names.end(), folders.begin(), folders.end());
+}
+
+} // namespace Cobalt::IO

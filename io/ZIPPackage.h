@@ -1,0 +1,60 @@
+// A ZIP archive mounted as a read-only file system: single disk, entries stored or deflated.
+#pragma once
+
+#include "io/FileSystem.h"
+#include "io/Stream.h"
+#include "io/ZIPFormat.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Cobalt::IO {
+
+class PackageReader;
+
+class ZIPPackage : public FileSystem {
+public:
+    // Reads the archive from stream, which it owns. name is the package's file-system name (the
+    // path the file server mounts it from, so that the same path unmounts it).
+    ZIPPackage(const std::string &name, std::unique_ptr<Stream> stream);
+    // Reads the archive from a private in-memory copy of bytes.
+    ZIPPackage(const std::string &name, const std::vector<char> &bytes);
+    // Destroys the entry records, then the stream.
+    ~ZIPPackage() override;
+
+    // Reads the central directory into the entries; called once, right after construction.
+    // Throws Cobalt::Exception when the stream does not open, the package is too small, its end
+    // record is missing or describes another layout, an entry cannot be read, uses a method other
+    // than stored or deflate, or has an empty or over-long name.
+    void readDirectory();
+
+    // Whether a file entry has exactly that name (case and kind of slash included).
+    bool exists(const std::string &path) override;
+    // The entry with exactly that name, opened with mode; none when there is no such entry or it
+    // cannot be loaded (bad header, bad data, sizes beyond the package, wrong CRC-32).
+    std::unique_ptr<Stream> open(const std::string &path, int mode) override;
+    // Appends, in name order, the file part of every entry directly inside folder.
+    void listFiles(const std::string &folder, std::vector<std::string> &names) override;
+    // Appends, in ascending order and once each, the immediate sub-folders of folder that some
+    // entry lies in.
+    void listDirectories(const std::string &folder, std::vector<std::string> &names) override;
+
+private:
+    struct EndRecord {
+        std::uint16_t totalEntries = 0;
+        std::uint32_t directoryOffset = 0;
+    };
+
+    std::uint64_t findEndRecord(PackageReader &reader) const;
+    EndRecord readEndRecord(PackageReader &reader, std::uint64_t position) const;
+    void readEntries(PackageReader &reader, const EndRecord &end);
+    [[noreturn]] void fail(const std::string &reason) const;
+
+    std::unique_ptr<Stream> stream;
+    std::map<std::string, std::unique_ptr<ZIPEntry>> entries;
+};
+
+} // namespace Cobalt::IO

@@ -1,0 +1,352 @@
+// URL parsing, the libcurl transfer and the server protocol's requests and replies.
+#include "network/KSConnectorImpl.h"
+
+#include "app/Log.h"
+#include "network/TextHelpers.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+namespace KSNetwork {
+
+namespace {
+constexpr std::size_t TransferMessageSize = 1024;
+constexpr std::size_t DownloadMessageSize = 500;
+
+// printf-style text cut to capacity - 1 characters.
+std::string formatText(std::size_t capacity, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
+std::string formatText(std::size_t capacity, const char* format, ...) {
+    std::vector<char> text(capacity, '\0');
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text.data(), text.size(), format, arguments);
+    va_end(arguments);
+    return std::string(text.data());
+}
+
+std::string transferErrorText(CURLcode result) {
+    int code = static_cast<int>(result);
+    const char* message = "Unknown error occured.";
+    switch (result) {
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        message = "Unsupported protocol";
+        break;
+    case CURLE_FAILED_INIT:
+        message = "libcurl is not initialized.";
+        break;
+    case CURLE_URL_MALFORMAT:
+        message = "Malformed URL";
+        break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        message = "Could not resolve remote host.";
+        break;
+    case CURLE_COULDNT_CONNECT:
+        message = "Could not establish connection to remote host";
+        break;
+    case CURLE_PARTIAL_FILE:
+        message = "Server reported incorrect file size.";
+        break;
+    case CURLE_OUT_OF_MEMORY:
+        message = "Out of memory";
+        break;
+    default:
+        break;
+    }
+    return formatText(TransferMessageSize, "Error %d in processing request : %s.", code, message);
+}
+
+void requireStatusOk(const HttpResponse& response) {
+    if (response.statusCode != 200)
+        throw std::runtime_error(formatText(
+            TransferMessageSize, "Request Failed. Http Response code: %d, Response Message: %s",
+            static_cast<int>(response.statusCode), response.reason.c_str()));
+}
+
+std::runtime_error unexpectedReply(const std::string& reply) {
+    return std::runtime_error("Unexpected server response :: " + reply);
+}
+
+// Puts a value back when the scope ends, also when a failure passes through.
+class RestoreOnExit {
+public:
+    explicit RestoreOnExit(std::string& value) : target(value), saved(value) {}
+    RestoreOnExit(const RestoreOnExit&) = delete;
+    RestoreOnExit& operator=(const RestoreOnExit&) = delete;
+    ~RestoreOnExit() { target.swap(saved); }
+
+private:
+    std::string& target;
+    std::string saved;
+};
+} // namespace
+
+KSConnectorImpl::KSConnectorImpl(const std::string& url) {
+    parseUrl(url);
+    handle = makeCurlHandle();
+}
+
+void KSConnectorImpl::parseUrl(const std::string& url) {
+    const std::string::size_type colon = url.find(':');
+    if (colon == std::string::npos)
+        throw std::runtime_error("Invalid URL. " + url);
+    scheme = parseScheme(url.substr(0, colon));
+
+    // The two characters after the colon are skipped whatever they are; a URL that ends sooner
+    // has an empty authority.
+    const std::string::size_type start = std::min(colon + 3, url.size());
+    const std::string::size_type slash = url.find('/', start);
+    std::string hostAndPort;
+    if (slash != std::string::npos) {
+        hostAndPort = url.substr(start, slash - start);
+        path = url.substr(slash);
+    } else {
+        hostAndPort = url.substr(start);
+        path = "/";
+    }
+
+    const std::string::size_type portColon = hostAndPort.find(':');
+    if (portColon == std::string::npos) {
+        host = hostAndPort;
+        port = defaultPort(scheme);
+        return;
+    }
+    const std::string portText = hostAndPort.substr(portColon + 1);
+    const std::int32_t value = decimalValue(portText);
+    if (value == 0)
+        throw std::invalid_argument("Invalid port number: " + portText);
+    port = value;
+    host = hostAndPort.substr(0, portColon);
+}
+
+void KSConnectorImpl::setVerbose(bool flag) { verbose = flag; }
+
+std::int32_t KSConnectorImpl::getProgress() const { return progress; }
+
+void KSConnectorImpl::getCredentials(std::string& user, std::string& pass) const {
+    user = userName;
+    pass = password;
+}
+
+void KSConnectorImpl::setCredentials(const std::string& user, const std::string& pass) {
+    userName = user;
+    password = pass;
+}
+
+void KSConnectorImpl::setProgressCallback(std::function<void()> callback) {
+    progressCallback = std::move(callback);
+}
+
+void KSConnectorImpl::reportProgress(std::int32_t value) {
+    progress = value;
+    if (progressCallback)
+        progressCallback();
+}
+
+std::string KSConnectorImpl::requestUrl(const Parameters& parameters) const {
+    std::string url = schemePrefix(scheme) + host + path;
+    const char* separator = "?";
+    for (const auto& parameter : parameters) {
+        url += separator;
+        url += parameter.first;
+        url += '=';
+        url += parameter.second;
+        separator = "&";
+    }
+    return url;
+}
+
+void KSConnectorImpl::setTransferOptions(const std::string& url, HttpResponse* response) {
+    CURL* curl = handle.get();
+    const bool toBuffer = response->buffer != nullptr;
+    const curl_write_callback sink = toBuffer ? &Response::writeBuffer : &Response::writeText;
+    const curl_write_callback headerHandler = &Response::receiveHeader;
+    void* const target = static_cast<Response*>(response);
+    if (verbose)
+        curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    if (port > 0)
+        curl_easy_setopt(curl, CURLOPT_PORT, static_cast<long>(port));
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, sink);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, target);
+    if (toBuffer)
+        response->connector = this;
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, headerHandler);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, target);
+}
+
+bool KSConnectorImpl::transfer(Parameters parameters, HttpResponse* response) {
+    const std::string url = requestUrl(parameters);
+    if (response->buffer != nullptr && (progress > 0 || performing))
+        return false;
+    // A request from inside a running one would rewire the running transfer's callbacks and
+    // could not be performed anyway (libcurl refuses recursive calls), so the handle is left alone.
+    if (performing)
+        throw std::runtime_error(transferErrorText(CURLE_RECURSIVE_API_CALL));
+
+    setTransferOptions(url, response);
+    performing = true;
+    const CURLcode result = curl_easy_perform(handle.get());
+    performing = false;
+    progress = 0;
+    if (response->failure)
+        std::rethrow_exception(response->failure);
+    if (result != CURLE_OK)
+        throw std::runtime_error(transferErrorText(result));
+    return true;
+}
+
+bool KSConnectorImpl::authenticate(std::string user, std::string pass, AuthStatus* status) {
+    Cobalt::Log::instance().message("Connection: Authenticate %s", user.c_str());
+    HttpResponse response;
+    transfer({{"action", "auth"}, {"pw", pass}, {"uid", user}}, &response);
+    requireStatusOk(response);
+
+    const std::string reply = trimWhitespace(response.body);
+    const std::vector<std::string> lines = splitString(reply, "\n");
+    const std::vector<std::string> fields = splitString(lines.front(), ",");
+    if (fields.front() == "OK") {
+        if (fields.size() != 3)
+            throw std::runtime_error("Invalid Authentication response \n" + reply);
+        status->set(true, fields[1], fields[2]);
+    } else if (fields.front() == "FAILED") {
+        status->set(false, std::string(), std::string());
+    } else {
+        throw unexpectedReply(reply);
+    }
+
+    if (status->ok) {
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            const std::string& line = lines[i];
+            const std::string::size_type colon = line.find(':');
+            if (colon == std::string::npos)
+                status->properties.emplace(line, line);
+            else
+                status->properties.emplace(line.substr(0, colon), line.substr(colon + 1));
+        }
+    }
+    return status->ok;
+}
+
+bool KSConnectorImpl::checkVersion(const std::string& launcherVersion,
+                                   const std::string& manifestVersion,
+                                   ServerStatus* launcherStatus, ServerStatus* manifestStatus) {
+    Cobalt::Log::instance().message("Connection: Check launcher version");
+    HttpResponse response;
+    transfer({{"action", "ver2"},
+              {"app", "1"},
+              {"man", manifestVersion},
+              {"pw", password},
+              {"uid", userName},
+              {"ver", launcherVersion}},
+             &response);
+    requireStatusOk(response);
+
+    const std::string reply = trimWhitespace(response.body);
+    const std::vector<std::string> fields = splitString(reply, ",");
+    if (fields.front() == "OK") {
+        launcherStatus->set(true, std::string(), std::string());
+        manifestStatus->set(true, std::string(), std::string());
+    } else if (fields.front() == "KO") {
+        if (fields.size() < 3)
+            throw std::runtime_error("Invalid CheckVersion response \n" + reply);
+        switch (decimalValue(fields[1])) {
+        case 1:
+            manifestStatus->set(false, std::string(), std::string());
+            launcherStatus->set(false, std::string(), fields[2]);
+            break;
+        case 2:
+            manifestStatus->set(false, std::string(), fields[2]);
+            launcherStatus->set(true, std::string(), std::string());
+            break;
+        default:
+            throw unexpectedReply(reply);
+        }
+    } else {
+        throw unexpectedReply(reply);
+    }
+    return manifestStatus->ok;
+}
+
+bool KSConnectorImpl::downloadSiteFile(const std::string& fileName, std::vector<char>* buffer) {
+    Cobalt::Log::instance().message("Connection: Download site");
+    HttpResponse response;
+    response.buffer = buffer;
+    const std::size_t heldBefore = buffer->size();
+    if (!transfer({{"action", "download_pf"},
+                   {"dirfile", fileName},
+                   {"pw", password},
+                   {"uid", userName}},
+                  &response))
+        return false;
+
+    // Only this download's own bytes lose their line ends; what the caller held stays intact.
+    while (buffer->size() > heldBefore && buffer->back() == '\n') {
+        buffer->pop_back();
+        if (buffer->size() > heldBefore && buffer->back() == '\r')
+            buffer->pop_back();
+    }
+
+    if (response.statusCode == 401)
+        throw std::runtime_error(formatText(DownloadMessageSize,
+                                            "%s is not authorized to visit this site",
+                                            userName.c_str()));
+    if (response.statusCode == 404)
+        throw std::runtime_error(
+            formatText(DownloadMessageSize, "File not found, %s", fileName.c_str()));
+    if (response.statusCode != 200)
+        throw std::runtime_error(formatText(DownloadMessageSize, "Http request failed. %d %s",
+                                            static_cast<int>(response.statusCode),
+                                            response.reason.c_str()));
+    return true;
+}
+
+bool KSConnectorImpl::downloadFile(const std::string& filePath, std::vector<char>* buffer) {
+    HttpResponse response;
+    response.buffer = buffer;
+    bool performed = false;
+    {
+        const RestoreOnExit restorePath(path);
+        if (!filePath.empty())
+            path = filePath.front() == '/' ? filePath : path + filePath;
+        performed = transfer(Parameters(), &response);
+    }
+    if (!performed || response.statusCode == 200)
+        return performed;
+    if (response.statusCode == 404)
+        throw std::runtime_error(
+            formatText(DownloadMessageSize, "File not found. %s", filePath.c_str()));
+    throw std::runtime_error(formatText(DownloadMessageSize, "Http request failed. %d %s",
+                                        static_cast<int>(response.statusCode),
+                                        response.reason.c_str()));
+}
+
+bool KSConnectorImpl::sendCustomMessage(const CustomMessage& message, std::string& reply) {
+    Cobalt::Log::instance().message("Connection: Custom message with action \"%s\"",
+                                    message.action.c_str());
+    // emplace never overwrites, so a custom parameter cannot replace a stored one.
+    Parameters parameters{{"action", message.action}};
+    if (message.sendUid)
+        parameters.emplace("uid", userName);
+    if (message.sendPw)
+        parameters.emplace("pw", password);
+    if (message.sendLog)
+        parameters.emplace("log", logText);
+    for (const auto& parameter : message.parameters)
+        parameters.emplace(parameter.first, urlEncode(parameter.second));
+
+    HttpResponse response;
+    transfer(parameters, &response);
+    if (response.statusCode != 200)
+        return false;
+    reply = trimWhitespace(response.body);
+    return true;
+}
+
+} // namespace KSNetwork

@@ -1,0 +1,73 @@
+// The connector over one persistent libcurl easy handle: URL settings, the transfer, and the
+// protocol operations built on it.
+#pragma once
+
+#include "network/CurlHandle.h"
+#include "network/HttpResponse.h"
+#include "network/KSConnector.h"
+#include "network/Scheme.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace KSNetwork {
+
+class KSConnectorImpl : public KSConnector {
+public:
+    using Parameters = std::map<std::string, std::string>;
+
+    // Reads scheme, host, port and path out of url (see createConnector for the failures), then
+    // makes the easy handle that every request of this connector reuses.
+    explicit KSConnectorImpl(const std::string& url);
+    KSConnectorImpl(const KSConnectorImpl&) = delete;
+    KSConnectorImpl& operator=(const KSConnectorImpl&) = delete;
+
+    void setVerbose(bool flag) override;
+    bool sendCustomMessage(const CustomMessage& message, std::string& reply) override;
+    bool downloadFile(const std::string& filePath, std::vector<char>* buffer) override;
+    bool downloadSiteFile(const std::string& fileName, std::vector<char>* buffer) override;
+    std::int32_t getProgress() const override;
+    bool authenticate(std::string user, std::string pass, AuthStatus* status) override;
+    bool checkVersion(const std::string& launcherVersion, const std::string& manifestVersion,
+                      ServerStatus* launcherStatus, ServerStatus* manifestStatus) override;
+    void getCredentials(std::string& user, std::string& pass) const override;
+    void setCredentials(const std::string& user, const std::string& pass) override;
+    void setProgressCallback(std::function<void()> callback) override;
+
+    // Stores value as the progress, then calls the progress callback if one is set.
+    void reportProgress(std::int32_t value);
+
+    // GETs the URL with parameters as its query into *response (its buffer if it has one, else its
+    // body). False, with nothing sent, when a buffer download is requested while a transfer runs.
+    // Throws std::runtime_error "Error %d in processing request : %s." for a failed transfer
+    // (also for a text transfer requested while one runs), or the failure a callback raised.
+    bool transfer(Parameters parameters, HttpResponse* response);
+
+    const std::string& getHost() const { return host; }
+    const std::string& getPath() const { return path; }
+    std::int32_t getPort() const { return port; }
+    Scheme getScheme() const { return scheme; }
+
+private:
+    void parseUrl(const std::string& url);
+    std::string requestUrl(const Parameters& parameters) const;
+    void setTransferOptions(const std::string& url, HttpResponse* response);
+
+    bool verbose = false;
+    CurlHandle handle;
+    std::string logText;
+    std::string userName;
+    std::string password;
+    std::string host;
+    std::string path;
+    std::int32_t port = 0;
+    Scheme scheme = Scheme::Http;
+    std::function<void()> progressCallback;
+    std::int32_t progress = 0;
+    // Whether curl_easy_perform is running on the handle; the callbacks can re-enter meanwhile.
+    bool performing = false;
+};
+
+} // namespace KSNetwork

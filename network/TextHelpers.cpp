@@ -1,0 +1,62 @@
+// Text helpers of the server protocol.
+#include "network/TextHelpers.h"
+
+#include <cstdlib>
+#include <limits>
+
+namespace KSNetwork {
+
+namespace {
+const char* const Whitespace = " \t\n\r";
+const std::string UnsafeCharacters = " <>#\"%{}|\\^[]~`$&+,/:;=?@";
+} // namespace
+
+std::vector<std::string> splitString(const std::string& text, const std::string& delimiters) {
+    std::vector<std::string> pieces;
+    std::string::size_type start = 0;
+    std::string::size_type found = text.find_first_of(delimiters);
+    while (found != std::string::npos) {
+        pieces.push_back(text.substr(start, found - start));
+        start = found + 1;
+        found = text.find_first_of(delimiters, start);
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+std::string trimWhitespace(const std::string& text) {
+    const std::string::size_type first = text.find_first_not_of(Whitespace);
+    if (first == std::string::npos)
+        return std::string();
+    const std::string::size_type last = text.find_last_not_of(Whitespace);
+    return text.substr(first, last - first + 1);
+}
+
+std::string urlEncode(const std::string& text) {
+    static const char HexDigits[] = "0123456789abcdef";
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (const char c : text) {
+        if (UnsafeCharacters.find(c) == std::string::npos) {
+            encoded += c;
+            continue;
+        }
+        const unsigned char code = static_cast<unsigned char>(c);
+        encoded += '%';
+        encoded += HexDigits[code >> 4];
+        encoded += HexDigits[code & 0x0f];
+    }
+    return encoded;
+}
+
+std::int32_t decimalValue(const std::string& text) {
+    // strtol instead of atoi: atoi's result is undefined when the value does not fit.
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+} // namespace KSNetwork

@@ -1,0 +1,113 @@
+// Native file queries for Windows: ANSI Win32 calls and C runtime streams shared with everyone.
+#include "platform/NativeFile.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <ext/stdio_filebuf.h>
+#include <share.h>
+
+namespace Cobalt::Platform {
+
+namespace {
+struct FindCloser {
+    void operator()(HANDLE search) const { FindClose(search); }
+};
+
+struct FileCloser {
+    void operator()(std::FILE *file) const { std::fclose(file); }
+};
+
+// A standard stream over a C runtime file that it owns; the buffer is declared after the file so
+// that it flushes before the file closes.
+class SharedFileStream : public std::iostream {
+public:
+    SharedFileStream(std::FILE *handle, std::ios_base::openmode mode)
+        : std::iostream(nullptr), file(handle), buffer(handle, mode) {
+        rdbuf(&buffer);
+        if (!buffer.is_open())
+            setstate(std::ios_base::failbit);
+    }
+
+private:
+    std::unique_ptr<std::FILE, FileCloser> file;
+    __gnu_cxx::stdio_filebuf<char> buffer;
+};
+
+// The C runtime mode for std::ios bits, as std::filebuf::open maps them; null for a combination
+// that filebuf refuses. ate is applied after opening.
+const char *runtimeMode(std::ios_base::openmode mode) {
+    using std::ios_base;
+    struct Mapping {
+        ios_base::openmode standard;
+        const char *text;
+        const char *binaryText;
+    };
+    static const Mapping mappings[] = {
+        {ios_base::out, "w", "wb"},
+        {ios_base::out | ios_base::trunc, "w", "wb"},
+        {ios_base::app, "a", "ab"},
+        {ios_base::out | ios_base::app, "a", "ab"},
+        {ios_base::in, "r", "rb"},
+        {ios_base::in | ios_base::out, "r+", "r+b"},
+        {ios_base::in | ios_base::out | ios_base::trunc, "w+", "w+b"},
+        {ios_base::in | ios_base::app, "a+", "a+b"},
+        {ios_base::in | ios_base::out | ios_base::app, "a+", "a+b"},
+    };
+    const ios_base::openmode kind = mode & ~(ios_base::binary | ios_base::ate);
+    for (const Mapping &mapping : mappings)
+        if (mapping.standard == kind)
+            return (mode & ios_base::binary) ? mapping.binaryText : mapping.text;
+    return nullptr;
+}
+} // namespace
+
+char preferredSeparator() { return '\\'; }
+
+bool canOpenForReading(const std::string &path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool isDirectory(const std::string &path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool makeDirectory(const std::string &path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+bool moveNoReplace(const std::string &from, const std::string &to) {
+    return MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+void listFolder(const std::string &folder,
+                const std::function<void(const std::string &name, bool isFolder)> &visit) {
+    WIN32_FIND_DATAA entry;
+    const HANDLE first = FindFirstFileA((folder + "*").c_str(), &entry);
+    if (first == INVALID_HANDLE_VALUE)
+        return;
+    const std::unique_ptr<void, FindCloser> search(first);
+    do
+        visit(entry.cFileName, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    while (FindNextFileA(search.get(), &entry));
+}
+
+std::unique_ptr<std::iostream> openFileStream(const std::string &path,
+                                              std::ios_base::openmode mode) {
+    const char *runtime = runtimeMode(mode);
+    if (!runtime)
+        return nullptr;
+    std::unique_ptr<std::FILE, FileCloser> file(_fsopen(path.c_str(), runtime, _SH_DENYNO));
+    if (!file)
+        return nullptr;
+    if ((mode & std::ios_base::ate) && std::fseek(file.get(), 0, SEEK_END) != 0)
+        return nullptr;
+    return std::make_unique<SharedFileStream>(file.release(), mode);
+}
+
+} // namespace Cobalt::Platform

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Installs everything both builds and their tests need on Debian 12; safe to run again.
+set -euo pipefail
+
+# Native build, its tests (PHP reference server, zip tool) and the benchmarks' OpenSSL baseline.
+NATIVE_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    libcurl4-openssl-dev zlib1g-dev libtinyxml-dev libgtest-dev libbenchmark-dev libssl-dev
+    php-cli zip
+)
+# Windows cross build and Wine; dpkg-dev and xz-utils unpack the Debian source packages of curl
+# and TinyXML, googletest holds the GoogleTest sources.
+WINDOWS_PACKAGES=(
+    g++-mingw-w64-i686 libz-mingw-w64-dev googletest dpkg-dev xz-utils
+    wine wine32:i386 xvfb
+)
+SOURCE_LIST=/etc/apt/sources.list.d/brightwell-deb-src.sources
+SOURCE_LIST_ONELINE=/etc/apt/sources.list.d/brightwell-deb-src.list
+
+log() { printf '[setup] %s\n' "$*"; }
+
+as_root() {
+    if [[ $EUID -eq 0 ]]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+package_installed() {
+    [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" == "install ok installed" ]]
+}
+
+missing_packages() {
+    local package
+    for package in "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"; do
+        package_installed "$package" || printf '%s\n' "$package"
+    done
+}
+
+source_entries_configured() {
+    grep -rqsE '^[[:space:]]*(Types:.*deb-src|deb-src[[:space:]])' \
+        /etc/apt/sources.list /etc/apt/sources.list.d/
+}
+
+source_indexes_downloaded() {
+    compgen -G '/var/lib/apt/lists/*_Sources*' >/dev/null
+}
+
+# deb822 stanzas of the machine's own binary entries, turned into source entries.
+derive_deb822_sources() {
+    local file
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [[ -e "$file" && "$file" != "$SOURCE_LIST" ]] || continue
+        awk '
+            /^[[:space:]]*#/ { next }
+            /^[[:space:]]*$/ { if (stanza != "" && binary) printf "%s\n", stanza; stanza = ""; binary = 0; next }
+            /^Types:/ { if ($0 ~ /[[:space:]]deb([[:space:]]|$)/) binary = 1; stanza = stanza "Types: deb-src\n"; next }
+            { stanza = stanza $0 "\n" }
+            END { if (stanza != "" && binary) printf "%s\n", stanza }
+        ' "$file"
+    done
+}
+
+# One-line entries ("deb URI suite components") of the machine, turned into source entries.
+derive_oneline_sources() {
+    local file
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [[ -e "$file" && "$file" != "$SOURCE_LIST_ONELINE" ]] || continue
+        sed -nE 's/^[[:space:]]*deb[[:space:]]+/deb-src /p' "$file"
+    done
+}
+
+add_source_entries() {
+    local deb822 oneline
+    deb822="$(derive_deb822_sources)"
+    oneline="$(derive_oneline_sources)"
+    if [[ -z "$deb822" && -z "$oneline" ]]; then
+        echo "[setup] no Debian archive entry found to derive source entries from" >&2
+        exit 1
+    fi
+    if [[ -n "$deb822" ]]; then
+        log "adding source entries in $SOURCE_LIST"
+        printf '%s\n' "$deb822" | as_root tee "$SOURCE_LIST" >/dev/null
+    fi
+    if [[ -n "$oneline" ]]; then
+        log "adding source entries in $SOURCE_LIST_ONELINE"
+        printf '%s\n' "$oneline" | as_root tee "$SOURCE_LIST_ONELINE" >/dev/null
+    fi
+}
+
+main() {
+    local need_update=0
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        log "adding the i386 architecture (32-bit Wine)"
+        as_root dpkg --add-architecture i386
+        need_update=1
+    fi
+    if ! source_entries_configured; then
+        add_source_entries
+        need_update=1
+    fi
+    source_indexes_downloaded || need_update=1
+
+    local missing
+    missing="$(missing_packages)"
+    [[ -z "$missing" ]] || need_update=1
+
+    if [[ $need_update -eq 1 ]]; then
+        log "apt-get update"
+        as_root apt-get update -q
+    fi
+    if [[ -n "$missing" ]]; then
+        log "installing: $(echo $missing)"
+        # shellcheck disable=SC2086
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing
+    fi
+    log "all packages present"
+}
+
+main "$@"

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Sets the machine up, builds both targets (native with benchmarks compiled, not run) and runs every
+# test: natively with ctest, then the Windows programs under Wine with ctest. Every step is
+# attempted; exits non-zero if any build or test failed.
+#
+# Usage: scripts/test.sh   (as root on Debian 12, from anywhere)
+set -uo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SCRIPTS="$ROOT/scripts"
+NATIVE_DIR="${BRIGHTWELL_BUILD_DIR:-$ROOT/build}"
+WINDOWS_DIR="${BRIGHTWELL_WIN_BUILD_DIR:-$ROOT/build-win}"
+# Generous per-program limit so that a hung program fails the run instead of stalling it.
+TEST_TIMEOUT=900
+
+summary=()
+failures=0
+tests_passed=0
+tests_failed=0
+started=$SECONDS
+
+log() { printf '\n[test] %s\n' "$*"; }
+
+# Runs one step, records its outcome and duration for the summary.
+step() {
+    local name="$1"
+    shift
+    local begin=$SECONDS
+    log "$name"
+    if "$@"; then
+        summary+=("$(printf '%-16s ok      %4ds' "$name" $((SECONDS - begin)))")
+        return 0
+    fi
+    summary+=("$(printf '%-16s FAILED  %4ds' "$name" $((SECONDS - begin)))")
+    failures=$((failures + 1))
+    return 1
+}
+
+# Adds ctest's "N% tests passed, F tests failed out of T" counts to the totals.
+count_tests() {
+    local line total failed
+    line="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)"
+    if [[ -z "$line" ]]; then
+        tests_failed=$((tests_failed + 1))
+        return
+    fi
+    failed="$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")"
+    total="$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")"
+    tests_passed=$((tests_passed + total - failed))
+    tests_failed=$((tests_failed + failed))
+}
+
+run_ctest() {
+    local dir="$1" log_file="$1/test-run.log"
+    shift
+    "$@" ctest --test-dir "$dir" -V --output-on-failure --no-tests=error --timeout "$TEST_TIMEOUT" \
+        2>&1 | tee "$log_file"
+    local status=${PIPESTATUS[0]}
+    count_tests "$log_file"
+    return "$status"
+}
+
+# ctest under one Xvfb for the whole run; Wine winds down before the display goes away.
+wine_ctest() {
+    DISPLAY="" "$SCRIPTS/with-xvfb.sh" bash -c '"$@"; status=$?; wineserver -w; exit $status' _ "$@"
+}
+
+native_tests() { run_ctest "$NATIVE_DIR"; }
+windows_tests() { WINEPREFIX="$WINDOWS_DIR/wineprefix" run_ctest "$WINDOWS_DIR" wine_ctest; }
+
+main() {
+    step "setup" "$SCRIPTS/setup.sh" || {
+        log "setup failed: nothing can be built"
+        exit 1
+    }
+    if step "native build" "$SCRIPTS/build.sh" native; then
+        step "native tests" native_tests
+    else
+        tests_failed=$((tests_failed + 1))
+    fi
+    if step "windows build" "$SCRIPTS/build.sh" windows; then
+        step "windows tests" windows_tests
+    else
+        tests_failed=$((tests_failed + 1))
+    fi
+
+    log "summary (logs: $NATIVE_DIR/test-run.log, $WINDOWS_DIR/test-run.log)"
+    printf '  %s\n' "${summary[@]}"
+    printf '  total %ds\n' $((SECONDS - started))
+    # Counts are ctest's test programs of both builds; a build that failed counts as one failure.
+    printf 'Tests: %d passed, %d failed\n' "$tests_passed" "$tests_failed"
+    [[ $failures -eq 0 ]]
+}
+
+main "$@"

@@ -1,0 +1,220 @@
+// Replays the element structure of TinyXML's parser in a loop, so that the depth of a hostile
+// document is known before TinyXML recurses into it. Everything else (text, comments, CDATA,
+// declarations, unknown tags, attributes) is read by TinyXML's own node parsers, so both walks
+// skip exactly the same bytes, entities and UTF-8 sequences included.
+#include "serialization/XMLNesting.h"
+
+#include <tinyxml.h>
+
+#include <string>
+#include <vector>
+
+namespace Cobalt {
+
+namespace {
+
+// TinyXML's tokenizing helpers are protected statics of TiXmlBase.
+class Rules : public TiXmlBase {
+public:
+    using TiXmlBase::IsAlpha;
+    using TiXmlBase::ReadName;
+    using TiXmlBase::SkipWhiteSpace;
+    using TiXmlBase::StringEqual;
+};
+
+enum class NodeKind { Declaration, Comment, CData, Unknown, Element };
+enum class StartTag { Stop, Empty, Open };
+
+// As TiXmlNode::Identify, for p at a '<'.
+NodeKind identify(const char *p, TiXmlEncoding encoding) {
+    if (Rules::StringEqual(p, "<?xml", true, encoding))
+        return NodeKind::Declaration;
+    if (Rules::StringEqual(p, "<!--", false, encoding))
+        return NodeKind::Comment;
+    if (Rules::StringEqual(p, "<![CDATA[", false, encoding))
+        return NodeKind::CData;
+    if (Rules::StringEqual(p, "<!", false, encoding))
+        return NodeKind::Unknown;
+    if (Rules::IsAlpha(static_cast<unsigned char>(p[1]), encoding) || p[1] == '_')
+        return NodeKind::Element;
+    return NodeKind::Unknown;
+}
+
+// The encoding TiXmlDocument::Parse settles on after a top-level declaration.
+TiXmlEncoding encodingDeclaredBy(const TiXmlDeclaration &declaration) {
+    const char *name = declaration.Encoding();
+    const bool utf8 = *name == 0 ||
+                      Rules::StringEqual(name, "UTF-8", true, TIXML_ENCODING_UNKNOWN) ||
+                      Rules::StringEqual(name, "UTF8", true, TIXML_ENCODING_UNKNOWN);
+    return utf8 ? TIXML_ENCODING_UTF8 : TIXML_ENCODING_LEGACY;
+}
+
+// Reads a node other than an element with TinyXML's parser; returns where TinyXML goes on, null
+// where it stops.
+const char *skipLeaf(NodeKind kind, const char *p, TiXmlEncoding &encoding, bool topLevel) {
+    switch (kind) {
+    case NodeKind::Declaration: {
+        TiXmlDeclaration declaration;
+        p = declaration.Parse(p, nullptr, encoding);
+        if (topLevel && encoding == TIXML_ENCODING_UNKNOWN)
+            encoding = encodingDeclaredBy(declaration);
+        return p;
+    }
+    case NodeKind::Comment: {
+        TiXmlComment comment;
+        return comment.Parse(p, nullptr, encoding);
+    }
+    case NodeKind::CData: {
+        TiXmlText text("");
+        text.SetCDATA(true);
+        return text.Parse(p, nullptr, encoding);
+    }
+    default: {
+        TiXmlUnknown unknown;
+        return unknown.Parse(p, nullptr, encoding);
+    }
+    }
+}
+
+// The start tag as TiXmlElement::Parse reads it, up to its content.
+StartTag readStartTag(const char *&p, TiXmlEncoding encoding, std::string &name) {
+    p = Rules::SkipWhiteSpace(p, encoding);
+    if (!p || *p != '<')
+        return StartTag::Stop;
+    p = Rules::SkipWhiteSpace(p + 1, encoding);
+    if (p)
+        p = Rules::ReadName(p, &name, encoding);
+    while (p && *p) {
+        p = Rules::SkipWhiteSpace(p, encoding);
+        if (!p || !*p)
+            return StartTag::Stop;
+        if (*p == '/') {
+            if (p[1] != '>')
+                return StartTag::Stop;
+            p += 2;
+            return StartTag::Empty;
+        }
+        if (*p == '>') {
+            ++p;
+            return StartTag::Open;
+        }
+        TiXmlAttribute attribute;
+        p = attribute.Parse(p, nullptr, encoding);
+    }
+    return StartTag::Stop;
+}
+
+// One element and everything inside it, as TiXmlElement::Parse and ReadValue walk it, with the
+// recursion replaced by a stack of the open elements' end tags.
+class ElementWalk {
+public:
+    ElementWalk(const char *document, TiXmlEncoding documentEncoding, std::size_t maximumDepth)
+        : text(document), encoding(documentEncoding), limit(maximumDepth) {}
+
+    // Returns where TinyXML goes on after the element, or null where it stops or the nesting
+    // is too deep (fault is set then).
+    const char *walk(const char *p) {
+        bool atStartTag = true;
+        while (p) {
+            if (atStartTag) {
+                atStartTag = false;
+                if (!openElement(p))
+                    return nullptr;
+                if (endTags.empty())
+                    return p;
+                continue;
+            }
+            const char *withWhiteSpace = p;
+            p = Rules::SkipWhiteSpace(p, encoding);
+            if (!p || !*p)
+                return nullptr;
+            if (*p != '<') {
+                TiXmlText content("");
+                p = content.Parse(TiXmlBase::IsWhiteSpaceCondensed() ? p : withWhiteSpace, nullptr,
+                                  encoding);
+            } else if (Rules::StringEqual(p, "</", false, encoding)) {
+                if (!closeElement(p))
+                    return nullptr;
+                if (endTags.empty())
+                    return p;
+            } else {
+                const NodeKind kind = identify(p, encoding);
+                if (kind == NodeKind::Element)
+                    atStartTag = true;
+                else
+                    p = skipLeaf(kind, p, encoding, false);
+            }
+        }
+        return nullptr;
+    }
+
+    std::size_t fault = NestingWithinLimit;
+
+private:
+    bool openElement(const char *&p) {
+        const char *tag = p;
+        std::string name;
+        switch (readStartTag(p, encoding, name)) {
+        case StartTag::Stop:
+            return false;
+        case StartTag::Empty:
+            return true;
+        case StartTag::Open:
+            break;
+        }
+        if (endTags.size() == limit) {
+            fault = static_cast<std::size_t>(tag - text);
+            return false;
+        }
+        endTags.push_back("</" + name);
+        return true;
+    }
+
+    bool closeElement(const char *&p) {
+        const std::string &endTag = endTags.back();
+        if (!Rules::StringEqual(p, endTag.c_str(), false, encoding))
+            return false;
+        p = Rules::SkipWhiteSpace(p + endTag.size(), encoding);
+        if (!p || *p != '>')
+            return false;
+        ++p;
+        endTags.pop_back();
+        return true;
+    }
+
+    const char *text;
+    TiXmlEncoding encoding;
+    std::size_t limit;
+    std::vector<std::string> endTags;
+};
+
+// TinyXML reads a document that starts with the UTF-8 byte order mark as UTF-8 from the start.
+bool startsWithByteOrderMark(const char *text) {
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text);
+    return bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
+}
+
+} // namespace
+
+std::size_t findElementBeyond(const char *text, std::size_t limit) {
+    if (!text || !*text)
+        return NestingWithinLimit;
+    TiXmlEncoding encoding =
+        startsWithByteOrderMark(text) ? TIXML_ENCODING_UTF8 : TIXML_ENCODING_UNKNOWN;
+    const char *p = Rules::SkipWhiteSpace(text, encoding);
+    while (p && *p == '<') {
+        const NodeKind kind = identify(p, encoding);
+        if (kind == NodeKind::Element) {
+            ElementWalk element(text, encoding, limit);
+            p = element.walk(p);
+            if (element.fault != NestingWithinLimit)
+                return element.fault;
+        } else {
+            p = skipLeaf(kind, p, encoding, true);
+        }
+        p = Rules::SkipWhiteSpace(p, encoding);
+    }
+    return NestingWithinLimit;
+}
+
+} // namespace Cobalt
