@@ -19,10 +19,10 @@ FileServerImpl::FileServerImpl() {
     defineFolderAlias("_data", commonAppDataFolder());
 }
 
+// One by one in the set's order: the map's own destructor promises no order.
 FileServerImpl::~FileServerImpl() {
     while (!mounted.empty())
         mounted.erase(mounted.begin());
-    aliases.clear();
 }
 
 void FileServerImpl::defineFolderAlias(const char *id, const std::string &folder) {

@@ -8,7 +8,7 @@
 namespace KSNetwork {
 
 struct CurlHandleDeleter {
-    void operator()(CURL* handle) const noexcept { curl_easy_cleanup(handle); }
+    void operator()(CURL *handle) const noexcept { curl_easy_cleanup(handle); }
 };
 
 using CurlHandle = std::unique_ptr<CURL, CurlHandleDeleter>;

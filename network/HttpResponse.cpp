@@ -7,7 +7,7 @@
 
 namespace KSNetwork {
 
-void HttpResponse::onHeaderLine(const std::string& line) {
+void HttpResponse::onHeaderLine(const std::string &line) {
     if (headers.size() != 1 || line.compare(0, 4, "HTTP") != 0)
         return;
     const std::vector<std::string> pieces = splitString(line, " ");

@@ -21,7 +21,7 @@ public:
     // Reads the status line when line is the response's first header line and begins with "HTTP";
     // ignores every other line. Throws std::runtime_error for a status code that reads as 0 or a
     // status line of a single word.
-    void onHeaderLine(const std::string& line) override;
+    void onHeaderLine(const std::string &line) override;
 };
 
 } // namespace KSNetwork

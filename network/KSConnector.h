@@ -24,29 +24,29 @@ public:
     // Sends action with the stored values the message asks for and its parameters (values
     // percent-encoded). On status 200 reply becomes the trimmed body and the result is true;
     // otherwise false, reply untouched. Throws only for transport and status-line failures.
-    virtual bool sendCustomMessage(const CustomMessage& message, std::string& reply) = 0;
+    virtual bool sendCustomMessage(const CustomMessage &message, std::string &reply) = 0;
     // Appends the body found at path (absolute, or appended to the script's path; empty: the
     // script itself) to *buffer, which must not be null. False when refused because a buffer
     // download is already running. Throws for any status other than 200.
-    virtual bool downloadFile(const std::string& path, std::vector<char>* buffer) = 0;
+    virtual bool downloadFile(const std::string &path, std::vector<char> *buffer) = 0;
     // Appends the release file fileName to *buffer (not null), without its trailing line ends.
     // False when refused because a buffer download is already running. Throws for any status
     // other than 200 (401: not authorized, 404: file not found).
-    virtual bool downloadSiteFile(const std::string& fileName, std::vector<char>* buffer) = 0;
+    virtual bool downloadSiteFile(const std::string &fileName, std::vector<char> *buffer) = 0;
     // Bytes received so far by the running buffer download; 0 when none runs.
     virtual std::int32_t getProgress() const = 0;
     // Logs in with these credentials (they are not stored) and fills *status (not null). Returns
     // whether the server accepted them; throws for a status other than 200 or a malformed reply.
-    virtual bool authenticate(std::string userName, std::string password, AuthStatus* status) = 0;
+    virtual bool authenticate(std::string userName, std::string password, AuthStatus *status) = 0;
     // Reports both versions; fills both statuses (not null) and returns the manifest status's ok.
     // Throws for a status other than 200 or a malformed reply.
-    virtual bool checkVersion(const std::string& launcherVersion,
-                              const std::string& manifestVersion, ServerStatus* launcherStatus,
-                              ServerStatus* manifestStatus) = 0;
+    virtual bool checkVersion(const std::string &launcherVersion,
+                              const std::string &manifestVersion, ServerStatus *launcherStatus,
+                              ServerStatus *manifestStatus) = 0;
     // Copies out the stored credentials.
-    virtual void getCredentials(std::string& userName, std::string& password) const = 0;
+    virtual void getCredentials(std::string &userName, std::string &password) const = 0;
     // Stores the credentials sent by the version check and the downloads.
-    virtual void setCredentials(const std::string& userName, const std::string& password) = 0;
+    virtual void setCredentials(const std::string &userName, const std::string &password) = 0;
     // Stores the routine called after every received chunk of a buffer download (may be empty).
     // An exception it throws ends the download and reaches the download's caller.
     virtual void setProgressCallback(std::function<void()> callback) = 0;

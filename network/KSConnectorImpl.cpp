@@ -16,13 +16,13 @@ constexpr std::size_t TransferMessageSize = 1024;
 constexpr std::size_t DownloadMessageSize = 500;
 
 // printf-style text cut to capacity - 1 characters.
-std::string formatText(std::size_t capacity, const char* format, ...)
+std::string formatText(std::size_t capacity, const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))
 #endif
     ;
 
-std::string formatText(std::size_t capacity, const char* format, ...) {
+std::string formatText(std::size_t capacity, const char *format, ...) {
     std::vector<char> text(capacity, '\0');
     va_list arguments;
     va_start(arguments, format);
@@ -33,7 +33,7 @@ std::string formatText(std::size_t capacity, const char* format, ...) {
 
 std::string transferErrorText(CURLcode result) {
     int code = static_cast<int>(result);
-    const char* message = "Unknown error occured.";
+    const char *message = "Unknown error occured.";
     switch (result) {
     case CURLE_UNSUPPORTED_PROTOCOL:
         message = "Unsupported protocol";
@@ -62,37 +62,37 @@ std::string transferErrorText(CURLcode result) {
     return formatText(TransferMessageSize, "Error %d in processing request : %s.", code, message);
 }
 
-void requireStatusOk(const HttpResponse& response) {
+void requireStatusOk(const HttpResponse &response) {
     if (response.statusCode != 200)
         throw std::runtime_error(formatText(
             TransferMessageSize, "Request Failed. Http Response code: %d, Response Message: %s",
             static_cast<int>(response.statusCode), response.reason.c_str()));
 }
 
-std::runtime_error unexpectedReply(const std::string& reply) {
+std::runtime_error unexpectedReply(const std::string &reply) {
     return std::runtime_error("Unexpected server response :: " + reply);
 }
 
 // Puts a value back when the scope ends, also when a failure passes through.
 class RestoreOnExit {
 public:
-    explicit RestoreOnExit(std::string& value) : target(value), saved(value) {}
-    RestoreOnExit(const RestoreOnExit&) = delete;
-    RestoreOnExit& operator=(const RestoreOnExit&) = delete;
+    explicit RestoreOnExit(std::string &value) : target(value), saved(value) {}
+    RestoreOnExit(const RestoreOnExit &) = delete;
+    RestoreOnExit &operator=(const RestoreOnExit &) = delete;
     ~RestoreOnExit() { target.swap(saved); }
 
 private:
-    std::string& target;
+    std::string &target;
     std::string saved;
 };
 } // namespace
 
-KSConnectorImpl::KSConnectorImpl(const std::string& url) {
+KSConnectorImpl::KSConnectorImpl(const std::string &url) {
     parseUrl(url);
     handle = makeCurlHandle();
 }
 
-void KSConnectorImpl::parseUrl(const std::string& url) {
+void KSConnectorImpl::parseUrl(const std::string &url) {
     const std::string::size_type colon = url.find(':');
     if (colon == std::string::npos)
         throw std::runtime_error("Invalid URL. " + url);
@@ -129,12 +129,12 @@ void KSConnectorImpl::setVerbose(bool flag) { verbose = flag; }
 
 std::int32_t KSConnectorImpl::getProgress() const { return progress; }
 
-void KSConnectorImpl::getCredentials(std::string& user, std::string& pass) const {
+void KSConnectorImpl::getCredentials(std::string &user, std::string &pass) const {
     user = userName;
     pass = password;
 }
 
-void KSConnectorImpl::setCredentials(const std::string& user, const std::string& pass) {
+void KSConnectorImpl::setCredentials(const std::string &user, const std::string &pass) {
     userName = user;
     password = pass;
 }
@@ -149,10 +149,10 @@ void KSConnectorImpl::reportProgress(std::int32_t value) {
         progressCallback();
 }
 
-std::string KSConnectorImpl::requestUrl(const Parameters& parameters) const {
+std::string KSConnectorImpl::requestUrl(const Parameters &parameters) const {
     std::string url = schemePrefix(scheme) + host + path;
-    const char* separator = "?";
-    for (const auto& parameter : parameters) {
+    const char *separator = "?";
+    for (const auto &parameter : parameters) {
         url += separator;
         url += parameter.first;
         url += '=';
@@ -162,12 +162,12 @@ std::string KSConnectorImpl::requestUrl(const Parameters& parameters) const {
     return url;
 }
 
-void KSConnectorImpl::setTransferOptions(const std::string& url, HttpResponse* response) {
-    CURL* curl = handle.get();
+void KSConnectorImpl::setTransferOptions(const std::string &url, HttpResponse *response) {
+    CURL *curl = handle.get();
     const bool toBuffer = response->buffer != nullptr;
     const curl_write_callback sink = toBuffer ? &Response::writeBuffer : &Response::writeText;
     const curl_write_callback headerHandler = &Response::receiveHeader;
-    void* const target = static_cast<Response*>(response);
+    void *const target = static_cast<Response *>(response);
     if (verbose)
         curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
     if (port > 0)
@@ -181,7 +181,7 @@ void KSConnectorImpl::setTransferOptions(const std::string& url, HttpResponse* r
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, target);
 }
 
-bool KSConnectorImpl::transfer(Parameters parameters, HttpResponse* response) {
+bool KSConnectorImpl::transfer(Parameters parameters, HttpResponse *response) {
     const std::string url = requestUrl(parameters);
     if (response->buffer != nullptr && (progress > 0 || performing))
         return false;
@@ -202,7 +202,7 @@ bool KSConnectorImpl::transfer(Parameters parameters, HttpResponse* response) {
     return true;
 }
 
-bool KSConnectorImpl::authenticate(std::string user, std::string pass, AuthStatus* status) {
+bool KSConnectorImpl::authenticate(std::string user, std::string pass, AuthStatus *status) {
     Cobalt::Log::instance().message("Connection: Authenticate %s", user.c_str());
     HttpResponse response;
     transfer({{"action", "auth"}, {"pw", pass}, {"uid", user}}, &response);
@@ -223,7 +223,7 @@ bool KSConnectorImpl::authenticate(std::string user, std::string pass, AuthStatu
 
     if (status->ok) {
         for (std::size_t i = 1; i < lines.size(); ++i) {
-            const std::string& line = lines[i];
+            const std::string &line = lines[i];
             const std::string::size_type colon = line.find(':');
             if (colon == std::string::npos)
                 status->properties.emplace(line, line);
@@ -234,9 +234,9 @@ bool KSConnectorImpl::authenticate(std::string user, std::string pass, AuthStatu
     return status->ok;
 }
 
-bool KSConnectorImpl::checkVersion(const std::string& launcherVersion,
-                                   const std::string& manifestVersion,
-                                   ServerStatus* launcherStatus, ServerStatus* manifestStatus) {
+bool KSConnectorImpl::checkVersion(const std::string &launcherVersion,
+                                   const std::string &manifestVersion, ServerStatus *launcherStatus,
+                                   ServerStatus *manifestStatus) {
     Cobalt::Log::instance().message("Connection: Check launcher version");
     HttpResponse response;
     transfer({{"action", "ver2"},
@@ -274,16 +274,14 @@ bool KSConnectorImpl::checkVersion(const std::string& launcherVersion,
     return manifestStatus->ok;
 }
 
-bool KSConnectorImpl::downloadSiteFile(const std::string& fileName, std::vector<char>* buffer) {
+bool KSConnectorImpl::downloadSiteFile(const std::string &fileName, std::vector<char> *buffer) {
     Cobalt::Log::instance().message("Connection: Download site");
     HttpResponse response;
     response.buffer = buffer;
     const std::size_t heldBefore = buffer->size();
-    if (!transfer({{"action", "download_pf"},
-                   {"dirfile", fileName},
-                   {"pw", password},
-                   {"uid", userName}},
-                  &response))
+    if (!transfer(
+            {{"action", "download_pf"}, {"dirfile", fileName}, {"pw", password}, {"uid", userName}},
+            &response))
         return false;
 
     // Only this download's own bytes lose their line ends; what the caller held stays intact.
@@ -294,9 +292,8 @@ bool KSConnectorImpl::downloadSiteFile(const std::string& fileName, std::vector<
     }
 
     if (response.statusCode == 401)
-        throw std::runtime_error(formatText(DownloadMessageSize,
-                                            "%s is not authorized to visit this site",
-                                            userName.c_str()));
+        throw std::runtime_error(formatText(
+            DownloadMessageSize, "%s is not authorized to visit this site", userName.c_str()));
     if (response.statusCode == 404)
         throw std::runtime_error(
             formatText(DownloadMessageSize, "File not found, %s", fileName.c_str()));
@@ -307,7 +304,7 @@ bool KSConnectorImpl::downloadSiteFile(const std::string& fileName, std::vector<
     return true;
 }
 
-bool KSConnectorImpl::downloadFile(const std::string& filePath, std::vector<char>* buffer) {
+bool KSConnectorImpl::downloadFile(const std::string &filePath, std::vector<char> *buffer) {
     HttpResponse response;
     response.buffer = buffer;
     bool performed = false;
@@ -327,7 +324,7 @@ bool KSConnectorImpl::downloadFile(const std::string& filePath, std::vector<char
                                         response.reason.c_str()));
 }
 
-bool KSConnectorImpl::sendCustomMessage(const CustomMessage& message, std::string& reply) {
+bool KSConnectorImpl::sendCustomMessage(const CustomMessage &message, std::string &reply) {
     Cobalt::Log::instance().message("Connection: Custom message with action \"%s\"",
                                     message.action.c_str());
     // emplace never overwrites, so a custom parameter cannot replace a stored one.
@@ -338,7 +335,7 @@ bool KSConnectorImpl::sendCustomMessage(const CustomMessage& message, std::strin
         parameters.emplace("pw", password);
     if (message.sendLog)
         parameters.emplace("log", logText);
-    for (const auto& parameter : message.parameters)
+    for (const auto &parameter : message.parameters)
         parameters.emplace(parameter.first, urlEncode(parameter.second));
 
     HttpResponse response;

@@ -20,20 +20,20 @@ public:
 
     // Reads scheme, host, port and path out of url (see createConnector for the failures), then
     // makes the easy handle that every request of this connector reuses.
-    explicit KSConnectorImpl(const std::string& url);
-    KSConnectorImpl(const KSConnectorImpl&) = delete;
-    KSConnectorImpl& operator=(const KSConnectorImpl&) = delete;
+    explicit KSConnectorImpl(const std::string &url);
+    KSConnectorImpl(const KSConnectorImpl &) = delete;
+    KSConnectorImpl &operator=(const KSConnectorImpl &) = delete;
 
     void setVerbose(bool flag) override;
-    bool sendCustomMessage(const CustomMessage& message, std::string& reply) override;
-    bool downloadFile(const std::string& filePath, std::vector<char>* buffer) override;
-    bool downloadSiteFile(const std::string& fileName, std::vector<char>* buffer) override;
+    bool sendCustomMessage(const CustomMessage &message, std::string &reply) override;
+    bool downloadFile(const std::string &filePath, std::vector<char> *buffer) override;
+    bool downloadSiteFile(const std::string &fileName, std::vector<char> *buffer) override;
     std::int32_t getProgress() const override;
-    bool authenticate(std::string user, std::string pass, AuthStatus* status) override;
-    bool checkVersion(const std::string& launcherVersion, const std::string& manifestVersion,
-                      ServerStatus* launcherStatus, ServerStatus* manifestStatus) override;
-    void getCredentials(std::string& user, std::string& pass) const override;
-    void setCredentials(const std::string& user, const std::string& pass) override;
+    bool authenticate(std::string user, std::string pass, AuthStatus *status) override;
+    bool checkVersion(const std::string &launcherVersion, const std::string &manifestVersion,
+                      ServerStatus *launcherStatus, ServerStatus *manifestStatus) override;
+    void getCredentials(std::string &user, std::string &pass) const override;
+    void setCredentials(const std::string &user, const std::string &pass) override;
     void setProgressCallback(std::function<void()> callback) override;
 
     // Stores value as the progress, then calls the progress callback if one is set.
@@ -43,17 +43,17 @@ public:
     // body). False, with nothing sent, when a buffer download is requested while a transfer runs.
     // Throws std::runtime_error "Error %d in processing request : %s." for a failed transfer
     // (also for a text transfer requested while one runs), or the failure a callback raised.
-    bool transfer(Parameters parameters, HttpResponse* response);
+    bool transfer(Parameters parameters, HttpResponse *response);
 
-    const std::string& getHost() const { return host; }
-    const std::string& getPath() const { return path; }
+    const std::string &getHost() const { return host; }
+    const std::string &getPath() const { return path; }
     std::int32_t getPort() const { return port; }
     Scheme getScheme() const { return scheme; }
 
 private:
-    void parseUrl(const std::string& url);
-    std::string requestUrl(const Parameters& parameters) const;
-    void setTransferOptions(const std::string& url, HttpResponse* response);
+    void parseUrl(const std::string &url);
+    std::string requestUrl(const Parameters &parameters) const;
+    void setTransferOptions(const std::string &url, HttpResponse *response);
 
     bool verbose = false;
     CurlHandle handle;

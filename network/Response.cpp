@@ -17,15 +17,16 @@ namespace {
 // this before any data has arrived. Larger bodies still arrive, just with the buffer's own growth.
 constexpr std::size_t MaximumReservation = std::size_t{512} * 1024 * 1024;
 
-Response& responseOf(void* userdata) { return *static_cast<Response*>(userdata); }
+Response &responseOf(void *userdata) { return *static_cast<Response *>(userdata); }
 
 // The length of the zero-terminated text that a copy of the block would hold.
-std::size_t textLength(const char* data, std::size_t length) {
-    const void* zero = std::memchr(data, '\0', length);
-    return zero == nullptr ? length : static_cast<std::size_t>(static_cast<const char*>(zero) - data);
+std::size_t textLength(const char *data, std::size_t length) {
+    const void *zero = std::memchr(data, '\0', length);
+    return zero == nullptr ? length
+                           : static_cast<std::size_t>(static_cast<const char *>(zero) - data);
 }
 
-bool startsWithIgnoringCase(const std::string& text, const char* prefix) {
+bool startsWithIgnoringCase(const std::string &text, const char *prefix) {
     const std::size_t length = std::strlen(prefix);
     if (text.size() < length)
         return false;
@@ -36,8 +37,7 @@ bool startsWithIgnoringCase(const std::string& text, const char* prefix) {
 }
 
 // Runs a callback's work; a failure is recorded and turned into libcurl's abort value.
-template <typename Work>
-std::size_t consume(Response& response, std::size_t length, Work work) {
+template <typename Work> std::size_t consume(Response &response, std::size_t length, Work work) {
     if (response.failure)
         return length == 0 ? 1 : 0;
     try {
@@ -50,19 +50,17 @@ std::size_t consume(Response& response, std::size_t length, Work work) {
 }
 } // namespace
 
-std::size_t Response::writeText(char* data, std::size_t size, std::size_t count, void* userdata) {
-    Response& response = responseOf(userdata);
+std::size_t Response::writeText(char *data, std::size_t size, std::size_t count, void *userdata) {
+    Response &response = responseOf(userdata);
     const std::size_t length = size * count;
-    return consume(response, length,
-                   [&] { response.body.append(data, textLength(data, length)); });
+    return consume(response, length, [&] { response.body.append(data, textLength(data, length)); });
 }
 
-std::size_t Response::writeBuffer(char* data, std::size_t size, std::size_t count,
-                                  void* userdata) {
-    Response& response = responseOf(userdata);
+std::size_t Response::writeBuffer(char *data, std::size_t size, std::size_t count, void *userdata) {
+    Response &response = responseOf(userdata);
     const std::size_t length = size * count;
     return consume(response, length, [&] {
-        std::vector<char>& buffer = *response.buffer;
+        std::vector<char> &buffer = *response.buffer;
         buffer.insert(buffer.end(), data, data + length);
         // The progress value is 32-bit; a larger buffer still reports a positive count.
         const std::size_t total =
@@ -71,9 +69,9 @@ std::size_t Response::writeBuffer(char* data, std::size_t size, std::size_t coun
     });
 }
 
-std::size_t Response::receiveHeader(char* data, std::size_t size, std::size_t count,
-                                    void* userdata) {
-    Response& response = responseOf(userdata);
+std::size_t Response::receiveHeader(char *data, std::size_t size, std::size_t count,
+                                    void *userdata) {
+    Response &response = responseOf(userdata);
     const std::size_t length = size * count;
     return consume(response, length, [&] {
         const std::string line(data, textLength(data, length));
@@ -84,21 +82,21 @@ std::size_t Response::receiveHeader(char* data, std::size_t size, std::size_t co
     });
 }
 
-void Response::reserveForContentLength(const std::string& line) {
+void Response::reserveForContentLength(const std::string &line) {
     static const char Field[] = "Content-Length:";
     if (!startsWithIgnoringCase(line, Field))
         return;
-    const char* digits = line.c_str() + sizeof Field - 1;
+    const char *digits = line.c_str() + sizeof Field - 1;
     while (*digits == ' ' || *digits == '\t')
         ++digits;
     if (!std::isdigit(static_cast<unsigned char>(*digits)))
         return;
     const unsigned long long announced = std::strtoull(digits, nullptr, 10);
-    const std::size_t room = static_cast<std::size_t>(
-        std::min<unsigned long long>(announced, MaximumReservation));
+    const std::size_t room =
+        static_cast<std::size_t>(std::min<unsigned long long>(announced, MaximumReservation));
     try {
         buffer->reserve(buffer->size() + room);
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
         // Without the reservation the buffer simply grows as the body arrives.
     }
 }

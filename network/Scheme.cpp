@@ -8,9 +8,8 @@
 namespace KSNetwork {
 
 Scheme parseScheme(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(std::tolower(c));
-    });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (text == "http")
         return Scheme::Http;
     if (text == "https")
@@ -22,7 +21,7 @@ Scheme parseScheme(std::string text) {
     throw std::invalid_argument("Invalid Scheme: " + text);
 }
 
-const char* schemePrefix(Scheme scheme) {
+const char *schemePrefix(Scheme scheme) {
     switch (scheme) {
     case Scheme::Http:
         return "http://";

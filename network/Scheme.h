@@ -12,7 +12,7 @@ enum class Scheme { Http = 0, Https = 1, Ftp = 2, Sftp = 3 };
 Scheme parseScheme(std::string text);
 
 // The URL prefix of a scheme: "http://", "https://", "ftp://" or "sftp://".
-const char* schemePrefix(Scheme scheme);
+const char *schemePrefix(Scheme scheme);
 
 // The port a URL of the scheme means when it names none: 80, 443, 21 or 22.
 int defaultPort(Scheme scheme);

@@ -11,7 +11,7 @@ struct ServerStatus {
     std::string value2;
 
     // Assigns all three fields at once, as every reply does.
-    void set(bool isOk, const std::string& first, const std::string& second) {
+    void set(bool isOk, const std::string &first, const std::string &second) {
         ok = isOk;
         value1 = first;
         value2 = second;

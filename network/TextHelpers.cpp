@@ -7,11 +7,11 @@
 namespace KSNetwork {
 
 namespace {
-const char* const Whitespace = " \t\n\r";
+const char *const Whitespace = " \t\n\r";
 const std::string UnsafeCharacters = " <>#\"%{}|\\^[]~`$&+,/:;=?@";
 } // namespace
 
-std::vector<std::string> splitString(const std::string& text, const std::string& delimiters) {
+std::vector<std::string> splitString(const std::string &text, const std::string &delimiters) {
     std::vector<std::string> pieces;
     std::string::size_type start = 0;
     std::string::size_type found = text.find_first_of(delimiters);
@@ -24,7 +24,7 @@ std::vector<std::string> splitString(const std::string& text, const std::string&
     return pieces;
 }
 
-std::string trimWhitespace(const std::string& text) {
+std::string trimWhitespace(const std::string &text) {
     const std::string::size_type first = text.find_first_not_of(Whitespace);
     if (first == std::string::npos)
         return std::string();
@@ -32,7 +32,7 @@ std::string trimWhitespace(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-std::string urlEncode(const std::string& text) {
+std::string urlEncode(const std::string &text) {
     static const char HexDigits[] = "0123456789abcdef";
     std::string encoded;
     encoded.reserve(text.size());
@@ -49,7 +49,7 @@ std::string urlEncode(const std::string& text) {
     return encoded;
 }
 
-std::int32_t decimalValue(const std::string& text) {
+std::int32_t decimalValue(const std::string &text) {
     // strtol instead of atoi: atoi's result is undefined when the value does not fit.
     const long value = std::strtol(text.c_str(), nullptr, 10);
     if (value > std::numeric_limits<std::int32_t>::max())

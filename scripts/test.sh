@@ -66,7 +66,13 @@ wine_ctest() {
 }
 
 native_tests() { run_ctest "$NATIVE_DIR"; }
-windows_tests() { WINEPREFIX="$WINDOWS_DIR/wineprefix" run_ctest "$WINDOWS_DIR" wine_ctest; }
+# The reference server's path conversion uses the same Wine prefix as the programs.
+windows_tests() {
+    local -x WINEPREFIX="${BRIGHTWELL_WINEPREFIX:-$WINDOWS_DIR/wineprefix}" WINEARCH=win32
+    local -x WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    "$SCRIPTS/wine-run.sh" --init "$WINDOWS_DIR" || return 1
+    run_ctest "$WINDOWS_DIR" wine_ctest
+}
 
 main() {
     step "setup" "$SCRIPTS/setup.sh" || {

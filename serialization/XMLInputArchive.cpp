@@ -11,7 +11,6 @@
 #include <tinyxml.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>

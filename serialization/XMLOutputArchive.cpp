@@ -183,7 +183,10 @@ bool XMLOutputArchive::writeAttribute(const char *name, const bool &value) {
 bool XMLOutputArchive::enter(const std::string &name) {
     if (!isXMLName(name.c_str()))
         return false;
-    current = current->InsertEndChild(TiXmlElement(name));
+    TiXmlNode *child = current->InsertEndChild(TiXmlElement(name));
+    if (!child)
+        return false;
+    current = child;
     return true;
 }
 

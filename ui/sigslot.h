@@ -116,21 +116,23 @@ class _connection0 : public _connection_base0<mt_policy> {
 public:
     using member_function = void (Dest::*)();
 
-    _connection0(Dest *target, member_function member) : target(target), member(member) {}
+    // target must be a Dest, or a Dest's has_slots base while that Dest is being copied.
+    _connection0(has_slots<mt_policy> *target, member_function member)
+        : target(target), member(member) {}
 
     has_slots<mt_policy> *getdest() const override { return target; }
-    void emit() override { (target->*member)(); }
+    void emit() override { (static_cast<Dest *>(target)->*member)(); }
     std::unique_ptr<_connection_base0<mt_policy>> clone() const override {
         return std::make_unique<_connection0>(*this);
     }
-    // newTarget must be a Dest: it is the copy of this connection's target.
     std::unique_ptr<_connection_base0<mt_policy>>
     duplicate(has_slots<mt_policy> *newTarget) const override {
-        return std::make_unique<_connection0>(static_cast<Dest *>(newTarget), member);
+        return std::make_unique<_connection0>(newTarget, member);
     }
 
 private:
-    Dest *target;
+    // Held as the base: a copied target is not yet a Dest when its connections are duplicated.
+    has_slots<mt_policy> *target;
     member_function member;
 };
 
@@ -139,21 +141,23 @@ class _connection1 : public _connection_base1<A1, mt_policy> {
 public:
     using member_function = void (Dest::*)(A1);
 
-    _connection1(Dest *target, member_function member) : target(target), member(member) {}
+    // target must be a Dest, or a Dest's has_slots base while that Dest is being copied.
+    _connection1(has_slots<mt_policy> *target, member_function member)
+        : target(target), member(member) {}
 
     has_slots<mt_policy> *getdest() const override { return target; }
-    void emit(A1 argument) override { (target->*member)(argument); }
+    void emit(A1 argument) override { (static_cast<Dest *>(target)->*member)(argument); }
     std::unique_ptr<_connection_base1<A1, mt_policy>> clone() const override {
         return std::make_unique<_connection1>(*this);
     }
-    // newTarget must be a Dest: it is the copy of this connection's target.
     std::unique_ptr<_connection_base1<A1, mt_policy>>
     duplicate(has_slots<mt_policy> *newTarget) const override {
-        return std::make_unique<_connection1>(static_cast<Dest *>(newTarget), member);
+        return std::make_unique<_connection1>(newTarget, member);
     }
 
 private:
-    Dest *target;
+    // Held as the base: a copied target is not yet a Dest when its connections are duplicated.
+    has_slots<mt_policy> *target;
     member_function member;
 };
 

@@ -1,5 +1,8 @@
 # Builds archives with the real zip tool for the ZIP reader's tests, beside copies of their sources.
 # Usage: cmake -DZIP=<zip program> -DOUTPUT=<folder> -P MakeZipFixtures.cmake
+if(NOT ZIP OR NOT OUTPUT)
+    message(FATAL_ERROR "usage: cmake -DZIP=<zip program> -DOUTPUT=<folder> -P ${CMAKE_SCRIPT_MODE_FILE}")
+endif()
 file(REMOVE_RECURSE "${OUTPUT}")
 set(tree "${OUTPUT}/tree")
 file(MAKE_DIRECTORY "${tree}/Data/Nested" "${tree}/Empty Folder")

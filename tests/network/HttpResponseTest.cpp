@@ -10,15 +10,15 @@ using KSNetwork::HttpResponse;
 namespace {
 
 // Feeds a header line the way libcurl does; returns what the handler reported as consumed.
-std::size_t feedHeader(HttpResponse& response, std::string line) {
+std::size_t feedHeader(HttpResponse &response, std::string line) {
     return HttpResponse::receiveHeader(&line[0], 1, line.size(), &response);
 }
 
-std::string recordedFailure(const HttpResponse& response) {
+std::string recordedFailure(const HttpResponse &response) {
     try {
         if (response.failure)
             std::rethrow_exception(response.failure);
-    } catch (const std::runtime_error& error) {
+    } catch (const std::runtime_error &error) {
         return error.what();
     }
     return std::string();

@@ -6,7 +6,7 @@ using Testing::ReferenceServerFixture;
 
 namespace {
 
-std::string text(const std::vector<char>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string text(const std::vector<char> &bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 class SiteDownloadTest : public ReferenceServerFixture {
 protected:
@@ -43,7 +43,7 @@ struct LineEndCase {
     std::string result;
 };
 
-void PrintTo(const LineEndCase& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const LineEndCase &value, std::ostream *out) { *out << value.name; }
 
 class SiteLineEndTest : public SiteDownloadTest,
                         public ::testing::WithParamInterface<LineEndCase> {};
@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LineEndCase{"OnlyLineEnds", "", "\r\n\n", ""},
                       LineEndCase{"HeldBytesKeepTheirLineEnd", "held\n", "data\n", "held\ndata"},
                       LineEndCase{"EmptyFileLeavesHeldBytes", "held\r\n", "", "held\r\n"}),
-    [](const ::testing::TestParamInfo<LineEndCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<LineEndCase> &info) { return info.param.name; });
 
 TEST_F(SiteDownloadTest, WrongPasswordIsNotAuthorized) {
     server.writeReleaseFile("guarded.zip", "secret");

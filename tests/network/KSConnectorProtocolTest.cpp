@@ -58,7 +58,7 @@ struct LoginReplyCase {
     std::size_t properties;
 };
 
-void PrintTo(const LoginReplyCase& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const LoginReplyCase &value, std::ostream *out) { *out << value.name; }
 
 class LoginReplyTest : public ReferenceServerFixture,
                        public ::testing::WithParamInterface<LoginReplyCase> {};
@@ -80,20 +80,19 @@ TEST_P(LoginReplyTest, ReadsTheTrimmedReply) {
 INSTANTIATE_TEST_SUITE_P(
     Replies, LoginReplyTest,
     ::testing::Values(
-        LoginReplyCase{"TwoFields", "OK,a", "Invalid Authentication response \nOK,a", false, "",
-                       0},
+        LoginReplyCase{"TwoFields", "OK,a", "Invalid Authentication response \nOK,a", false, "", 0},
         LoginReplyCase{"FourFields", "OK,a,b,c", "Invalid Authentication response \nOK,a,b,c",
                        false, "", 0},
         LoginReplyCase{"FailedWithFieldsAndLines", "FAILED,whatever\nk:v", "", false, "", 0},
-        LoginReplyCase{"UnknownWord", "DENIED", "Unexpected server response :: DENIED", false,
-                       "", 0},
-        LoginReplyCase{"LowerCaseOk", "ok,a,b", "Unexpected server response :: ok,a,b", false,
-                       "", 0},
+        LoginReplyCase{"UnknownWord", "DENIED", "Unexpected server response :: DENIED", false, "",
+                       0},
+        LoginReplyCase{"LowerCaseOk", "ok,a,b", "Unexpected server response :: ok,a,b", false, "",
+                       0},
         LoginReplyCase{"AllBlank", " \r\n\t ", "Unexpected server response :: ", false, "", 0},
         LoginReplyCase{"Empty", "", "Unexpected server response :: ", false, "", 0},
         LoginReplyCase{"TrimmedAround", "\r\n  OK,a,b\r\nk:v \n\n", "", true, "b\r", 1},
         LoginReplyCase{"CrLfKeptInsideLastField", "OK,a,b\r\nk:v", "", true, "b\r", 1}),
-    [](const ::testing::TestParamInfo<LoginReplyCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<LoginReplyCase> &info) { return info.param.name; });
 
 using VersionTest = ReferenceServerFixture;
 
@@ -132,7 +131,7 @@ struct VersionReplyCase {
     std::string failure;
 };
 
-void PrintTo(const VersionReplyCase& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const VersionReplyCase &value, std::ostream *out) { *out << value.name; }
 
 class VersionReplyTest : public ReferenceServerFixture,
                          public ::testing::WithParamInterface<VersionReplyCase> {};
@@ -158,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
         VersionReplyCase{"OneField", "  KO\r\n", "Invalid CheckVersion response \nKO"},
         VersionReplyCase{"UnknownWord", "MAYBE", "Unexpected server response :: MAYBE"},
         VersionReplyCase{"AllBlank", "\t \r\n", "Unexpected server response :: "}),
-    [](const ::testing::TestParamInfo<VersionReplyCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<VersionReplyCase> &info) { return info.param.name; });
 
 TEST_F(VersionTest, TrimmedKoReplyKeepsEverythingAfterTheThirdComma) {
     ServerConfiguration configuration = defaultConfiguration();

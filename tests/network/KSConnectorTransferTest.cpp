@@ -19,18 +19,18 @@ using Testing::ScriptedServer;
 
 namespace {
 
-std::string reply(const std::string& statusLine, const std::string& body) {
+std::string reply(const std::string &statusLine, const std::string &body) {
     return statusLine + "\r\nContent-Length: " + std::to_string(body.size()) +
            "\r\nConnection: close\r\n\r\n" + body;
 }
 
-std::string okReply(const std::string& body) { return reply("HTTP/1.1 200 OK", body); }
+std::string okReply(const std::string &body) { return reply("HTTP/1.1 200 OK", body); }
 
 // The message of the std::exception that work throws; empty when it throws none.
-std::string failureOf(const std::function<void()>& work) {
+std::string failureOf(const std::function<void()> &work) {
     try {
         work();
-    } catch (const std::exception& error) {
+    } catch (const std::exception &error) {
         return error.what();
     }
     return std::string();
@@ -44,11 +44,11 @@ std::string closedPortUrl() {
 struct RequestCase {
     std::string name;
     std::string replyBody;
-    std::function<void(KSConnector&)> operation;
+    std::function<void(KSConnector &)> operation;
     std::string requestLine;
 };
 
-void PrintTo(const RequestCase& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const RequestCase &value, std::ostream *out) { *out << value.name; }
 
 class RequestFormTest : public ::testing::TestWithParam<RequestCase> {};
 
@@ -74,58 +74,58 @@ INSTANTIATE_TEST_SUITE_P(
     Operations, RequestFormTest,
     ::testing::Values(
         RequestCase{"Authenticate", "FAILED",
-                    [](KSConnector& c) {
+                    [](KSConnector &c) {
                         AuthStatus status;
                         c.authenticate("typed.user", "typed-digest", &status);
                     },
                     "GET /ksclient/ksserver.php?action=auth&pw=typed-digest&uid=typed.user "
                     "HTTP/1.1"},
         RequestCase{"CheckVersion", "OK",
-                    [](KSConnector& c) {
+                    [](KSConnector &c) {
                         ServerStatus launcher, manifest;
                         c.checkVersion("l20101210", "rX", &launcher, &manifest);
                     },
                     "GET /ksclient/ksserver.php?action=ver2&app=1&man=rX&pw=stored-digest&"
                     "uid=stored-user&ver=l20101210 HTTP/1.1"},
         RequestCase{"DownloadSiteFile", "bytes",
-                    [](KSConnector& c) {
+                    [](KSConnector &c) {
                         std::vector<char> buffer;
                         c.downloadSiteFile("packs/g1.zip", &buffer);
                     },
                     "GET /ksclient/ksserver.php?action=download_pf&dirfile=packs/g1.zip&"
                     "pw=stored-digest&uid=stored-user HTTP/1.1"},
         RequestCase{"CustomMessageWithStoredValues", "done",
-                    [](KSConnector& c) {
+                    [](KSConnector &c) {
                         std::string text;
                         c.sendCustomMessage(newsMessage(true), text);
                     },
                     "GET /ksclient/ksserver.php?action=news&b=a%20b%26c&log=&pw=stored-digest&"
                     "uid=stored-user&zz=1%2f2 HTTP/1.1"},
         RequestCase{"CustomMessageAlone", "done",
-                    [](KSConnector& c) {
+                    [](KSConnector &c) {
                         std::string text;
                         c.sendCustomMessage(newsMessage(false), text);
                     },
                     "GET /ksclient/ksserver.php?action=news&b=a%20b%26c&zz=1%2f2 HTTP/1.1"},
         RequestCase{"DownloadFileOfTheScriptItself", "x",
-                    [](KSConnector& c) {
+                    [](KSConnector &c) {
                         std::vector<char> buffer;
                         c.downloadFile("", &buffer);
                     },
                     "GET /ksclient/ksserver.php HTTP/1.1"},
         RequestCase{"DownloadFileAbsolute", "x",
-                    [](KSConnector& c) {
+                    [](KSConnector &c) {
                         std::vector<char> buffer;
                         c.downloadFile("/files/a.txt", &buffer);
                     },
                     "GET /files/a.txt HTTP/1.1"},
         RequestCase{"DownloadFileAppendedWithoutSeparator", "x",
-                    [](KSConnector& c) {
+                    [](KSConnector &c) {
                         std::vector<char> buffer;
                         c.downloadFile("x?y=1", &buffer);
                     },
                     "GET /ksclient/ksserver.phpx?y=1 HTTP/1.1"}),
-    [](const ::testing::TestParamInfo<RequestCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<RequestCase> &info) { return info.param.name; });
 
 TEST(TransferTest, UrlQueryStaysInFrontOfTheParameters) {
     ScriptedServer server({okReply("FAILED")});
@@ -225,27 +225,14 @@ TEST(TransferTest, ClosedPortIsError7) {
     EXPECT_FALSE(launcher.ok);
 }
 
-TEST(TransferTest, UnsupportedSchemeOfLibcurlIsError1) {
-    // sftp is a scheme of the connector that libcurl builds may lack; either way no reply comes.
-    const auto connector = KSNetwork::createConnector(
-        "sftp://127.0.0.1:" + std::to_string(Testing::closedLoopbackPort()) + "/x");
-    std::vector<char> buffer;
-    const std::string failure = failureOf([&] { connector->downloadFile("", &buffer); });
-    EXPECT_TRUE(failure == "Error 1 in processing request : Unsupported protocol." ||
-                failure ==
-                    "Error 7 in processing request : Could not establish connection to remote "
-                    "host.")
-        << failure;
-}
-
 struct StatusCase {
     std::string name;
     std::string statusLine;
-    std::function<void(KSConnector&)> operation;
+    std::function<void(KSConnector &)> operation;
     std::string message;
 };
 
-void PrintTo(const StatusCase& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const StatusCase &value, std::ostream *out) { *out << value.name; }
 
 class ErrorStatusTest : public ::testing::TestWithParam<StatusCase> {};
 
@@ -260,49 +247,49 @@ INSTANTIATE_TEST_SUITE_P(
     Statuses, ErrorStatusTest,
     ::testing::Values(
         StatusCase{"AuthenticateUnavailable", "HTTP/1.1 503 Service Unavailable",
-                   [](KSConnector& c) {
+                   [](KSConnector &c) {
                        AuthStatus status;
                        c.authenticate("u", "p", &status);
                    },
                    "Request Failed. Http Response code: 503, Response Message: Service "
                    "Unavailable\r\n "},
         StatusCase{"CheckVersionNotFound", "HTTP/1.0 404 Not Found",
-                   [](KSConnector& c) {
+                   [](KSConnector &c) {
                        ServerStatus launcher, manifest;
                        c.checkVersion("l", "m", &launcher, &manifest);
                    },
                    "Request Failed. Http Response code: 404, Response Message: Not Found\r\n "},
         StatusCase{"SiteFileUnauthorized", "HTTP/1.1 401 Unauthorized",
-                   [](KSConnector& c) {
+                   [](KSConnector &c) {
                        std::vector<char> buffer;
                        c.downloadSiteFile("a.zip", &buffer);
                    },
                    "player is not authorized to visit this site"},
         StatusCase{"SiteFileMissing", "HTTP/1.1 404 Not Found",
-                   [](KSConnector& c) {
+                   [](KSConnector &c) {
                        std::vector<char> buffer;
                        c.downloadSiteFile("a.zip", &buffer);
                    },
                    "File not found, a.zip"},
         StatusCase{"SiteFileForbidden", "HTTP/1.1 403 Forbidden",
-                   [](KSConnector& c) {
+                   [](KSConnector &c) {
                        std::vector<char> buffer;
                        c.downloadSiteFile("a.zip", &buffer);
                    },
                    "Http request failed. 403 Forbidden\r\n "},
         StatusCase{"FileMissing", "HTTP/1.1 404 Not Found",
-                   [](KSConnector& c) {
+                   [](KSConnector &c) {
                        std::vector<char> buffer;
                        c.downloadFile("/a.txt", &buffer);
                    },
                    "File not found. /a.txt"},
         StatusCase{"FileServerError", "HTTP/1.1 500 Internal Server Error",
-                   [](KSConnector& c) {
+                   [](KSConnector &c) {
                        std::vector<char> buffer;
                        c.downloadFile("b.txt", &buffer);
                    },
                    "Http request failed. 500 Internal Server Error\r\n "}),
-    [](const ::testing::TestParamInfo<StatusCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<StatusCase> &info) { return info.param.name; });
 
 TEST(ErrorTextTest, LongReasonIsCutTo1023Characters) {
     const std::string reason(3000, 'r');
@@ -437,7 +424,7 @@ TEST(NestedTransferTest, FailureOfTheCallbackReachesTheCallerAndTheConnectorReco
     try {
         connector.downloadSiteFile("pack.zip", &buffer);
         ADD_FAILURE() << "no failure";
-    } catch (const std::length_error& error) {
+    } catch (const std::length_error &error) {
         EXPECT_EQ(std::string(error.what()), "window closed");
     }
     EXPECT_EQ(connector.getProgress(), 0);
@@ -449,11 +436,11 @@ TEST(NestedTransferTest, FailureOfTheCallbackReachesTheCallerAndTheConnectorReco
 
 struct LogCase {
     std::string name;
-    std::function<void(KSConnector&)> operation;
+    std::function<void(KSConnector &)> operation;
     std::string line;
 };
 
-void PrintTo(const LogCase& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const LogCase &value, std::ostream *out) { *out << value.name; }
 
 class ConnectionLogTest : public ::testing::TestWithParam<LogCase> {};
 
@@ -468,43 +455,42 @@ const std::string LongUser(600, 'u');
 
 INSTANTIATE_TEST_SUITE_P(
     Operations, ConnectionLogTest,
-    ::testing::Values(
-        LogCase{"Authenticate",
-                [](KSConnector& c) {
-                    AuthStatus status;
-                    c.authenticate("player", "p", &status);
-                },
-                "Connection: Authenticate player\n"},
-        LogCase{"AuthenticateLongUserIsCut",
-                [](KSConnector& c) {
-                    AuthStatus status;
-                    c.authenticate(LongUser, "p", &status);
-                },
-                "Connection: Authenticate " + LongUser.substr(0, 511 - 25) + "\n"},
-        LogCase{"CheckVersion",
-                [](KSConnector& c) {
-                    ServerStatus launcher, manifest;
-                    c.checkVersion("l", "m", &launcher, &manifest);
-                },
-                "Connection: Check launcher version\n"},
-        LogCase{"DownloadSiteFile",
-                [](KSConnector& c) {
-                    std::vector<char> buffer;
-                    c.downloadSiteFile("f", &buffer);
-                },
-                "Connection: Download site\n"},
-        LogCase{"CustomMessage",
-                [](KSConnector& c) {
-                    std::string text;
-                    c.sendCustomMessage(newsMessage(false), text);
-                },
-                "Connection: Custom message with action \"news\"\n"},
-        LogCase{"DownloadFileWritesNothing",
-                [](KSConnector& c) {
-                    std::vector<char> buffer;
-                    c.downloadFile("", &buffer);
-                },
-                ""}),
-    [](const ::testing::TestParamInfo<LogCase>& info) { return info.param.name; });
+    ::testing::Values(LogCase{"Authenticate",
+                              [](KSConnector &c) {
+                                  AuthStatus status;
+                                  c.authenticate("player", "p", &status);
+                              },
+                              "Connection: Authenticate player\n"},
+                      LogCase{"AuthenticateLongUserIsCut",
+                              [](KSConnector &c) {
+                                  AuthStatus status;
+                                  c.authenticate(LongUser, "p", &status);
+                              },
+                              "Connection: Authenticate " + LongUser.substr(0, 511 - 25) + "\n"},
+                      LogCase{"CheckVersion",
+                              [](KSConnector &c) {
+                                  ServerStatus launcher, manifest;
+                                  c.checkVersion("l", "m", &launcher, &manifest);
+                              },
+                              "Connection: Check launcher version\n"},
+                      LogCase{"DownloadSiteFile",
+                              [](KSConnector &c) {
+                                  std::vector<char> buffer;
+                                  c.downloadSiteFile("f", &buffer);
+                              },
+                              "Connection: Download site\n"},
+                      LogCase{"CustomMessage",
+                              [](KSConnector &c) {
+                                  std::string text;
+                                  c.sendCustomMessage(newsMessage(false), text);
+                              },
+                              "Connection: Custom message with action \"news\"\n"},
+                      LogCase{"DownloadFileWritesNothing",
+                              [](KSConnector &c) {
+                                  std::vector<char> buffer;
+                                  c.downloadFile("", &buffer);
+                              },
+                              ""}),
+    [](const ::testing::TestParamInfo<LogCase> &info) { return info.param.name; });
 
 } // namespace

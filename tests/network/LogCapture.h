@@ -12,13 +12,13 @@ public:
     LogCapture();
     // Closes every output of the log.
     ~LogCapture();
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
+    LogCapture(const LogCapture &) = delete;
+    LogCapture &operator=(const LogCapture &) = delete;
 
     std::string text() const { return output->str(); }
 
 private:
-    std::ostringstream* output;
+    std::ostringstream *output;
 };
 
 } // namespace Testing

@@ -52,14 +52,12 @@ sockaddr_in loopbackAddress(unsigned short port) {
 }
 } // namespace
 
-LoopbackSocket::Handle LoopbackSocket::invalidHandle() {
-    return static_cast<Handle>(NoSocket);
-}
+LoopbackSocket::Handle LoopbackSocket::invalidHandle() { return static_cast<Handle>(NoSocket); }
 
-LoopbackSocket::LoopbackSocket(LoopbackSocket&& other) noexcept
+LoopbackSocket::LoopbackSocket(LoopbackSocket &&other) noexcept
     : handle(std::exchange(other.handle, invalidHandle())) {}
 
-LoopbackSocket& LoopbackSocket::operator=(LoopbackSocket&& other) noexcept {
+LoopbackSocket &LoopbackSocket::operator=(LoopbackSocket &&other) noexcept {
     if (this != &other) {
         close();
         handle = std::exchange(other.handle, invalidHandle());
@@ -83,7 +81,7 @@ LoopbackSocket LoopbackSocket::listenOnFreePort() {
     if (!listener.valid())
         return listener;
     const sockaddr_in address = loopbackAddress(0);
-    if (::bind(native(listener.handle), reinterpret_cast<const sockaddr*>(&address),
+    if (::bind(native(listener.handle), reinterpret_cast<const sockaddr *>(&address),
                sizeof address) != 0 ||
         ::listen(native(listener.handle), 4) != 0)
         return LoopbackSocket();
@@ -93,7 +91,7 @@ LoopbackSocket LoopbackSocket::listenOnFreePort() {
 int LoopbackSocket::port() const {
     sockaddr_in address;
     socklen_t length = sizeof address;
-    if (::getsockname(native(handle), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    if (::getsockname(native(handle), reinterpret_cast<sockaddr *>(&address), &length) != 0)
         return 0;
     return ntohs(address.sin_port);
 }
@@ -105,24 +103,23 @@ bool LoopbackSocket::waitReadable(int milliseconds) const {
     timeval timeout;
     timeout.tv_sec = milliseconds / 1000;
     timeout.tv_usec = (milliseconds % 1000) * 1000;
-    return ::select(static_cast<int>(native(handle)) + 1, &readable, nullptr, nullptr,
-                    &timeout) > 0;
+    return ::select(static_cast<int>(native(handle)) + 1, &readable, nullptr, nullptr, &timeout) >
+           0;
 }
 
 LoopbackSocket LoopbackSocket::accept() const {
     return LoopbackSocket(static_cast<Handle>(::accept(native(handle), nullptr, nullptr)));
 }
 
-long LoopbackSocket::receive(char* data, std::size_t size) const {
+long LoopbackSocket::receive(char *data, std::size_t size) const {
     return static_cast<long>(::recv(native(handle), data, static_cast<int>(size), 0));
 }
 
-bool LoopbackSocket::sendAll(const std::string& bytes) const {
+bool LoopbackSocket::sendAll(const std::string &bytes) const {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const long result = static_cast<long>(::send(native(handle), bytes.data() + sent,
-                                                     static_cast<int>(bytes.size() - sent),
-                                                     SendFlags));
+        const long result = static_cast<long>(::send(
+            native(handle), bytes.data() + sent, static_cast<int>(bytes.size() - sent), SendFlags));
         if (result <= 0)
             return false;
         sent += static_cast<std::size_t>(result);

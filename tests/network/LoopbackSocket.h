@@ -10,10 +10,10 @@ namespace Testing {
 class LoopbackSocket {
 public:
     LoopbackSocket() = default;
-    LoopbackSocket(LoopbackSocket&& other) noexcept;
-    LoopbackSocket& operator=(LoopbackSocket&& other) noexcept;
-    LoopbackSocket(const LoopbackSocket&) = delete;
-    LoopbackSocket& operator=(const LoopbackSocket&) = delete;
+    LoopbackSocket(LoopbackSocket &&other) noexcept;
+    LoopbackSocket &operator=(LoopbackSocket &&other) noexcept;
+    LoopbackSocket(const LoopbackSocket &) = delete;
+    LoopbackSocket &operator=(const LoopbackSocket &) = delete;
     ~LoopbackSocket();
 
     // A socket listening on a port of 127.0.0.1 that the system chose; invalid on failure.
@@ -27,9 +27,9 @@ public:
     // The next waiting connection; invalid on failure.
     LoopbackSocket accept() const;
     // Reads up to size bytes; 0 at the end of the stream, negative on failure.
-    long receive(char* data, std::size_t size) const;
+    long receive(char *data, std::size_t size) const;
     // Sends every byte; false on failure.
-    bool sendAll(const std::string& bytes) const;
+    bool sendAll(const std::string &bytes) const;
     // Ends the sending direction, so the peer reads the end of the stream.
     void shutdownSending() const;
 

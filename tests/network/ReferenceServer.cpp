@@ -9,13 +9,13 @@
 namespace Testing {
 
 namespace {
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
+std::string environment(const char *name) {
+    const char *value = std::getenv(name);
     return value == nullptr ? std::string() : std::string(value);
 }
 
 // A PHP single-quoted literal holds every byte as it is, except backslash and quote.
-std::string phpString(const std::string& text) {
+std::string phpString(const std::string &text) {
     std::string literal = "'";
     for (const char c : text) {
         if (c == '\\' || c == '\'')
@@ -25,24 +25,23 @@ std::string phpString(const std::string& text) {
     return literal + "'";
 }
 
-std::string phpMap(const std::map<std::string, std::string>& entries) {
+std::string phpMap(const std::map<std::string, std::string> &entries) {
     std::string text = "[";
-    for (const auto& entry : entries)
+    for (const auto &entry : entries)
         text += phpString(entry.first) + " => " + phpString(entry.second) + ", ";
     return text + "]";
 }
 
-std::string phpUser(const ServerUser& user) {
+std::string phpUser(const ServerUser &user) {
     std::string text = phpString(user.name) + " => ['password' => " +
-                       phpString(user.passwordDigest) + ", 'values' => [" +
-                       phpString(user.value1) + ", " + phpString(user.value2) +
-                       "], 'properties' => [";
-    for (const std::string& property : user.properties)
+                       phpString(user.passwordDigest) + ", 'values' => [" + phpString(user.value1) +
+                       ", " + phpString(user.value2) + "], 'properties' => [";
+    for (const std::string &property : user.properties)
         text += phpString(property) + ", ";
     return text + "]],\n";
 }
 
-void writeFile(const std::string& path, const std::string& bytes) {
+void writeFile(const std::string &path, const std::string &bytes) {
     std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
@@ -52,25 +51,26 @@ ReferenceServer::ReferenceServer()
     : baseUrl(environment("BRIGHTWELL_SERVER_URL")), root(environment("BRIGHTWELL_SERVER_ROOT")),
       logFile(environment("BRIGHTWELL_SERVER_LOG")) {}
 
-void ReferenceServer::configure(const ServerConfiguration& configuration) const {
+void ReferenceServer::configure(const ServerConfiguration &configuration) const {
     std::string text = "<?php\nreturn [\n";
     text += "'launcher' => ['version' => " + phpString(configuration.launcherVersion) +
             ", 'downloadPage' => " + phpString(configuration.downloadPage) + "],\n";
     text += "'manifest' => ['version' => " + phpString(configuration.manifestVersion) +
             ", 'file' => " + phpString(configuration.manifestFile) + "],\n";
     text += "'releaseFolder' => 'release',\n'users' => [\n";
-    for (const ServerUser& user : configuration.users)
+    for (const ServerUser &user : configuration.users)
         text += phpUser(user);
     text += "],\n'actions' => " + phpMap(configuration.actions) + ",\n";
     text += "'replies' => " + phpMap(configuration.replies) + ",\n];\n";
     writeConfigurationText(text);
 }
 
-void ReferenceServer::writeConfigurationText(const std::string& text) const {
+void ReferenceServer::writeConfigurationText(const std::string &text) const {
     writeFile(root + "ksserver.config.php", text);
 }
 
-void ReferenceServer::writeReleaseFile(const std::string& relative, const std::string& bytes) const {
+void ReferenceServer::writeReleaseFile(const std::string &relative,
+                                       const std::string &bytes) const {
     const std::filesystem::path file = std::filesystem::u8path(root + "release/" + relative);
     std::filesystem::create_directories(file.parent_path());
     writeFile(file.u8string(), bytes);

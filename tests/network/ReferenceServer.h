@@ -37,14 +37,14 @@ public:
     // The address of ksserver.php.
     std::string scriptUrl() const { return baseUrl + "/ksclient/ksserver.php"; }
     // The base address without the script's path.
-    const std::string& address() const { return baseUrl; }
+    const std::string &address() const { return baseUrl; }
 
     // Replaces the configuration the server reads with every request.
-    void configure(const ServerConfiguration& configuration) const;
+    void configure(const ServerConfiguration &configuration) const;
     // Replaces the configuration file with exactly text.
-    void writeConfigurationText(const std::string& text) const;
+    void writeConfigurationText(const std::string &text) const;
     // Writes a file below the release folder, creating its folders.
-    void writeReleaseFile(const std::string& relative, const std::string& bytes) const;
+    void writeReleaseFile(const std::string &relative, const std::string &bytes) const;
     // Everything the server has written with error_log so far.
     std::string errorLog() const;
 

@@ -21,10 +21,10 @@ ServerConfiguration ReferenceServerFixture::defaultConfiguration() {
     return configuration;
 }
 
-std::string ReferenceServerFixture::failureOf(const std::function<void()>& work) {
+std::string ReferenceServerFixture::failureOf(const std::function<void()> &work) {
     try {
         work();
-    } catch (const std::exception& error) {
+    } catch (const std::exception &error) {
         return error.what();
     }
     return std::string();

@@ -24,7 +24,7 @@ protected:
     // The server's configuration with Player as its only user.
     static ServerConfiguration defaultConfiguration();
     // The message of the std::exception that work throws; empty when it throws none.
-    static std::string failureOf(const std::function<void()>& work);
+    static std::string failureOf(const std::function<void()> &work);
 
     ReferenceServer server;
     std::unique_ptr<KSNetwork::KSConnector> connector;

@@ -11,8 +11,8 @@ constexpr auto PauseBetweenParts = std::chrono::milliseconds(30);
 } // namespace
 
 ScriptedServer::ScriptedServer(std::vector<std::string> scriptedParts, int connections)
-    : parts(std::move(scriptedParts)), connectionsLeft(connections), listener(LoopbackSocket::listenOnFreePort()),
-      listeningPort(listener.port()) {
+    : parts(std::move(scriptedParts)), connectionsLeft(connections),
+      listener(LoopbackSocket::listenOnFreePort()), listeningPort(listener.port()) {
     worker = std::thread([this] { serve(); });
 }
 
@@ -22,7 +22,7 @@ ScriptedServer::~ScriptedServer() {
         worker.join();
 }
 
-std::string ScriptedServer::url(const std::string& path) const {
+std::string ScriptedServer::url(const std::string &path) const {
     return "http://127.0.0.1:" + std::to_string(listeningPort) + path;
 }
 
@@ -46,7 +46,7 @@ bool ScriptedServer::waitForConnection() {
     return false;
 }
 
-std::string ScriptedServer::readRequestHead(const LoopbackSocket& connection) {
+std::string ScriptedServer::readRequestHead(const LoopbackSocket &connection) {
     std::string head;
     char block[4096];
     while (head.find("\r\n\r\n") == std::string::npos && !stopping) {
@@ -71,7 +71,7 @@ void ScriptedServer::serve() {
     }
 }
 
-void ScriptedServer::answer(const LoopbackSocket& connection) {
+void ScriptedServer::answer(const LoopbackSocket &connection) {
     received = readRequestHead(connection);
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (i > 0)

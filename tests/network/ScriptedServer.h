@@ -18,11 +18,11 @@ public:
     // arrive as separate chunks), and the connection is closed.
     explicit ScriptedServer(std::vector<std::string> parts, int connections = 1);
     ~ScriptedServer();
-    ScriptedServer(const ScriptedServer&) = delete;
-    ScriptedServer& operator=(const ScriptedServer&) = delete;
+    ScriptedServer(const ScriptedServer &) = delete;
+    ScriptedServer &operator=(const ScriptedServer &) = delete;
 
     // "http://127.0.0.1:<port>" followed by path.
-    std::string url(const std::string& path = "/ksclient/ksserver.php") const;
+    std::string url(const std::string &path = "/ksclient/ksserver.php") const;
     // The request line and headers last received; call it once the exchanges have ended. Empty
     // when no request came.
     std::string request();
@@ -31,9 +31,9 @@ public:
 
 private:
     void serve();
-    void answer(const LoopbackSocket& connection);
+    void answer(const LoopbackSocket &connection);
     bool waitForConnection();
-    std::string readRequestHead(const LoopbackSocket& connection);
+    std::string readRequestHead(const LoopbackSocket &connection);
 
     std::vector<std::string> parts;
     int connectionsLeft;

@@ -26,15 +26,12 @@ TEST_P(SplitStringTest, CutsAtEveryDelimiterAndKeepsEmptyPieces) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pieces, SplitStringTest,
-    ::testing::Values(SplitCase{"OK,a,b", ",", {"OK", "a", "b"}},
-                      SplitCase{"", ",", {""}},
-                      SplitCase{"a,,b", ",", {"a", "", "b"}},
-                      SplitCase{"a,", ",", {"a", ""}},
-                      SplitCase{",", ",", {"", ""}},
-                      SplitCase{"no delimiter", ",", {"no delimiter"}},
-                      SplitCase{"k:v;w", ":;", {"k", "v", "w"}},
-                      SplitCase{"HTTP/1.1 404 Not Found\r\n", " ",
-                                {"HTTP/1.1", "404", "Not", "Found\r\n"}}));
+    ::testing::Values(
+        SplitCase{"OK,a,b", ",", {"OK", "a", "b"}}, SplitCase{"", ",", {""}},
+        SplitCase{"a,,b", ",", {"a", "", "b"}}, SplitCase{"a,", ",", {"a", ""}},
+        SplitCase{",", ",", {"", ""}}, SplitCase{"no delimiter", ",", {"no delimiter"}},
+        SplitCase{"k:v;w", ":;", {"k", "v", "w"}},
+        SplitCase{"HTTP/1.1 404 Not Found\r\n", " ", {"HTTP/1.1", "404", "Not", "Found\r\n"}}));
 
 struct TrimCase {
     std::string text;
@@ -51,8 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, TrimWhitespaceTest,
                          ::testing::Values(TrimCase{"", ""}, TrimCase{" \t\r\n", ""},
                                            TrimCase{"\r\n OK,a,b \t\n", "OK,a,b"},
                                            TrimCase{"a \t\r\n b", "a \t\r\n b"},
-                                           TrimCase{"\vOK\f", "\vOK\f"},
-                                           TrimCase{"x", "x"}));
+                                           TrimCase{"\vOK\f", "\vOK\f"}, TrimCase{"x", "x"}));
 
 TEST(UrlEncodeTest, EncodesEachOfTheUnsafeCharactersInLowerCaseHex) {
     const std::string unsafe = " <>#\"%{}|\\^[]~`$&+,/:;=?@";
@@ -93,9 +89,9 @@ TEST_P(DecimalValueTest, ReadsLikeTheCLibraryAndClampsTo32Bits) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, DecimalValueTest,
-    ::testing::Values(DecimalCase{"200", 200}, DecimalCase{"404\r\n", 404},
-                      DecimalCase{"abc", 0}, DecimalCase{"", 0}, DecimalCase{"-5", -5},
-                      DecimalCase{" +7x", 7}, DecimalCase{"12abc", 12},
+    ::testing::Values(DecimalCase{"200", 200}, DecimalCase{"404\r\n", 404}, DecimalCase{"abc", 0},
+                      DecimalCase{"", 0}, DecimalCase{"-5", -5}, DecimalCase{" +7x", 7},
+                      DecimalCase{"12abc", 12},
                       DecimalCase{"99999999999", std::numeric_limits<std::int32_t>::max()},
                       DecimalCase{"-99999999999", std::numeric_limits<std::int32_t>::min()}));
 

@@ -6,10 +6,20 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using Cobalt::XMLInputArchive;
 using Cobalt::XMLOutputArchive;
 
 namespace {
+
+// Every field of a value, comparable and printable.
+auto fields(const Cobalt::Rect &v) { return std::make_tuple(v.left, v.right, v.top, v.bottom); }
+auto fields(const Cobalt::RectF &v) { return std::make_tuple(v.left, v.right, v.top, v.bottom); }
+auto fields(const Cobalt::Vector2 &v) { return std::make_tuple(v.x, v.y); }
+auto fields(const Cobalt::Vector3 &v) { return std::make_tuple(v.x, v.y, v.z); }
+auto fields(const Cobalt::Vector3d &v) { return std::make_tuple(v.x, v.y, v.z); }
+auto fields(const Cobalt::Vector4 &v) { return std::make_tuple(v.x, v.y, v.z, v.w); }
 
 class ArchiveRoundTripTest : public ArchiveTesting::EngineTest {
 protected:
@@ -81,26 +91,12 @@ TEST_F(ArchiveRoundTripTest, EveryValueTypeReadsBackUnchanged) {
     EXPECT_TRUE(Cobalt::readNamed(*in, "byte", byteIn));
     EXPECT_TRUE(Cobalt::readNamed(*in, "character", characterIn));
 
-    EXPECT_EQ(rectIn.left, rect.left);
-    EXPECT_EQ(rectIn.right, rect.right);
-    EXPECT_EQ(rectIn.top, rect.top);
-    EXPECT_EQ(rectIn.bottom, rect.bottom);
-    EXPECT_EQ(rectFIn.left, rectF.left);
-    EXPECT_EQ(rectFIn.right, rectF.right);
-    EXPECT_EQ(rectFIn.top, rectF.top);
-    EXPECT_EQ(rectFIn.bottom, rectF.bottom);
-    EXPECT_EQ(vector2In.x, vector2.x);
-    EXPECT_EQ(vector2In.y, vector2.y);
-    EXPECT_EQ(vector3In.x, vector3.x);
-    EXPECT_EQ(vector3In.y, vector3.y);
-    EXPECT_EQ(vector3In.z, vector3.z);
-    EXPECT_EQ(vector3dIn.x, vector3d.x);
-    EXPECT_EQ(vector3dIn.y, vector3d.y);
-    EXPECT_EQ(vector3dIn.z, vector3d.z);
-    EXPECT_EQ(vector4In.x, vector4.x);
-    EXPECT_EQ(vector4In.y, vector4.y);
-    EXPECT_EQ(vector4In.z, vector4.z);
-    EXPECT_EQ(vector4In.w, vector4.w);
+    EXPECT_EQ(fields(rectIn), fields(rect));
+    EXPECT_EQ(fields(rectFIn), fields(rectF));
+    EXPECT_EQ(fields(vector2In), fields(vector2));
+    EXPECT_EQ(fields(vector3In), fields(vector3));
+    EXPECT_EQ(fields(vector3dIn), fields(vector3d));
+    EXPECT_EQ(fields(vector4In), fields(vector4));
     EXPECT_EQ(textIn, text);
     EXPECT_EQ(cStringIn, "plain");
     EXPECT_EQ(realIn, -12.0625);
@@ -166,13 +162,10 @@ TEST_F(ArchiveRoundTripTest, AttributesReadBackUnchanged) {
     EXPECT_EQ(natural, 3000000000u);
     EXPECT_EQ(whole, -5);
     EXPECT_TRUE(flag);
-    EXPECT_EQ(v2.x, 1.5f);
-    EXPECT_EQ(v2.y, -2.0f);
-    EXPECT_EQ(v3.x, 0.25f);
-    EXPECT_EQ(v3.z, 9.0f);
-    EXPECT_EQ(v3d.x, 123456.5);
-    EXPECT_EQ(v3d.y, -0.0625);
-    EXPECT_EQ(v4.w, 4.0f);
+    EXPECT_EQ(fields(v2), fields(Cobalt::Vector2{1.5f, -2}));
+    EXPECT_EQ(fields(v3), fields(Cobalt::Vector3{0.25f, 0, 9}));
+    EXPECT_EQ(fields(v3d), fields(Cobalt::Vector3d{123456.5, -0.0625, 7}));
+    EXPECT_EQ(fields(v4), fields(Cobalt::Vector4{1, 2, 3, 4}));
 }
 
 TEST_F(ArchiveRoundTripTest, NestedNodesAndRepeatedChildrenReadBack) {

@@ -127,14 +127,6 @@ TEST_F(XMLOutputArchiveTest, EmptyStringAttributeWritesNothing) {
               Declaration + "<e />\n");
 }
 
-TEST_F(XMLOutputArchiveTest, AttributeOfTheSameNameIsReplaced) {
-    EXPECT_EQ(fileWrittenBy([](XMLOutputArchive &archive) {
-                  archive.writeAttribute("n", 1);
-                  archive.writeAttribute("n", std::string("two"));
-              }),
-              Declaration + "<e n=\"two\" />\n");
-}
-
 TEST_F(XMLOutputArchiveTest, TwoValueWritesPrintAsOneRunOfText) {
     EXPECT_EQ(fileWrittenBy([](XMLOutputArchive &archive) {
                   archive.write("first ");
