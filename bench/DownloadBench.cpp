@@ -1,9 +1,10 @@
 // A 256 MiB package from the reference server into a byte buffer through downloadSiteFile, against
-// the curl command line fetching the same address in the same run. Run it through
-// scripts/with-reference-server.sh; the ratio counters are the figures to read.
+// the curl command line and a bare libcurl handle fetching the same address in the same run. Run it
+// through scripts/with-reference-server.sh; the ratio counters are the figures to read.
 #include "network/KSConnector.h"
 
 #include <benchmark/benchmark.h>
+#include <curl/curl.h>
 
 #include <sys/resource.h>
 
@@ -33,6 +34,11 @@ std::string environment(const char *name) {
 
 std::string scriptUrl() { return environment("BRIGHTWELL_SERVER_URL") + "/ksclient/ksserver.php"; }
 
+std::string packageUrl() {
+    return scriptUrl() + "?action=download_pf&dirfile=" + FileName + "&pw=" + Digest +
+           "&uid=" + User;
+}
+
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -55,22 +61,42 @@ bool prepareServer() {
     return configuration.good() && package.good();
 }
 
-// Seconds curl takes to fetch the same request into /dev/null.
+// Seconds the curl command line takes to fetch the same request into /dev/null.
 double curlDownloadSeconds() {
-    static const std::string command = std::string("curl --silent --fail --output /dev/null '") +
-                                       scriptUrl() + "?action=download_pf&dirfile=" + FileName +
-                                       "&pw=" + Digest + "&uid=" + User + "'";
+    static const std::string command =
+        "curl --silent --fail --output /dev/null '" + packageUrl() + "'";
     const Clock::time_point start = Clock::now();
     if (std::system(command.c_str()) != 0)
         return -1;
     return secondsSince(start);
 }
 
-// Every iteration fetches the package once with curl and once through the connector, so both see
-// the same server and the same machine load; the iteration's time is the connector's.
-// A reused buffer keeps its capacity between iterations, so only the transfer is measured; a
-// fresh buffer also pays the system's first touch of 256 MiB of new memory, as every download of
-// the launcher does.
+std::size_t appendToBuffer(char *data, std::size_t size, std::size_t count, void *buffer) {
+    auto &bytes = *static_cast<std::vector<char> *>(buffer);
+    bytes.insert(bytes.end(), data, data + size * count);
+    return size * count;
+}
+
+// Seconds a bare libcurl handle with default options takes to append the package to buffer,
+// which already has room for it: what any libcurl client pays to keep the bytes.
+double bareLibcurlSeconds(std::vector<char> &buffer) {
+    static const std::string url = packageUrl();
+    CURL *handle = curl_easy_init();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, appendToBuffer);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &buffer);
+    const Clock::time_point start = Clock::now();
+    const CURLcode result = curl_easy_perform(handle);
+    const double seconds = secondsSince(start);
+    curl_easy_cleanup(handle);
+    return result == CURLE_OK && buffer.size() == FileSize ? seconds : -1;
+}
+
+// Every iteration fetches the package with the curl command line, with a bare libcurl handle and
+// through the connector, so all three see the same server and the same machine load; the
+// iteration's time is the connector's. A reused buffer keeps its capacity between iterations, so
+// only the transfer is measured; a fresh buffer also pays the system's first touch of 256 MiB of
+// new memory, as every download of the launcher does.
 void downloadSiteFile(benchmark::State &state, bool reuseBuffer) {
     auto connector = KSNetwork::createConnector(scriptUrl());
     connector->setCredentials(User, Digest);
@@ -87,11 +113,19 @@ void downloadSiteFile(benchmark::State &state, bool reuseBuffer) {
 
     double connectorSeconds = 0;
     double curlSeconds = 0;
+    double bareSeconds = 0;
     for (auto _ : state) {
         const double curl = curlDownloadSeconds();
-        if (curl < 0)
-            state.SkipWithError("curl failed");
+        std::vector<char> bareFresh;
+        bareFresh.reserve(reuseBuffer ? 0 : FileSize);
+        std::vector<char> &bareBuffer = reuseBuffer ? reused : bareFresh;
+        bareBuffer.clear();
+        const double bare = bareLibcurlSeconds(bareBuffer);
+        bareFresh = std::vector<char>();
+        if (curl < 0 || bare < 0)
+            state.SkipWithError("baseline download failed");
         curlSeconds += curl;
+        bareSeconds += bare;
 
         std::vector<char> fresh;
         std::vector<char> &buffer = reuseBuffer ? reused : fresh;
@@ -112,6 +146,7 @@ void downloadSiteFile(benchmark::State &state, bool reuseBuffer) {
     state.SetBytesProcessed(static_cast<std::int64_t>(FileSize * state.iterations()));
     state.counters["curl_MiB_per_s"] = FileSize * state.iterations() / curlSeconds / MiB;
     state.counters["throughput_vs_curl"] = curlSeconds / connectorSeconds;
+    state.counters["throughput_vs_bare_libcurl"] = bareSeconds / connectorSeconds;
     state.counters["peak_memory_vs_file"] = peakBytes / FileSize;
     state.counters["peak_memory_vs_limit"] = peakBytes / memoryLimit;
 }

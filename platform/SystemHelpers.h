@@ -18,7 +18,8 @@ std::string executablePath();
 // Empty when the path holds no separator.
 std::string executableFolder();
 
-// The system's temporary-files folder, ending in a separator as the system reports it.
+// The system's temporary-files folder, ending in a separator as the system reports it; empty
+// when the system cannot name one.
 std::string tempFolder();
 
 // The user's documents folder (created if missing); empty when the system cannot name one.

@@ -50,8 +50,8 @@ fetch_sources() {
     rm -rf "$WORK"
     mkdir -p "$WORK"
     log "downloading Debian sources of curl $CURL_VERSION and tinyxml $TINYXML_VERSION"
-    (cd "$WORK" && apt-get source --download-only -q "curl=$CURL_VERSION" "tinyxml=$TINYXML_VERSION" 2>&1 |
-        grep -v 'unsandboxed as root' || true)
+    (cd "$WORK" && apt-get source --download-only -q "curl=$CURL_VERSION" "tinyxml=$TINYXML_VERSION") \
+        >"$WORK/download.log" 2>&1 || { cat "$WORK/download.log"; die "could not download the sources"; }
     # dpkg-source applies Debian's patches (for TinyXML: security fixes and TIXML_USE_STL).
     (cd "$WORK" && dpkg-source -q -x curl_*.dsc curl >/dev/null 2>&1 &&
         dpkg-source -q -x tinyxml_*.dsc tinyxml >/dev/null 2>&1) ||

@@ -102,18 +102,18 @@ main() {
     fi
     source_indexes_downloaded || need_update=1
 
-    local missing
-    missing="$(missing_packages)"
-    [[ -z "$missing" ]] || need_update=1
+    local missing=()
+    mapfile -t missing < <(missing_packages)
+    [[ ${#missing[@]} -eq 0 ]] || need_update=1
 
     if [[ $need_update -eq 1 ]]; then
         log "apt-get update"
         as_root apt-get update -q
     fi
-    if [[ -n "$missing" ]]; then
-        log "installing: $(echo $missing)"
-        # shellcheck disable=SC2086
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing
+    if [[ ${#missing[@]} -gt 0 ]]; then
+        log "installing: ${missing[*]}"
+        as_root env DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y -q -o DPkg::Lock::Timeout=600 "${missing[@]}"
     fi
     log "all packages present"
 }

@@ -62,6 +62,7 @@ run_ctest() {
 
 # ctest under one Xvfb for the whole run; Wine winds down before the display goes away.
 wine_ctest() {
+    # shellcheck disable=SC2016 # the inner shell expands its own arguments
     DISPLAY="" "$SCRIPTS/with-xvfb.sh" bash -c '"$@"; status=$?; wineserver -w; exit $status' _ "$@"
 }
 

@@ -42,6 +42,7 @@ if [[ ! -s "$scratch/display" ]]; then
     echo "[with-xvfb] Xvfb gave no display within 10 s" >&2
     exit 1
 fi
-export DISPLAY=":$(tr -d '[:space:]' <"$scratch/display")"
+DISPLAY=":$(tr -d '[:space:]' <"$scratch/display")"
+export DISPLAY
 
 "$@"
