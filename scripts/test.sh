@@ -71,7 +71,10 @@ native_tests() { run_ctest "$NATIVE_DIR"; }
 windows_tests() {
     local -x WINEPREFIX="${BRIGHTWELL_WINEPREFIX:-$WINDOWS_DIR/wineprefix}" WINEARCH=win32
     local -x WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    "$SCRIPTS/wine-run.sh" --init "$WINDOWS_DIR" || return 1
+    if ! "$SCRIPTS/wine-run.sh" --init "$WINDOWS_DIR"; then
+        tests_failed=$((tests_failed + 1))
+        return 1
+    fi
     run_ctest "$WINDOWS_DIR" wine_ctest
 }
 
