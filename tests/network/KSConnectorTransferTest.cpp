@@ -1,7 +1,7 @@
 // The transfer against a scripted server: request forms, broken replies, transport failures,
 // progress and the refused nested download.
 #include "network/KSConnectorImpl.h"
-#include "tests/network/LogCapture.h"
+#include "tests/support/LogCapture.h"
 #include "tests/network/ScriptedServer.h"
 
 #include <gtest/gtest.h>

@@ -7,12 +7,12 @@
 #include "io/MemoryStream.h"
 #include "io/OpenMode.h"
 #include "serialization/XMLInputArchive.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace ArchiveTesting {
@@ -30,23 +30,7 @@ inline std::unique_ptr<Cobalt::XMLInputArchive> loaded(const std::string &text) 
     return archive;
 }
 
-// Receives the log's level-8 lines while it lives; closes the log's outputs at the end.
-class LogCapture {
-public:
-    LogCapture() {
-        auto output = std::make_unique<std::ostringstream>();
-        captured = output.get();
-        Cobalt::Log::instance().addOutput(std::move(output), Cobalt::Log::Information);
-    }
-    ~LogCapture() { Cobalt::Log::instance().closeOutputs(); }
-    LogCapture(const LogCapture &) = delete;
-    LogCapture &operator=(const LogCapture &) = delete;
-
-    std::string text() const { return captured->str(); }
-
-private:
-    std::ostringstream *captured;
-};
+using Testing::LogCapture;
 
 // A started engine whose file server reaches a fresh temporary folder as "tst:".
 class EngineTest : public ::testing::Test {

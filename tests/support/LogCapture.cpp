@@ -1,5 +1,5 @@
-// Log capture for the network tests.
-#include "tests/network/LogCapture.h"
+// Log capture shared by the test programs.
+#include "tests/support/LogCapture.h"
 
 #include "app/Log.h"
 
