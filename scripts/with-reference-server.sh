@@ -72,15 +72,18 @@ start_server() {
     return 1
 }
 
-# A Windows program under Wine sees this machine's files through its Z: drive.
+# A Windows program under Wine sees this machine's files through its Z: drive, which maps "/";
+# translating here keeps winepath from creating a prefix of its own.
 program_path() {
-    local argument
+    local path="$1" argument
+    shift
     for argument in "$@"; do
-        if [[ "$argument" == *.exe ]] && command -v winepath >/dev/null; then
-            WINEDEBUG=-all winepath -w "$1" 2>/dev/null && return
+        if [[ "$argument" == *.exe ]]; then
+            printf 'Z:%s\n' "${path//\//\\}"
+            return
         fi
     done
-    printf '%s\n' "$1"
+    printf '%s\n' "$path"
 }
 
 port_file="$root/port"
