@@ -4,75 +4,45 @@
 #include "io/FileServer.h"
 #include "io/Win32FileSystem.h"
 
-#include <gtest/gtest.h>
+#include "tests/support/LogCapture.h"
 
-#include <sstream>
+#include <gtest/gtest.h>
 
 namespace {
 
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override { Cobalt::shutdownEngine(); }
-
-    void TearDown() override {
-        Cobalt::shutdownEngine();
-        Cobalt::Log::instance().closeOutputs();
-    }
-
-    // The log owns (and destroys) its outputs, so the text lives in a buffer of the test's own.
-    void captureLog() {
-        Cobalt::Log::instance().addOutput(std::make_unique<std::ostream>(&captured),
-                                          Cobalt::Log::Information);
-    }
-
-    std::string logText() const { return captured.str(); }
-
-    std::stringbuf captured;
+    void TearDown() override { Cobalt::shutdownEngine(); }
 };
 
-TEST_F(EngineTest, StartEngineMakesANewEngineCurrent) {
-    EXPECT_EQ(Cobalt::Engine::instance(), nullptr);
-    Cobalt::Engine *engine = Cobalt::startEngine();
-    ASSERT_NE(engine, nullptr);
-    EXPECT_EQ(Cobalt::Engine::instance(), engine);
-    EXPECT_EQ(engine->getLog(), &Cobalt::Log::instance());
-    ASSERT_NE(engine->getFileServer(), nullptr);
-    ASSERT_NE(engine->getFileServer()->getRootFileSystem(), nullptr);
-    EXPECT_EQ(engine->getFileServer()->getRootFileSystem()->getName(), "root");
-}
-
-TEST_F(EngineTest, StartEngineReplacesTheCurrentEngine) {
+TEST_F(EngineTest, StartEngineReplacesTheCurrentEngineAndItsFileServer) {
     Cobalt::Engine *first = Cobalt::startEngine();
+    ASSERT_EQ(Cobalt::Engine::instance(), first);
+    EXPECT_EQ(first->getFileServer()->getRootFileSystem()->getName(), "root");
     first->getFileServer()->setAlias("marker", "/first");
-    captureLog();
+    const Testing::LogCapture log;
 
     Cobalt::Engine *second = Cobalt::startEngine();
     EXPECT_NE(second, first);
     EXPECT_EQ(Cobalt::Engine::instance(), second);
     EXPECT_EQ(second->getFileServer()->resolve("marker:x"), "marker:x");
-    EXPECT_EQ(logText().rfind("Destroying game\nTime: ", 0), 0u) << logText();
+    EXPECT_EQ(log.text().rfind("Destroying game\nTime: ", 0), 0u) << log.text();
 }
 
-TEST_F(EngineTest, ShutdownLogsAndClosesTheOutputs) {
+TEST_F(EngineTest, ShutdownLogsAndClosesTheOutputsOnlyWhenAnEngineIsCurrent) {
+    const Testing::LogCapture log;
+    Cobalt::shutdownEngine();
+    EXPECT_EQ(log.text(), "");
+
     Cobalt::startEngine();
-    captureLog();
     Cobalt::shutdownEngine();
     EXPECT_EQ(Cobalt::Engine::instance(), nullptr);
-
-    const std::string text = logText();
+    const std::string text = log.text();
     EXPECT_EQ(text.rfind("Destroying game\nTime: ", 0), 0u) << text;
-    ASSERT_GE(text.size(), 2u);
     EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
-
     Cobalt::Log::instance().message("after the engine");
-    EXPECT_EQ(logText(), text) << "the closed output must not receive more lines";
-}
-
-TEST_F(EngineTest, ShutdownWithoutAnEngineDoesNothing) {
-    captureLog();
-    Cobalt::shutdownEngine();
-    EXPECT_EQ(Cobalt::Engine::instance(), nullptr);
-    EXPECT_EQ(logText(), "");
+    EXPECT_EQ(log.text(), text) << "the closed output must not receive more lines";
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 # Extra parts of engine_tests: the tests of one platform's helpers, and random files with their
 # md5sum digests that the MD5 tests check against (beside the test program, so Wine finds them).
 if(CMAKE_SCRIPT_MODE_FILE)
-    # Script mode: writes the data into OUTPUT_DIR.
+    # Script mode, writing into OUTPUT_DIR: every prefix of a short file (all the padding
+    # boundaries up to three blocks), then large files ending inside and on a block boundary.
     file(MAKE_DIRECTORY ${OUTPUT_DIR})
-    # One short file whose every prefix is digested: all the padding boundaries up to three blocks.
     execute_process(COMMAND head -c 200 /dev/urandom OUTPUT_FILE ${OUTPUT_DIR}/prefixes.bin
         COMMAND_ERROR_IS_FATAL ANY)
     set(prefixDigests "")
@@ -14,8 +14,6 @@ if(CMAKE_SCRIPT_MODE_FILE)
         string(APPEND prefixDigests "${length} ${digest}\n")
     endforeach()
     file(WRITE ${OUTPUT_DIR}/prefix-digests.txt "${prefixDigests}")
-    # Large files, one ending inside the last block and one ending exactly on a block boundary.
-    set(names "")
     foreach(size 1048583 5242935 4194304)
         execute_process(COMMAND head -c ${size} /dev/urandom OUTPUT_FILE ${OUTPUT_DIR}/random-${size}.bin
             COMMAND_ERROR_IS_FATAL ANY)

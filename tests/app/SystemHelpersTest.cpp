@@ -1,6 +1,7 @@
 // Tests of the operating-system helpers that behave alike on every system.
 #include "platform/SystemHelpers.h"
 
+#include "tests/support/ScopedCurrentDirectory.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +15,7 @@ namespace {
 
 bool isSeparator(char character) { return character == '/' || character == '\\'; }
 
-TEST(SystemHelpersTest, ExecutablePathNamesThisTestProgram) {
-    const std::string path = Cobalt::executablePath();
-    const std::size_t separator = path.find_last_of("\\/");
-    ASSERT_NE(separator, std::string::npos) << path;
-    EXPECT_EQ(path.compare(separator + 1, 12, "engine_tests"), 0) << path;
-    EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
-}
-
-TEST(SystemHelpersTest, ExecutableFolderIsThePathBeforeItsLastSeparator) {
+TEST(SystemHelpersTest, ExecutablePathAndFolderNameThisTestProgram) {
     const std::string path = Cobalt::executablePath();
     const std::string folder = Cobalt::executableFolder();
     ASSERT_FALSE(folder.empty());
@@ -30,21 +23,19 @@ TEST(SystemHelpersTest, ExecutableFolderIsThePathBeforeItsLastSeparator) {
     EXPECT_EQ(path.compare(0, folder.size(), folder), 0);
     EXPECT_TRUE(isSeparator(path[folder.size()]));
     EXPECT_EQ(path.find_first_of("\\/", folder.size() + 1), std::string::npos);
+    EXPECT_EQ(path.compare(folder.size() + 1, 12, "engine_tests"), 0) << path;
+    EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
     EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
 }
 
-TEST(SystemHelpersTest, TempFolderEndsWithASeparatorAndExists) {
-    const std::string folder = Cobalt::tempFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_TRUE(isSeparator(folder.back())) << folder;
-    EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
-}
-
-TEST(SystemHelpersTest, CommonAppDataFolderIsAnExistingFolder) {
-    const std::string folder = Cobalt::commonAppDataFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_FALSE(isSeparator(folder.back())) << folder;
-    EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
+TEST(SystemHelpersTest, SystemFoldersExistAndOnlyTheTempFolderEndsWithASeparator) {
+    for (const auto &[folder, endsWithSeparator] :
+         {std::pair{Cobalt::tempFolder(), true}, std::pair{Cobalt::commonAppDataFolder(), false}}) {
+        SCOPED_TRACE(folder);
+        ASSERT_FALSE(folder.empty());
+        EXPECT_EQ(isSeparator(folder.back()), endsWithSeparator);
+        EXPECT_TRUE(std::filesystem::is_directory(folder));
+    }
 }
 
 TEST(SystemHelpersTest, SetCurrentDirectoryMovesTheProcessOrRefuses) {
@@ -52,14 +43,10 @@ TEST(SystemHelpersTest, SetCurrentDirectoryMovesTheProcessOrRefuses) {
     // Named without a trailing separator, which the Windows C runtime cannot stat.
     const std::string folder = temp / "here";
     std::filesystem::create_directory(folder);
-    const std::filesystem::path original = std::filesystem::current_path();
-    EXPECT_TRUE(Cobalt::setCurrentDirectory(folder));
-    const bool moved = std::filesystem::equivalent(std::filesystem::current_path(), folder);
+    const Testing::ScopedCurrentDirectory inside(folder);
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), folder));
     EXPECT_FALSE(Cobalt::setCurrentDirectory(temp / "missing"));
-    const bool stayed = std::filesystem::equivalent(std::filesystem::current_path(), folder);
-    std::filesystem::current_path(original);
-    EXPECT_TRUE(moved);
-    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), folder));
 }
 
 TEST(SystemHelpersTest, RemoveFileReportsWhetherTheFileWasRemoved) {

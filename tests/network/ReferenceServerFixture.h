@@ -1,32 +1,45 @@
-// Test fixture for the suites that talk to the PHP reference server over real HTTP.
+// Test fixture for the suites that talk to the PHP reference server, which
+// scripts/with-reference-server.sh runs around the test program, over real HTTP.
 #pragma once
 
 #include "network/KSConnector.h"
-#include "tests/network/ReferenceServer.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Testing {
 
+// What the tests vary in the server's configuration; its one user is the fixture's player.
+struct ServerConfiguration {
+    std::vector<std::string> playerProperties;
+    std::map<std::string, std::string> actions{{"echo", "{query}"}, {"lines", "a\r\n\r\n"}};
+    // Fixed reply texts of "auth" or "ver2".
+    std::map<std::string, std::string> replies;
+};
+
 class ReferenceServerFixture : public ::testing::Test {
 protected:
-    // A user that every configuration of these tests knows.
-    static const ServerUser Player;
+    static const std::string PlayerName;
+    static const std::string PlayerDigest;
 
-    // Skips the test when the program runs without the reference server, else writes
-    // defaultConfiguration() and makes a connector for the server's script.
+    // Skips the test without the reference server, else writes the default configuration and
+    // makes a connector for the server's script.
     void SetUp() override;
 
-    // The server's configuration with Player as its only user.
-    static ServerConfiguration defaultConfiguration();
-    // The message of the std::exception that work throws; empty when it throws none.
-    static std::string failureOf(const std::function<void()> &work);
+    // Replaces the configuration the server reads with every request.
+    void configure(const ServerConfiguration &configuration) const;
+    // Replaces the configuration file with exactly text.
+    void writeConfigurationText(const std::string &text) const;
+    // Writes a file below the release folder, creating its folders.
+    void writeReleaseFile(const std::string &relative, const std::string &bytes) const;
+    // Everything the server has written with error_log so far.
+    std::string errorLog() const;
 
-    ReferenceServer server;
+    std::string root;
     std::unique_ptr<KSNetwork::KSConnector> connector;
 };
 

@@ -1,19 +1,104 @@
-// The scripted HTTP server of the network tests.
+// The scripted HTTP server of the network tests, over POSIX sockets or Winsock.
 #include "tests/network/ScriptedServer.h"
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 #include <chrono>
 
 namespace Testing {
 
 namespace {
+#ifdef _WIN32
+using NativeSocket = SOCKET;
+constexpr NativeSocket NoSocket = INVALID_SOCKET;
+constexpr int SendFlags = 0;
+constexpr int ShutdownSend = SD_SEND;
+void closeNative(NativeSocket socket) { closesocket(socket); }
+#else
+using NativeSocket = int;
+constexpr NativeSocket NoSocket = -1;
+constexpr int SendFlags = MSG_NOSIGNAL;
+constexpr int ShutdownSend = SHUT_WR;
+void closeNative(NativeSocket socket) { ::close(socket); }
+#endif
 constexpr int PollMilliseconds = 50;
-constexpr auto PauseBetweenParts = std::chrono::milliseconds(30);
+
+// Whether data (or a connection) is waiting, after at most milliseconds.
+bool readable(NativeSocket socket, int milliseconds) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(socket, &set);
+    timeval timeout{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    return ::select(static_cast<int>(socket) + 1, &set, nullptr, nullptr, &timeout) > 0;
+}
+
+bool sendAll(NativeSocket socket, const std::string &bytes) {
+    for (std::size_t sent = 0; sent < bytes.size();) {
+        const int count = static_cast<int>(
+            ::send(socket, bytes.data() + sent, static_cast<int>(bytes.size() - sent), SendFlags));
+        if (count <= 0)
+            return false;
+        sent += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+} // namespace
+
+// The one owner of a socket.
+class Socket {
+public:
+    explicit Socket(NativeSocket native) : handle(native) {}
+    ~Socket() {
+        if (handle != NoSocket)
+            closeNative(handle);
+    }
+    Socket(const Socket &) = delete;
+    Socket &operator=(const Socket &) = delete;
+
+    const NativeSocket handle;
+};
+
+namespace {
+// A socket listening on a port of 127.0.0.1 that the system chose; holds NoSocket on failure.
+std::unique_ptr<Socket> listenOnFreePort() {
+#ifdef _WIN32
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    static_cast<void>(started);
+#endif
+    auto listener = std::make_unique<Socket>(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(listener->handle, reinterpret_cast<const sockaddr *>(&address), sizeof address) ||
+        ::listen(listener->handle, 4))
+        return std::make_unique<Socket>(NoSocket);
+    return listener;
+}
+
+int portOf(const Socket &socket) {
+    sockaddr_in address;
+    socklen_t length = sizeof address;
+    if (::getsockname(socket.handle, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        return 0;
+    return ntohs(address.sin_port);
+}
 } // namespace
 
 ScriptedServer::ScriptedServer(std::vector<std::string> scriptedParts, int connections)
-    : parts(std::move(scriptedParts)), connectionsLeft(connections),
-      listener(LoopbackSocket::listenOnFreePort()), listeningPort(listener.port()) {
-    worker = std::thread([this] { serve(); });
+    : parts(std::move(scriptedParts)), listener(listenOnFreePort()) {
+    worker = std::thread([this, connections] { serve(connections); });
 }
 
 ScriptedServer::~ScriptedServer() {
@@ -23,75 +108,55 @@ ScriptedServer::~ScriptedServer() {
 }
 
 std::string ScriptedServer::url(const std::string &path) const {
-    return "http://127.0.0.1:" + std::to_string(listeningPort) + path;
+    return "http://127.0.0.1:" + std::to_string(portOf(*listener)) + path;
 }
 
-std::string ScriptedServer::request() {
+std::string ScriptedServer::requestLine() {
     // The exchange is over by now; this only ends the wait for the client to close.
     stopping = true;
     if (worker.joinable())
         worker.join();
-    return received;
+    return received.substr(0, received.find("\r\n"));
 }
 
-std::string ScriptedServer::requestLine() {
-    const std::string head = request();
-    return head.substr(0, head.find("\r\n"));
-}
-
-bool ScriptedServer::waitForConnection() {
-    while (!stopping)
-        if (listener.waitReadable(PollMilliseconds))
-            return true;
-    return false;
-}
-
-std::string ScriptedServer::readRequestHead(const LoopbackSocket &connection) {
-    std::string head;
-    char block[4096];
-    while (head.find("\r\n\r\n") == std::string::npos && !stopping) {
-        if (!connection.waitReadable(PollMilliseconds))
-            continue;
-        const long count = connection.receive(block, sizeof block);
-        if (count <= 0)
-            break;
-        head.append(block, static_cast<std::size_t>(count));
-    }
-    return head;
-}
-
-void ScriptedServer::serve() {
-    for (; connectionsLeft > 0 && listener.valid(); --connectionsLeft) {
-        if (!waitForConnection())
-            return;
-        const LoopbackSocket connection = listener.accept();
-        if (!connection.valid())
+void ScriptedServer::serve(int connections) {
+    for (; connections > 0 && listener->handle != NoSocket; --connections) {
+        while (!readable(listener->handle, PollMilliseconds))
+            if (stopping)
+                return;
+        const Socket connection(::accept(listener->handle, nullptr, nullptr));
+        if (connection.handle == NoSocket)
             return;
         answer(connection);
     }
 }
 
-void ScriptedServer::answer(const LoopbackSocket &connection) {
-    received = readRequestHead(connection);
+void ScriptedServer::answer(const Socket &connection) {
+    char block[4096];
+    received.clear();
+    while (received.find("\r\n\r\n") == std::string::npos && !stopping) {
+        if (!readable(connection.handle, PollMilliseconds))
+            continue;
+        const int count = static_cast<int>(::recv(connection.handle, block, sizeof block, 0));
+        if (count <= 0)
+            break;
+        received.append(block, static_cast<std::size_t>(count));
+    }
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (i > 0)
-            std::this_thread::sleep_for(PauseBetweenParts);
-        if (!connection.sendAll(parts[i]))
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        if (!sendAll(connection.handle, parts[i]))
             return;
     }
-    connection.shutdownSending();
+    ::shutdown(connection.handle, ShutdownSend);
     // Drain until the client closes (or, keeping the connection, makes a new one), so that the
     // close does not reset data it has not read yet.
-    char block[256];
-    while (!stopping && !listener.waitReadable(0))
-        if (connection.waitReadable(PollMilliseconds) &&
-            connection.receive(block, sizeof block) <= 0)
+    while (!stopping && !readable(listener->handle, 0))
+        if (readable(connection.handle, PollMilliseconds) &&
+            ::recv(connection.handle, block, sizeof block, 0) <= 0)
             break;
 }
 
-int closedLoopbackPort() {
-    const LoopbackSocket probe = LoopbackSocket::listenOnFreePort();
-    return probe.port();
-}
+int closedLoopbackPort() { return portOf(*listenOnFreePort()); }
 
 } // namespace Testing

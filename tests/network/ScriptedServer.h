@@ -1,15 +1,16 @@
-// An HTTP server on 127.0.0.1 that answers one connection with exactly the bytes a test gives it,
-// for replies no real server sends (broken status lines, short bodies, zero bytes).
+// An HTTP server on 127.0.0.1 that answers each connection with exactly the bytes a test gives
+// it, for replies no real server sends (broken status lines, short bodies, zero bytes).
 #pragma once
 
-#include "tests/network/LoopbackSocket.h"
-
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace Testing {
+
+class Socket;
 
 class ScriptedServer {
 public:
@@ -23,22 +24,15 @@ public:
 
     // "http://127.0.0.1:<port>" followed by path.
     std::string url(const std::string &path = "/ksclient/ksserver.php") const;
-    // The request line and headers last received; call it once the exchanges have ended. Empty
-    // when no request came.
-    std::string request();
-    // The request line alone (without its CR LF).
+    // The last request line (without its CR LF), once the exchanges have ended; empty if none came.
     std::string requestLine();
 
 private:
-    void serve();
-    void answer(const LoopbackSocket &connection);
-    bool waitForConnection();
-    std::string readRequestHead(const LoopbackSocket &connection);
+    void serve(int connections);
+    void answer(const Socket &connection);
 
     std::vector<std::string> parts;
-    int connectionsLeft;
-    LoopbackSocket listener;
-    int listeningPort = 0;
+    std::unique_ptr<Socket> listener;
     std::string received;
     std::atomic<bool> stopping{false};
     std::thread worker;

@@ -5,94 +5,68 @@
 
 #include <limits>
 
-using KSNetwork::decimalValue;
-using KSNetwork::splitString;
-using KSNetwork::trimWhitespace;
-using KSNetwork::urlEncode;
+using namespace KSNetwork;
 
 namespace {
 
-struct SplitCase {
-    std::string text;
-    std::string delimiters;
-    std::vector<std::string> pieces;
-};
-
-class SplitStringTest : public ::testing::TestWithParam<SplitCase> {};
-
-TEST_P(SplitStringTest, CutsAtEveryDelimiterAndKeepsEmptyPieces) {
-    EXPECT_EQ(splitString(GetParam().text, GetParam().delimiters), GetParam().pieces);
+TEST(TextHelpersTest, SplitCutsAtEveryDelimiterAndKeepsEmptyPieces) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"OK,a,b", {"OK", "a", "b"}},
+        {"", {""}},
+        {"a,,b", {"a", "", "b"}},
+        {"a,", {"a", ""}},
+        {",", {"", ""}},
+        {"no delimiter", {"no delimiter"}},
+        {"k:v;w", {"k:v", "w"}},
+        {"k:v,w", {"k:v", "w"}}};
+    for (const auto &test : cases)
+        EXPECT_EQ(splitString(test.first, ",;"), test.second) << test.first;
+    EXPECT_EQ(splitString("HTTP/1.1 404 Not Found\r\n", " "),
+              (std::vector<std::string>{"HTTP/1.1", "404", "Not", "Found\r\n"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pieces, SplitStringTest,
-    ::testing::Values(
-        SplitCase{"OK,a,b", ",", {"OK", "a", "b"}}, SplitCase{"", ",", {""}},
-        SplitCase{"a,,b", ",", {"a", "", "b"}}, SplitCase{"a,", ",", {"a", ""}},
-        SplitCase{",", ",", {"", ""}}, SplitCase{"no delimiter", ",", {"no delimiter"}},
-        SplitCase{"k:v;w", ":;", {"k", "v", "w"}},
-        SplitCase{"HTTP/1.1 404 Not Found\r\n", " ", {"HTTP/1.1", "404", "Not", "Found\r\n"}}));
-
-struct TrimCase {
-    std::string text;
-    std::string trimmed;
-};
-
-class TrimWhitespaceTest : public ::testing::TestWithParam<TrimCase> {};
-
-TEST_P(TrimWhitespaceTest, RemovesBlankTabLfAndCrAtBothEndsOnly) {
-    EXPECT_EQ(trimWhitespace(GetParam().text), GetParam().trimmed);
+TEST(TextHelpersTest, TrimRemovesBlankTabLfAndCrAtBothEndsOnly) {
+    const std::pair<std::string, std::string> cases[] = {{"", ""},
+                                                         {" \t\r\n", ""},
+                                                         {"\r\n OK,a,b \t\n", "OK,a,b"},
+                                                         {"x", "x"},
+                                                         {"a \t\r\n b", "a \t\r\n b"},
+                                                         {"\vOK\f", "\vOK\f"}};
+    for (const auto &test : cases)
+        EXPECT_EQ(trimWhitespace(test.first), test.second) << '"' << test.first << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, TrimWhitespaceTest,
-                         ::testing::Values(TrimCase{"", ""}, TrimCase{" \t\r\n", ""},
-                                           TrimCase{"\r\n OK,a,b \t\n", "OK,a,b"},
-                                           TrimCase{"a \t\r\n b", "a \t\r\n b"},
-                                           TrimCase{"\vOK\f", "\vOK\f"}, TrimCase{"x", "x"}));
-
-TEST(UrlEncodeTest, EncodesEachOfTheUnsafeCharactersInLowerCaseHex) {
+TEST(TextHelpersTest, UrlEncodeWritesTheUnsafeCharactersInLowerCaseHexOnly) {
     const std::string unsafe = " <>#\"%{}|\\^[]~`$&+,/:;=?@";
-    ASSERT_EQ(unsafe.size(), 25u);
-    for (const char c : unsafe) {
-        char expected[4];
-        std::snprintf(expected, sizeof expected, "%%%02x", static_cast<unsigned char>(c));
-        EXPECT_EQ(urlEncode(std::string(1, c)), expected) << "character '" << c << "'";
-    }
-}
-
-TEST(UrlEncodeTest, CopiesEveryOtherByteUnchanged) {
     std::string others;
     for (int code = 0; code < 256; ++code) {
         const char c = static_cast<char>(code);
-        if (std::string(" <>#\"%{}|\\^[]~`$&+,/:;=?@").find(c) == std::string::npos)
+        if (unsafe.find(c) != std::string::npos) {
+            char expected[4];
+            std::snprintf(expected, sizeof expected, "%%%02x", static_cast<unsigned char>(c));
+            EXPECT_EQ(urlEncode(std::string(1, c)), expected) << "character '" << c << "'";
+        } else {
             others += c;
+        }
     }
-    ASSERT_EQ(others.size(), 231u);
+    ASSERT_EQ(others.size(), 256u - 25u);
     EXPECT_EQ(urlEncode(others), others);
+    EXPECT_EQ(urlEncode("dir/a b&c.zip"), "dir%2fa%20b%26c.zip");
 }
 
-TEST(UrlEncodeTest, EncodesInsideLongerValues) {
-    EXPECT_EQ(urlEncode("a b&c"), "a%20b%26c");
-    EXPECT_EQ(urlEncode("dir/file.zip"), "dir%2ffile.zip");
+TEST(TextHelpersTest, DecimalReadsLikeTheCLibraryAndClampsTo32Bits) {
+    const std::pair<std::string, std::int32_t> cases[] = {
+        {"200", 200},
+        {"404\r\n", 404},
+        {"abc", 0},
+        {"", 0},
+        {"-5", -5},
+        {" +7x", 7},
+        {"12abc", 12},
+        {"99999999999", std::numeric_limits<std::int32_t>::max()},
+        {"-99999999999", std::numeric_limits<std::int32_t>::min()}};
+    for (const auto &test : cases)
+        EXPECT_EQ(decimalValue(test.first), test.second) << test.first;
 }
-
-struct DecimalCase {
-    std::string text;
-    std::int32_t value;
-};
-
-class DecimalValueTest : public ::testing::TestWithParam<DecimalCase> {};
-
-TEST_P(DecimalValueTest, ReadsLikeTheCLibraryAndClampsTo32Bits) {
-    EXPECT_EQ(decimalValue(GetParam().text), GetParam().value);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, DecimalValueTest,
-    ::testing::Values(DecimalCase{"200", 200}, DecimalCase{"404\r\n", 404}, DecimalCase{"abc", 0},
-                      DecimalCase{"", 0}, DecimalCase{"-5", -5}, DecimalCase{" +7x", 7},
-                      DecimalCase{"12abc", 12},
-                      DecimalCase{"99999999999", std::numeric_limits<std::int32_t>::max()},
-                      DecimalCase{"-99999999999", std::numeric_limits<std::int32_t>::min()}));
 
 } // namespace

@@ -1,11 +1,9 @@
-// Shared helpers of the archive tests: in-memory documents, a captured log, a real engine.
+// Shared helpers of the archive tests: in-memory documents, comparable values, a real engine.
 #pragma once
 
 #include "app/Engine.h"
-#include "app/Log.h"
 #include "io/FileServer.h"
 #include "io/MemoryStream.h"
-#include "io/OpenMode.h"
 #include "serialization/XMLInputArchive.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempFolder.h"
@@ -14,8 +12,11 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace ArchiveTesting {
+
+using Testing::LogCapture;
 
 // An archive over the bytes of text, not loaded yet (its name is empty).
 inline std::unique_ptr<Cobalt::XMLInputArchive> archiveOver(const std::string &text) {
@@ -30,7 +31,42 @@ inline std::unique_ptr<Cobalt::XMLInputArchive> loaded(const std::string &text) 
     return archive;
 }
 
-using Testing::LogCapture;
+// Every field of a value, comparable and printable; scalars stand for themselves.
+template <typename T> T fields(const T &value) { return value; }
+inline auto fields(const Cobalt::Rect &v) {
+    return std::make_tuple(v.left, v.right, v.top, v.bottom);
+}
+inline auto fields(const Cobalt::RectF &v) {
+    return std::make_tuple(v.left, v.right, v.top, v.bottom);
+}
+inline auto fields(const Cobalt::Vector2 &v) { return std::make_tuple(v.x, v.y); }
+inline auto fields(const Cobalt::Vector3 &v) { return std::make_tuple(v.x, v.y, v.z); }
+inline auto fields(const Cobalt::Vector3d &v) { return std::make_tuple(v.x, v.y, v.z); }
+inline auto fields(const Cobalt::Vector4 &v) { return std::make_tuple(v.x, v.y, v.z, v.w); }
+
+// An archive that did not load answers every call with failure and changes no target.
+inline void expectEverythingFails(Cobalt::XMLInputArchive &archive) {
+    std::string text = "kept";
+    int whole = 4;
+    bool flag = true;
+    Cobalt::Rect rect{1, 2, 3, 4};
+    char character = 'k';
+    Cobalt::InputArchive *source = nullptr;
+    EXPECT_FALSE(archive.read(text) || archive.read(whole) || archive.read(flag) ||
+                 archive.read(rect) || archive.read(character));
+    EXPECT_FALSE(archive.readAttribute("a", whole) || archive.readAttribute("a", text) ||
+                 archive.readClassName(text));
+    EXPECT_EQ(std::make_tuple(text, whole, flag, fields(rect), character),
+              std::make_tuple("kept", 4, true, fields(Cobalt::Rect{1, 2, 3, 4}), 'k'));
+    EXPECT_FALSE(archive.enter("root"));
+    archive.leave();
+    EXPECT_FALSE(archive.beginObject("root", source) || Cobalt::readNamed(archive, "root", whole));
+    EXPECT_EQ(archive.nextElement(nullptr, "root"), nullptr);
+    EXPECT_EQ(archive.nextNode(nullptr), nullptr);
+    EXPECT_EQ(archive.getName(), "");
+    EXPECT_EQ(archive.getLastLine(), 0);
+    EXPECT_EQ(archive.openReference(text), nullptr);
+}
 
 // A started engine whose file server reaches a fresh temporary folder as "tst:".
 class EngineTest : public ::testing::Test {
@@ -41,13 +77,7 @@ protected:
     }
     void TearDown() override { Cobalt::shutdownEngine(); }
 
-    static Cobalt::IO::FileServer &server() { return *Cobalt::Engine::instance()->getFileServer(); }
     static std::string path(const std::string &name) { return "tst:" + name; }
-    // The name the file server gives the stream of name, as the archives report it.
-    static std::string streamName(const std::string &name) {
-        const auto stream = server().open(path(name), Cobalt::IO::In);
-        return stream ? stream->getName() : std::string();
-    }
 
     Testing::TempFolder folder;
 };

@@ -6,331 +6,153 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
+#include <limits>
 
 using ArchiveTesting::archiveOver;
+using ArchiveTesting::fields;
 using ArchiveTesting::loaded;
 using Cobalt::NodeHandle;
+using Cobalt::Rect;
+using Cobalt::Vector4;
 using Cobalt::XMLInputArchive;
 
 namespace {
 
-// An archive on <value>text</value>, entered.
-std::unique_ptr<XMLInputArchive> onValue(const std::string &text) {
+// Reads <value>text</value> into a value that starts as value: the result and what it leaves.
+template <typename T>
+void expectRead(const std::string &text, T value, bool result, const T &left) {
+    SCOPED_TRACE("text \"" + text + "\"");
     auto archive = loaded("<value>" + text + "</value>");
-    EXPECT_TRUE(archive->enter("value"));
-    return archive;
+    ASSERT_TRUE(archive->enter("value"));
+    EXPECT_EQ(archive->read(value), result);
+    EXPECT_EQ(fields(value), fields(left));
 }
 
-TEST(XMLInputArchiveTest, StringKeepsLeadingBlanksAndLineBreaks) {
-    std::string value = "old";
-    EXPECT_TRUE(onValue("  two words \n next")->read(value));
-    EXPECT_EQ(value, "  two words \n next");
-    EXPECT_TRUE(onValue("")->read(value));
-    EXPECT_EQ(value, "") << "an element without text reads as the empty string";
+// Reads attribute n of <e n="text"/> likewise; an attribute that is present always succeeds.
+template <typename T> void expectAttribute(const std::string &text, T value, const T &left) {
+    SCOPED_TRACE("attribute \"" + text + "\"");
+    auto archive = loaded("<e n=\"" + text + "\"/>");
+    ASSERT_TRUE(archive->enter("e"));
+    EXPECT_TRUE(archive->readAttribute("n", value));
+    EXPECT_EQ(fields(value), fields(left));
 }
 
-// Bool text: the two spellings of each word, else 0 or 1; anything else keeps the value.
-struct BoolCase {
-    const char *text;
-    int expected; // 1 true, 0 false, -1 unchanged
-};
+TEST(XMLInputArchiveTest, TextReadsConvertOrKeepTheValue) {
+    const std::string s = "old";
+    expectRead<std::string>("  two words \n next", s, true, "  two words \n next");
+    expectRead<std::string>("", s, true, ""); // an element without text is the empty string
+    expectRead("42", 0, true, 42);
+    expectRead(" -7 trailing", 0, true, -7);
+    expectRead("2.5", 0.0, true, 2.5);
+    expectRead("0.25", 0.0f, true, 0.25f);
+    expectRead("4000000000", 0u, true, 4000000000u);
+    // Unparsable or out-of-range numbers fail and keep the value.
+    expectRead("abc", 5, false, 5);
+    expectRead(" - ", 5, false, 5);
+    expectRead("99999999999", 5, false, 5);
+    expectRead("x1", 1.5, false, 1.5);
+    // No content succeeds unchanged (blank-only text is dropped by TinyXML); a child element fails.
+    expectRead("", 9, true, 9);
+    expectRead(" \n\t ", 9, true, 9);
+    expectRead("<inner>3</inner>", 9, false, 9);
+    // Characters are characters, not numbers.
+    expectRead("65", 'z', true, '6');
+    expectRead("  Q", 'z', true, 'Q');
+    expectRead<unsigned char>("A", 0, true, 'A');
+    // Rectangles read left top right bottom; fields after a failed number keep their values.
+    expectRead("1 2 3 4", Rect{}, true, Rect{1, 3, 2, 4});
+    expectRead("0.5 1.5 2.5 3.5", Cobalt::RectF{}, true, Cobalt::RectF{0.5f, 2.5f, 1.5f, 3.5f});
+    expectRead("7 x 8 9", Rect{10, 20, 30, 40}, true, Rect{7, 20, 30, 40});
+    expectRead("", Cobalt::Vector3d{1, 2, 3}, true, Cobalt::Vector3d{1, 2, 3});
+    expectRead("-1 -2", Vector4{1, 2, 3, 4}, true, Vector4{-1, -2, 3, 4});
+}
 
-class BoolTextTest : public ::testing::TestWithParam<BoolCase> {};
+TEST(XMLInputArchiveTest, BoolTextTakesBothSpellingsOfEachWordOrADigit) {
+    const std::pair<const char *, int> cases[] = {
+        {"true", 1},   {"TRUE", 1},  {"1", 1},  {"false", 0}, {"FALSE", 0}, {"0", 0},
+        {"False", -1}, {"True", -1}, {"2", -1}, {"yes", -1},  {"", -1}}; // -1: unchanged
+    for (const auto &[text, expected] : cases)
+        for (const bool start : {false, true})
+            expectRead(text, start, true, expected < 0 ? start : expected == 1);
+    expectAttribute("TRUE", false, true);
+    expectAttribute("0", true, false);
+    expectAttribute("False", true, true);
+}
 
-TEST_P(BoolTextTest, ConvertsOrKeeps) {
-    for (const bool start : {false, true}) {
-        bool value = start;
-        EXPECT_TRUE(onValue(GetParam().text)->read(value));
-        const bool expected = GetParam().expected < 0 ? start : GetParam().expected == 1;
-        EXPECT_EQ(value, expected) << "starting from " << start;
+TEST(XMLInputArchiveTest, NumericAttributesTakeTheLeadingNumberAsAtoiAndAtofDo) {
+    // Integer texts as int, as the low 16 bits, and as unsigned.
+    const std::tuple<const char *, int, std::uint16_t, unsigned int> integers[] = {
+        {"12abc", 12, 12, 12u},
+        {"abc", 0, 0, 0u},
+        {"  -1", -1, 65535, 4294967295u},
+        {"70000", 70000, 4464, 70000u},
+        {"4000000000", INT_MAX, 65535, 4000000000u},
+        {"-99999999999", INT_MIN, 0, 3079215105u}};
+    for (const auto &[text, asInt, as16, asUnsigned] : integers) {
+        expectAttribute(text, 1, asInt);
+        expectAttribute(text, std::uint16_t{1}, as16);
+        expectAttribute(text, 1u, asUnsigned);
     }
+    expectAttribute("2.5xyz", 0.0, 2.5);
+    expectAttribute("-0.75", 0.0f, -0.75f);
+    expectAttribute("word", 7.0, 0.0);
+    expectAttribute("1e300", 0.0f, std::numeric_limits<float>::infinity());
+    expectAttribute("1.5 2.5", Cobalt::Vector2{}, Cobalt::Vector2{1.5f, 2.5f});
+    expectAttribute("1 2 3", Cobalt::Vector3{}, Cobalt::Vector3{1, 2, 3});
+    expectAttribute("0.125 -4 8", Cobalt::Vector3d{}, Cobalt::Vector3d{0.125, -4, 8});
+    expectAttribute("1 2 x 4", Vector4{9, 9, 9, 9}, Vector4{1, 2, 9, 9});
 }
 
-INSTANTIATE_TEST_SUITE_P(Words, BoolTextTest,
-                         ::testing::Values(BoolCase{"true", 1}, BoolCase{"TRUE", 1},
-                                           BoolCase{"1", 1}, BoolCase{"false", 0},
-                                           BoolCase{"FALSE", 0}, BoolCase{"0", 0},
-                                           BoolCase{"False", -1}, BoolCase{"True", -1},
-                                           BoolCase{"2", -1}, BoolCase{"yes", -1},
-                                           BoolCase{"", -1}));
-
-TEST(XMLInputArchiveTest, BoolAttributeFollowsTheSameWords) {
-    auto archive = loaded("<e a='TRUE' b='0' c='False'/>");
-    ASSERT_TRUE(archive->enter("e"));
-    bool a = false, b = true, c = true;
-    EXPECT_TRUE(archive->readAttribute("a", a));
-    EXPECT_TRUE(archive->readAttribute("b", b));
-    EXPECT_TRUE(archive->readAttribute("c", c));
-    EXPECT_TRUE(a);
-    EXPECT_FALSE(b);
-    EXPECT_TRUE(c);
-}
-
-TEST(XMLInputArchiveTest, NumbersExtractFromTheStartOfTheText) {
-    int whole = 0;
-    EXPECT_TRUE(onValue("42")->read(whole));
-    EXPECT_EQ(whole, 42);
-    EXPECT_TRUE(onValue(" -7 trailing")->read(whole));
-    EXPECT_EQ(whole, -7);
-    double real = 0.0;
-    EXPECT_TRUE(onValue("2.5")->read(real));
-    EXPECT_EQ(real, 2.5);
-    float single = 0.0f;
-    EXPECT_TRUE(onValue("0.25")->read(single));
-    EXPECT_EQ(single, 0.25f);
-    unsigned int natural = 0;
-    EXPECT_TRUE(onValue("4000000000")->read(natural));
-    EXPECT_EQ(natural, 4000000000u);
-}
-
-TEST(XMLInputArchiveTest, UnparsableNumbersFailAndKeepTheValue) {
-    int whole = 5;
-    EXPECT_FALSE(onValue("abc")->read(whole));
-    EXPECT_EQ(whole, 5);
-    EXPECT_FALSE(onValue(" - ")->read(whole));
-    EXPECT_EQ(whole, 5);
-    EXPECT_FALSE(onValue("99999999999")->read(whole)) << "out of range";
-    EXPECT_EQ(whole, 5);
-    double real = 1.5;
-    EXPECT_FALSE(onValue("x1")->read(real));
-    EXPECT_EQ(real, 1.5);
-}
-
-TEST(XMLInputArchiveTest, ElementWithoutContentReadsAsUnchangedSuccess) {
-    int whole = 9;
-    EXPECT_TRUE(onValue("")->read(whole));
-    EXPECT_EQ(whole, 9);
-    EXPECT_TRUE(onValue(" \n\t ")->read(whole)) << "TinyXML drops text that is only blanks";
-    EXPECT_EQ(whole, 9);
-}
-
-TEST(XMLInputArchiveTest, ElementHoldingAnElementFailsANumberRead) {
-    int whole = 9;
-    EXPECT_FALSE(onValue("<inner>3</inner>")->read(whole));
-    EXPECT_EQ(whole, 9);
-}
-
-TEST(XMLInputArchiveTest, CharactersAreReadAsCharactersNotNumbers) {
-    char character = 'z';
-    EXPECT_TRUE(onValue("65")->read(character));
-    EXPECT_EQ(character, '6');
-    EXPECT_TRUE(onValue("  Q")->read(character));
-    EXPECT_EQ(character, 'Q');
-    unsigned char byte = 0;
-    EXPECT_TRUE(onValue("A")->read(byte));
-    EXPECT_EQ(byte, 'A');
-}
-
-TEST(XMLInputArchiveTest, RectTextIsLeftTopRightBottom) {
-    Cobalt::Rect rect;
-    EXPECT_TRUE(onValue("1 2 3 4")->read(rect));
-    EXPECT_EQ(rect.left, 1);
-    EXPECT_EQ(rect.right, 3);
-    EXPECT_EQ(rect.top, 2);
-    EXPECT_EQ(rect.bottom, 4);
-
-    Cobalt::RectF rectF;
-    EXPECT_TRUE(onValue("0.5 1.5 2.5 3.5")->read(rectF));
-    EXPECT_EQ(rectF.left, 0.5f);
-    EXPECT_EQ(rectF.right, 2.5f);
-    EXPECT_EQ(rectF.top, 1.5f);
-    EXPECT_EQ(rectF.bottom, 3.5f);
-}
-
-TEST(XMLInputArchiveTest, CompositeFieldsAfterAFailedNumberKeepTheirValues) {
-    Cobalt::Rect rect{10, 20, 30, 40};
-    EXPECT_TRUE(onValue("7 x 8 9")->read(rect));
-    EXPECT_EQ(rect.left, 7);
-    EXPECT_EQ(rect.top, 30);
-    EXPECT_EQ(rect.right, 20);
-    EXPECT_EQ(rect.bottom, 40);
-
-    Cobalt::Vector3d vector{1.0, 2.0, 3.0};
-    EXPECT_TRUE(onValue("")->read(vector));
-    EXPECT_EQ(vector.x, 1.0);
-    EXPECT_EQ(vector.z, 3.0);
-    Cobalt::Vector4 vector4{1, 2, 3, 4};
-    EXPECT_TRUE(onValue("-1 -2")->read(vector4));
-    EXPECT_EQ(vector4.x, -1.0f);
-    EXPECT_EQ(vector4.y, -2.0f);
-    EXPECT_EQ(vector4.z, 3.0f);
-    EXPECT_EQ(vector4.w, 4.0f);
-}
-
-// Integer attributes: the leading number as atoi finds it, 0 when there is none.
-struct IntegerAttributeCase {
-    const char *text;
-    int asInt;
-    std::uint16_t as16;
-    unsigned int asUnsigned;
-};
-
-class IntegerAttributeTest : public ::testing::TestWithParam<IntegerAttributeCase> {};
-
-TEST_P(IntegerAttributeTest, TakesTheLeadingNumber) {
-    auto archive = loaded(std::string("<e n='") + GetParam().text + "'/>");
-    ASSERT_TRUE(archive->enter("e"));
-    int asInt = 1;
-    std::uint16_t as16 = 1;
-    unsigned int asUnsigned = 1;
-    EXPECT_TRUE(archive->readAttribute("n", asInt));
-    EXPECT_TRUE(archive->readAttribute("n", as16));
-    EXPECT_TRUE(archive->readAttribute("n", asUnsigned));
-    EXPECT_EQ(asInt, GetParam().asInt);
-    EXPECT_EQ(as16, GetParam().as16);
-    EXPECT_EQ(asUnsigned, GetParam().asUnsigned);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, IntegerAttributeTest,
-    ::testing::Values(IntegerAttributeCase{"12abc", 12, 12, 12u},
-                      IntegerAttributeCase{"abc", 0, 0, 0u},
-                      IntegerAttributeCase{"  -1", -1, 65535, 4294967295u},
-                      IntegerAttributeCase{"70000", 70000, 4464, 70000u},
-                      IntegerAttributeCase{"4000000000", INT_MAX, 65535, 4000000000u},
-                      IntegerAttributeCase{"-99999999999", INT_MIN, 0, 3079215105u}));
-
-TEST(XMLInputArchiveTest, RealAttributesTakeTheLeadingNumber) {
-    auto archive = loaded("<e d='2.5xyz' f='-0.75' none='word' huge='1e300'/>");
-    ASSERT_TRUE(archive->enter("e"));
-    double d = 0.0, none = 7.0;
-    float f = 0.0f, huge = 0.0f;
-    EXPECT_TRUE(archive->readAttribute("d", d));
-    EXPECT_TRUE(archive->readAttribute("f", f));
-    EXPECT_TRUE(archive->readAttribute("none", none));
-    EXPECT_TRUE(archive->readAttribute("huge", huge));
-    EXPECT_EQ(d, 2.5);
-    EXPECT_EQ(f, -0.75f);
-    EXPECT_EQ(none, 0.0);
-    EXPECT_TRUE(std::isinf(huge));
-}
-
-TEST(XMLInputArchiveTest, MissingAttributesFailAndKeepTheValue) {
-    auto archive = loaded("<e present='1'/>");
-    ASSERT_TRUE(archive->enter("e"));
+TEST(XMLInputArchiveTest, MissingAttributesAndClassNameFailAndKeepTheValue) {
+    auto archive = loaded("<e a='1'/><f className='ButtonElement'/>");
     int whole = 3;
+    EXPECT_FALSE(archive->readAttribute("a", whole)) << "the document itself has no attributes";
+    ASSERT_TRUE(archive->enter("e"));
     std::string text = "kept";
     Cobalt::Vector2 vector{1, 2};
-    EXPECT_FALSE(archive->readAttribute("absent", whole));
-    EXPECT_FALSE(archive->readAttribute("absent", text));
-    EXPECT_FALSE(archive->readAttribute("absent", vector));
-    EXPECT_FALSE(archive->readAttribute(nullptr, text));
-    EXPECT_EQ(whole, 3);
-    EXPECT_EQ(text, "kept");
-    EXPECT_EQ(vector.x, 1.0f);
-}
-
-TEST(XMLInputArchiveTest, AttributesOfTheDocumentItselfAreMissing) {
-    auto archive = loaded("<e a='1'/>");
-    int whole = 3;
-    EXPECT_FALSE(archive->readAttribute("a", whole));
-    EXPECT_EQ(whole, 3);
-}
-
-TEST(XMLInputArchiveTest, VectorAttributesExtractTheirNumbers) {
-    auto archive = loaded("<e v2='1.5 2.5' v3='1 2 3' v3d='0.125 -4 8' v4='1 2 x 4'/>");
-    ASSERT_TRUE(archive->enter("e"));
-    Cobalt::Vector2 v2;
-    Cobalt::Vector3 v3;
-    Cobalt::Vector3d v3d;
-    Cobalt::Vector4 v4{9, 9, 9, 9};
-    EXPECT_TRUE(archive->readAttribute("v2", v2));
-    EXPECT_TRUE(archive->readAttribute("v3", v3));
-    EXPECT_TRUE(archive->readAttribute("v3d", v3d));
-    EXPECT_TRUE(archive->readAttribute("v4", v4));
-    EXPECT_EQ(v2.y, 2.5f);
-    EXPECT_EQ(v3.z, 3.0f);
-    EXPECT_EQ(v3d.x, 0.125);
-    EXPECT_EQ(v3d.y, -4.0);
-    EXPECT_EQ(v4.y, 2.0f);
-    EXPECT_EQ(v4.z, 9.0f);
-    EXPECT_EQ(v4.w, 9.0f);
-}
-
-TEST(XMLInputArchiveTest, EnterFindsTheFirstChildOfThatNameOnly) {
-    auto archive = loaded("<root><a>first</a><b/><a>second</a></root>");
-    EXPECT_FALSE(archive->enter("a")) << "a is not a child of the document";
-    ASSERT_TRUE(archive->enter("root"));
-    EXPECT_FALSE(archive->enter(""));
-    EXPECT_FALSE(archive->enter("missing"));
-    EXPECT_EQ(archive->getName(), "root");
-    ASSERT_TRUE(archive->enter("a"));
-    std::string text;
-    archive->read(text);
-    EXPECT_EQ(text, "first");
+    EXPECT_FALSE(archive->readAttribute("absent", whole) ||
+                 archive->readAttribute("absent", text) ||
+                 archive->readAttribute("absent", vector) ||
+                 archive->readAttribute(nullptr, text) || archive->readClassName(text));
+    EXPECT_EQ(std::make_tuple(whole, text, vector.x), std::make_tuple(3, "kept", 1.0f));
     archive->leave();
-    EXPECT_EQ(archive->getName(), "root");
+    ASSERT_TRUE(archive->enter("f"));
+    EXPECT_TRUE(archive->readClassName(text));
+    EXPECT_EQ(text, "ButtonElement");
 }
 
-TEST(XMLInputArchiveTest, LeavingTheDocumentKeepsItCurrent) {
-    auto archive = loaded("<root/>");
-    archive->leave();
-    archive->leave();
-    EXPECT_TRUE(archive->enter("root"));
-}
-
-TEST(XMLInputArchiveTest, NextElementWalksRepeatedChildrenAndReturnsToTheParent) {
-    auto archive = loaded("<group><file>1</file><other/><file>2</file><!-- x --><file>3</file>"
-                          "</group>");
-    ASSERT_TRUE(archive->enter("group"));
+// Steps through children, reading each one's text (or name, for elements without text).
+std::string walk(XMLInputArchive &archive, const char *name) {
     std::string seen;
-    NodeHandle file = nullptr;
-    int steps = 0;
-    while ((file = archive->nextElement(file, "file")) != nullptr) {
-        EXPECT_EQ(archive->getName(), "file");
+    for (NodeHandle node = nullptr;
+         (node = name ? archive.nextElement(node, name) : archive.nextNode(node));) {
         std::string text;
-        archive->read(text);
-        seen += text;
-        ++steps;
+        seen += (archive.read(text) && !text.empty() ? text : archive.getName()) + ",";
     }
-    EXPECT_EQ(steps, 3);
-    EXPECT_EQ(seen, "123");
-    EXPECT_EQ(archive->getName(), "group");
+    return seen;
 }
 
-TEST(XMLInputArchiveTest, NextElementWithoutSuchChildChangesNothing) {
-    auto archive = loaded("<group><other/></group>");
+TEST(XMLInputArchiveTest, NextElementAndNextNodeWalkChildrenAndReturnToTheParent) {
+    auto archive =
+        loaded("<group><file>1</file><other/>text<file>2</file><!-- x --><file>3</file>"
+               "</group><one>leading text<!-- c --><only/></one><none><other/></none><empty/>");
     ASSERT_TRUE(archive->enter("group"));
-    EXPECT_EQ(archive->nextElement(nullptr, "file"), nullptr);
+    EXPECT_EQ(walk(*archive, "file"), "1,2,3,");
     EXPECT_EQ(archive->getName(), "group");
-    EXPECT_EQ(archive->nextElement(nullptr, nullptr), nullptr);
-}
-
-TEST(XMLInputArchiveTest, NextNodeVisitsEveryChildButComments) {
-    auto archive = loaded("<list><a/><!-- skipped -->text<b/><!-- last --></list>");
-    ASSERT_TRUE(archive->enter("list"));
-    std::string names;
-    NodeHandle node = nullptr;
-    while ((node = archive->nextNode(node)) != nullptr)
-        names += archive->getName() + ",";
-    EXPECT_EQ(names, "a,text,b,");
-    EXPECT_EQ(archive->getName(), "list");
-}
-
-TEST(XMLInputArchiveTest, NextNodeStartsAtTheFirstElement) {
-    auto archive = loaded("<list>leading text<!-- c --><only/></list><empty/>");
-    ASSERT_TRUE(archive->enter("list"));
-    const NodeHandle first = archive->nextNode(nullptr);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(archive->getName(), "only");
+    EXPECT_EQ(walk(*archive, nullptr), "1,other,text,2,3,") << "comments are skipped";
+    EXPECT_EQ(archive->getName(), "group");
     archive->leave();
+    ASSERT_TRUE(archive->enter("one"));
+    EXPECT_EQ(walk(*archive, nullptr), "only,") << "the first step lands on the first element";
+    archive->leave();
+    ASSERT_TRUE(archive->enter("none"));
+    EXPECT_EQ(walk(*archive, "file"), "");
+    EXPECT_EQ(archive->nextElement(nullptr, nullptr), nullptr);
+    EXPECT_EQ(archive->getName(), "none") << "no such child changes nothing";
     archive->leave();
     ASSERT_TRUE(archive->enter("empty"));
-    EXPECT_EQ(archive->nextNode(nullptr), nullptr);
+    EXPECT_EQ(walk(*archive, nullptr), "");
     EXPECT_EQ(archive->getName(), "empty");
-}
-
-TEST(XMLInputArchiveTest, ReadClassNameReadsTheAttribute) {
-    auto archive = loaded("<e className='ButtonElement'/><f/>");
-    std::string className = "kept";
-    ASSERT_TRUE(archive->enter("f"));
-    EXPECT_FALSE(archive->readClassName(className));
-    EXPECT_EQ(className, "kept");
-    archive->leave();
-    ASSERT_TRUE(archive->enter("e"));
-    EXPECT_TRUE(archive->readClassName(className));
-    EXPECT_EQ(className, "ButtonElement");
 }
 
 TEST(XMLInputArchiveTest, LastLineIsTheRowOfTheLastTopNodesLastChild) {
@@ -338,105 +160,52 @@ TEST(XMLInputArchiveTest, LastLineIsTheRowOfTheLastTopNodesLastChild) {
     EXPECT_EQ(archive->getLastLine(), 5);
     ASSERT_TRUE(archive->enter("a"));
     EXPECT_EQ(archive->getLastLine(), 5) << "the same from any node";
-    auto leaf = loaded("\n\n<only/>");
-    EXPECT_EQ(leaf->getLastLine(), 3);
+    EXPECT_EQ(loaded("\n\n<only/>")->getLastLine(), 3);
 }
 
-TEST(XMLInputArchiveTest, ReadNamedReadsAChildAndLeavesIt) {
-    auto archive = loaded("<config><width>640</width><title> Game </title></config>");
-    ASSERT_TRUE(archive->enter("config"));
-    int width = 0;
-    std::string title;
-    int missing = 17;
-    EXPECT_TRUE(Cobalt::readNamed(*archive, "width", width));
-    EXPECT_TRUE(Cobalt::readNamed(*archive, "title", title));
-    EXPECT_FALSE(Cobalt::readNamed(*archive, "height", missing));
-    EXPECT_EQ(width, 640);
-    EXPECT_EQ(title, " Game ");
-    EXPECT_EQ(missing, 17);
-    EXPECT_EQ(archive->getName(), "config");
-}
-
-TEST(XMLInputArchiveTest, BeginObjectWithoutReferenceReadsFromThisArchive) {
-    auto archive = loaded("<config><plain>5</plain></config>");
-    ASSERT_TRUE(archive->enter("config"));
+TEST(XMLInputArchiveTest, EnterAndBeginObjectWithoutSourceFindTheFirstChildOfThatName) {
+    auto archive = loaded("<config><a>first</a><width>640</width><a>second</a><title> Game </title>"
+                          "<tagged name='alias'/></config>");
+    EXPECT_FALSE(archive->enter("a")) << "a is not a child of the document";
+    archive->leave();
+    archive->leave();
+    ASSERT_TRUE(archive->enter("config")) << "leaving the document keeps it current";
+    EXPECT_FALSE(archive->enter("") || archive->enter("missing"));
     Cobalt::InputArchive *source = nullptr;
     EXPECT_FALSE(archive->beginObject("absent", source));
     EXPECT_EQ(source, nullptr);
-    ASSERT_TRUE(archive->beginObject("plain", source));
+    EXPECT_EQ(archive->getName(), "config");
+    int width = 0, missing = 17;
+    std::string first, title, name;
+    EXPECT_TRUE(Cobalt::readNamed(*archive, "a", first) &&
+                Cobalt::readNamed(*archive, "width", width) &&
+                Cobalt::readNamed(*archive, "title", title));
+    EXPECT_FALSE(Cobalt::readNamed(*archive, "height", missing));
+    EXPECT_EQ(std::make_tuple(first, width, title, missing),
+              std::make_tuple("first", 640, " Game ", 17));
+    EXPECT_EQ(archive->getName(), "config");
+    ASSERT_TRUE(archive->beginObject("tagged", source));
     EXPECT_EQ(source, archive.get());
-    EXPECT_EQ(archive->getName(), "plain");
-}
-
-TEST(XMLInputArchiveTest, OpenReferenceNamesTheNodeWithoutASource) {
-    auto archive = loaded("<config><tagged name='alias'/><bare/></config>");
-    ASSERT_TRUE(archive->enter("config"));
-    std::string name;
-    ASSERT_TRUE(archive->enter("tagged"));
-    EXPECT_EQ(archive->openReference(name), nullptr);
+    EXPECT_EQ(archive->getName(), "tagged");
+    EXPECT_EQ(archive->openReference(name), nullptr) << "a name without a source";
     EXPECT_EQ(name, "alias");
-    archive->leave();
-    ASSERT_TRUE(archive->enter("bare"));
-    EXPECT_EQ(archive->openReference(name), nullptr);
-    EXPECT_EQ(name, "bare");
     EXPECT_EQ(archive->openArchive(""), nullptr);
 }
 
-// An archive that never loaded answers everything with failure and touches no tree.
-void expectEverythingFails(XMLInputArchive &archive) {
-    std::string text = "kept";
-    int whole = 4;
-    bool flag = true;
-    Cobalt::Rect rect{1, 2, 3, 4};
-    char character = 'k';
-    EXPECT_FALSE(archive.read(text));
-    EXPECT_FALSE(archive.read(whole));
-    EXPECT_FALSE(archive.read(flag));
-    EXPECT_FALSE(archive.read(rect));
-    EXPECT_FALSE(archive.read(character));
-    EXPECT_FALSE(archive.readAttribute("a", whole));
-    EXPECT_FALSE(archive.readAttribute("a", text));
-    EXPECT_FALSE(archive.readClassName(text));
-    EXPECT_EQ(text, "kept");
-    EXPECT_EQ(whole, 4);
-    EXPECT_EQ(rect.right, 2);
-    EXPECT_FALSE(archive.enter("root"));
-    archive.leave();
-    Cobalt::InputArchive *source = nullptr;
-    EXPECT_FALSE(archive.beginObject("root", source));
-    EXPECT_FALSE(Cobalt::readNamed(archive, "root", whole));
-    EXPECT_EQ(archive.nextElement(nullptr, "root"), nullptr);
-    EXPECT_EQ(archive.nextNode(nullptr), nullptr);
-    EXPECT_EQ(archive.getName(), "");
-    EXPECT_EQ(archive.getLastLine(), 0);
-    EXPECT_EQ(archive.openReference(text), nullptr);
-}
-
-TEST(XMLInputArchiveTest, ArchiveWithoutStreamFailsEverything) {
-    XMLInputArchive archive(std::unique_ptr<Cobalt::IO::Stream>{});
-    EXPECT_FALSE(archive.load());
-    expectEverythingFails(archive);
-}
-
-TEST(XMLInputArchiveTest, ArchiveNeverLoadedFailsEverything) {
-    auto archive = archiveOver("<root a='1'>5</root>");
-    expectEverythingFails(*archive);
-}
-
-TEST(XMLInputArchiveTest, EmptyStreamFailsToLoadWithoutALogLine) {
+TEST(XMLInputArchiveTest, ArchivesThatDidNotLoadFailEverything) {
+    XMLInputArchive withoutStream(std::unique_ptr<Cobalt::IO::Stream>{});
+    EXPECT_FALSE(withoutStream.load());
+    ArchiveTesting::expectEverythingFails(withoutStream);
+    ArchiveTesting::expectEverythingFails(*archiveOver("<root a='1'>5</root>")); // never loaded
     ArchiveTesting::LogCapture log;
-    auto archive = archiveOver("");
-    EXPECT_FALSE(archive->load());
-    EXPECT_EQ(log.text(), "");
-    expectEverythingFails(*archive);
-}
-
-TEST(XMLInputArchiveTest, FailedReloadForgetsTheEarlierDocument) {
-    auto archive = archiveOver("<root>5</root>");
-    ASSERT_TRUE(archive->load());
-    ASSERT_TRUE(archive->enter("root"));
-    EXPECT_FALSE(archive->load()) << "the memory stream closed after the first load";
-    expectEverythingFails(*archive);
+    auto empty = archiveOver("");
+    EXPECT_FALSE(empty->load());
+    EXPECT_EQ(log.text(), "") << "an empty stream is no parse error";
+    ArchiveTesting::expectEverythingFails(*empty);
+    auto reloaded = archiveOver("<root>5</root>");
+    ASSERT_TRUE(reloaded->load() && reloaded->enter("root"));
+    EXPECT_FALSE(reloaded->load()) << "the memory stream closed after the first load";
+    ArchiveTesting::expectEverythingFails(*reloaded); // the earlier document is forgotten
 }
 
 } // namespace

@@ -8,9 +8,8 @@
 namespace Testing {
 
 LogCapture::LogCapture() {
-    auto stream = std::make_unique<std::ostringstream>();
-    output = stream.get();
-    Cobalt::Log::instance().addOutput(std::move(stream), Cobalt::Log::Information);
+    Cobalt::Log::instance().addOutput(std::make_unique<std::ostream>(&buffer),
+                                      Cobalt::Log::Information);
 }
 
 LogCapture::~LogCapture() { Cobalt::Log::instance().closeOutputs(); }

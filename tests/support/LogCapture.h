@@ -15,10 +15,11 @@ public:
     LogCapture(const LogCapture &) = delete;
     LogCapture &operator=(const LogCapture &) = delete;
 
-    std::string text() const { return output->str(); }
+    // Still readable after the log closed (and destroyed) the output.
+    std::string text() const { return buffer.str(); }
 
 private:
-    std::ostringstream *output;
+    std::stringbuf buffer;
 };
 
 } // namespace Testing

@@ -8,23 +8,17 @@
 
 namespace {
 
-TEST(SystemHelpersWin32Test, ExecutablePathIsTheModuleFile) {
+TEST(SystemHelpersWin32Test, NamesTheModuleFileAndTheWindowsFolders) {
     const std::string path = Cobalt::executablePath();
+    const std::string temp = Cobalt::tempFolder();
+    const std::string documents = Cobalt::documentsFolder();
     ASSERT_GE(path.size(), 4u);
+    ASSERT_FALSE(temp.empty());
+    ASSERT_FALSE(documents.empty());
     EXPECT_EQ(path.substr(path.size() - 4), ".exe");
-}
-
-TEST(SystemHelpersWin32Test, TempFolderEndsWithABackslash) {
-    const std::string folder = Cobalt::tempFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), '\\');
-}
-
-TEST(SystemHelpersWin32Test, DocumentsFolderExists) {
-    const std::string folder = Cobalt::documentsFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_NE(folder.back(), '\\');
-    EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
+    EXPECT_EQ(temp.back(), '\\');
+    EXPECT_NE(documents.back(), '\\');
+    EXPECT_TRUE(std::filesystem::is_directory(documents)) << documents;
 }
 
 } // namespace
