@@ -6,7 +6,7 @@
 namespace Cobalt {
 
 namespace {
-std::unique_ptr<Engine>& current() {
+std::unique_ptr<Engine> &current() {
     static std::unique_ptr<Engine> engine;
     return engine;
 }
@@ -20,9 +20,9 @@ Engine::~Engine() {
     log->closeOutputs();
 }
 
-Engine* Engine::instance() { return current().get(); }
+Engine *Engine::instance() { return current().get(); }
 
-Engine* startEngine() {
+Engine *startEngine() {
     auto engine = std::make_unique<Engine>();
     current() = std::move(engine);
     return current().get();

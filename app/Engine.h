@@ -17,22 +17,22 @@ public:
     Engine();
     // Logs "Destroying game", destroys the file server and closes the log's outputs.
     ~Engine();
-    Engine(const Engine&) = delete;
-    Engine& operator=(const Engine&) = delete;
+    Engine(const Engine &) = delete;
+    Engine &operator=(const Engine &) = delete;
 
     // The current engine, or null before startEngine and after shutdownEngine.
-    static Engine* instance();
+    static Engine *instance();
 
-    IO::FileServer* getFileServer() const { return fileServer.get(); }
-    Log* getLog() const { return log; }
+    IO::FileServer *getFileServer() const { return fileServer.get(); }
+    Log *getLog() const { return log; }
 
 private:
-    Log* log;
+    Log *log;
     std::unique_ptr<IO::FileServer> fileServer;
 };
 
 // Creates a new engine, destroys the one that was current, and makes the new one current.
-Engine* startEngine();
+Engine *startEngine();
 // Destroys the current engine, if any.
 void shutdownEngine();
 

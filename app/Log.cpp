@@ -9,11 +9,11 @@ namespace Cobalt {
 
 namespace {
 constexpr std::size_t MessageBufferSize = 512;
-using Manipulator = std::ostream& (*)(std::ostream&);
+using Manipulator = std::ostream &(*)(std::ostream &);
 const Manipulator endOfLine = std::endl;
 } // namespace
 
-Log& Log::instance() {
+Log &Log::instance() {
     static Log log;
     return log;
 }
@@ -23,7 +23,7 @@ void Log::addOutput(std::unique_ptr<std::ostream> output, std::uint32_t mask) {
     masks.push_back(mask);
 }
 
-void Log::write(const std::string& text) {
+void Log::write(const std::string &text) {
     if (levelIsDropped())
         return;
     std::string prefix;
@@ -36,7 +36,7 @@ void Log::write(const std::string& text) {
             *outputs[i] << prefix << text;
 }
 
-Log& Log::operator<<(std::ostream& (*manipulator)(std::ostream&)) {
+Log &Log::operator<<(std::ostream &(*manipulator)(std::ostream &)) {
     if (!levelIsDropped())
         for (std::size_t i = 0; i < outputs.size(); ++i)
             if (reaches(i))
@@ -47,7 +47,7 @@ Log& Log::operator<<(std::ostream& (*manipulator)(std::ostream&)) {
     return *this;
 }
 
-void Log::message(const char* format, ...) {
+void Log::message(const char *format, ...) {
     level = Information;
     if (maximumLevel < Information)
         return;
@@ -61,7 +61,7 @@ void Log::message(const char* format, ...) {
 }
 
 void Log::closeOutputs() {
-    for (auto& output : outputs)
+    for (auto &output : outputs)
         *output << "Time: " << currentTimeText() << std::endl << std::endl;
     outputs.clear();
     masks.clear();

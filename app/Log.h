@@ -18,10 +18,10 @@ public:
     static constexpr std::uint32_t Default = 16;
 
     // The one log of the process, created on first use and destroyed at exit.
-    static Log& instance();
+    static Log &instance();
 
-    Log(const Log&) = delete;
-    Log& operator=(const Log&) = delete;
+    Log(const Log &) = delete;
+    Log &operator=(const Log &) = delete;
 
     // Attaches an output (owned by the log) that receives the levels that share a bit with mask.
     void addOutput(std::unique_ptr<std::ostream> output, std::uint32_t mask);
@@ -30,17 +30,17 @@ public:
     void setIndentation(std::uint32_t blanks) { indentation = blanks; }
 
     // Formats value through a string stream and writes the text at the current level.
-    template <typename T> Log& operator<<(const T& value) {
+    template <typename T> Log &operator<<(const T &value) {
         std::ostringstream text;
         text << value;
         write(text.str());
         return *this;
     }
     // Applies a manipulator (std::endl, std::flush) to the outputs of the current level.
-    Log& operator<<(std::ostream& (*manipulator)(std::ostream&));
+    Log &operator<<(std::ostream &(*manipulator)(std::ostream &));
 
     // printf-style line at level 8. The text is cut to 511 characters, never overrun.
-    void message(const char* format, ...)
+    void message(const char *format, ...)
 #if defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))
 #endif
@@ -51,7 +51,7 @@ public:
 
 private:
     Log() = default;
-    void write(const std::string& text);
+    void write(const std::string &text);
     bool levelIsDropped() const { return level > maximumLevel; }
     bool reaches(std::size_t output) const { return (masks[output] & level) != 0; }
 

@@ -9,8 +9,8 @@ namespace Cobalt {
 class Exception : public std::exception {
 public:
     // Builds the exception and writes "Exception: " and the message to the log at level 2.
-    explicit Exception(const std::string& message);
-    const char* what() const noexcept override;
+    explicit Exception(const std::string &message);
+    const char *what() const noexcept override;
 
 private:
     std::string message;

@@ -9,7 +9,7 @@ class ClockSource {
 public:
     virtual ~ClockSource() = default;
     // Ticks per second of the high-resolution counter; false when the machine has none.
-    virtual bool counterFrequency(std::int64_t& ticksPerSecond) = 0;
+    virtual bool counterFrequency(std::int64_t &ticksPerSecond) = 0;
     // The high-resolution counter; only meaningful when counterFrequency succeeded.
     virtual std::int64_t counter() = 0;
     // Milliseconds since an arbitrary origin; wraps after 2^32 milliseconds.
@@ -17,6 +17,6 @@ public:
 };
 
 // The machine's own clocks; lives for the whole process.
-ClockSource& systemClock();
+ClockSource &systemClock();
 
 } // namespace Cobalt

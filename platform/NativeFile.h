@@ -14,24 +14,25 @@ char preferredSeparator();
 
 // Whether path opens for reading as an existing file, shared with every other opener. Folders
 // never open.
-bool canOpenForReading(const std::string& path);
+bool canOpenForReading(const std::string &path);
 
 // Whether path names an existing folder.
-bool isDirectory(const std::string& path);
+bool isDirectory(const std::string &path);
 
 // Creates one folder; false when it exists already or its parent is missing.
-bool makeDirectory(const std::string& path);
+bool makeDirectory(const std::string &path);
 
 // Renames a file; never replaces an existing destination (false then, both files untouched).
-bool moveNoReplace(const std::string& from, const std::string& to);
+bool moveNoReplace(const std::string &from, const std::string &to);
 
 // Calls visit(name, isFolder) for every entry of folder (which ends in a separator), "." and ".."
 // included, in the order the system gives them. Does nothing when folder cannot be listed.
-void listFolder(const std::string& folder,
-                const std::function<void(const std::string& name, bool isFolder)>& visit);
+void listFolder(const std::string &folder,
+                const std::function<void(const std::string &name, bool isFolder)> &visit);
 
 // Opens a standard file stream on path with std::ios open mode bits, sharing the file with every
 // other opener. Returns none when the file does not open.
-std::unique_ptr<std::iostream> openFileStream(const std::string& path, std::ios_base::openmode mode);
+std::unique_ptr<std::iostream> openFileStream(const std::string &path,
+                                              std::ios_base::openmode mode);
 
 } // namespace Cobalt::Platform

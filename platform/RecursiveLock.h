@@ -9,8 +9,8 @@ class RecursiveLock {
 public:
     RecursiveLock();
     ~RecursiveLock();
-    RecursiveLock(const RecursiveLock&) = delete;
-    RecursiveLock& operator=(const RecursiveLock&) = delete;
+    RecursiveLock(const RecursiveLock &) = delete;
+    RecursiveLock &operator=(const RecursiveLock &) = delete;
 
     void lock();
     void unlock();

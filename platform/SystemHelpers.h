@@ -9,7 +9,7 @@ namespace Cobalt {
 std::string currentTimeText();
 
 // Makes folder the process's current directory; false when the system refuses.
-bool setCurrentDirectory(const std::string& folder);
+bool setCurrentDirectory(const std::string &folder);
 
 // Full path of the running executable, read with room for 128 characters (a longer path is cut).
 std::string executablePath();
@@ -25,18 +25,19 @@ std::string tempFolder();
 // The user's documents folder (created if missing); empty when the system cannot name one.
 std::string documentsFolder();
 
-// The all-users application-data folder (created if missing); empty when the system cannot name one.
+// The all-users application-data folder (created if missing); empty when the system cannot name
+// one.
 std::string commonAppDataFolder();
 
 // Hands target (an address or a document) to the shell's "open" action. Launch failures are not
 // reported: always true.
-bool openWithShell(const char* target);
+bool openWithShell(const char *target);
 
 // Starts program through the shell with parameters (may be null), not waiting for it. Always true.
-bool runWithShell(const char* program, const char* parameters);
+bool runWithShell(const char *program, const char *parameters);
 
 // Removes a file with the C runtime; true when it is gone.
-bool removeFile(const char* path);
+bool removeFile(const char *path);
 
 // Whether the current user has administrator rights.
 bool isUserAdmin();

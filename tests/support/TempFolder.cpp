@@ -21,8 +21,7 @@ std::string uniqueName() {
 } // namespace
 
 TempFolder::TempFolder() {
-    std::filesystem::path folder =
-        std::filesystem::path(Cobalt::tempFolder()) / uniqueName();
+    std::filesystem::path folder = std::filesystem::path(Cobalt::tempFolder()) / uniqueName();
     std::filesystem::create_directories(folder);
     root = folder.string() + "/";
 }
@@ -32,12 +31,12 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(root, ignored);
 }
 
-void TempFolder::write(const std::string& relative, const std::string& bytes) const {
+void TempFolder::write(const std::string &relative, const std::string &bytes) const {
     std::ofstream out(root + relative, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string TempFolder::read(const std::string& relative) const {
+std::string TempFolder::read(const std::string &relative) const {
     std::ifstream in(root + relative, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
