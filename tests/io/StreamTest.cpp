@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 using Cobalt::IO::FileStream;
@@ -31,11 +32,10 @@ protected:
     Testing::TempFolder folder;
 };
 
-TEST_F(StreamTest, ClosedStreamAnswersSafely) {
+TEST_F(StreamTest, ClosedOrMissingStreamAnswersSafely) {
     folder.write("file.bin", TenBytes);
     FileStream stream(folder / "file.bin", Mode::In);
     std::vector<char> buffer{'k'};
-
     EXPECT_FALSE(stream.isOpen());
     EXPECT_EQ(stream.getSize(), 0u);
     EXPECT_EQ(stream.tellg(), std::streampos(0));
@@ -43,36 +43,22 @@ TEST_F(StreamTest, ClosedStreamAnswersSafely) {
     stream.seekg(3, 0);
     EXPECT_FALSE(stream.read(buffer, 5));
     EXPECT_EQ(buffer, std::vector<char>{'k'});
-}
 
-TEST_F(StreamTest, MissingFileDoesNotOpen) {
-    FileStream stream(folder / "missing.bin", Mode::In);
-    EXPECT_FALSE(stream.open());
-    EXPECT_FALSE(stream.isOpen());
+    FileStream missing(folder / "missing.bin", Mode::In);
+    EXPECT_FALSE(missing.open());
+    EXPECT_FALSE(missing.isOpen());
 }
 
 TEST_F(StreamTest, FileStreamsAreAlwaysBinary) {
     const std::string lineEnds = "a\r\nb\nc\r\n";
     auto stream = openWith(lineEnds, Mode::In);
     EXPECT_EQ(stream->getMode(), Mode::In | Mode::Binary);
-    EXPECT_TRUE(stream->isBinary());
-
     std::vector<char> buffer;
     ASSERT_TRUE(stream->read(buffer, 100));
     EXPECT_EQ(buffer, bytesOf(lineEnds));
 }
 
-TEST_F(StreamTest, GetSizeKeepsTheReadPosition) {
-    auto stream = openWith(TenBytes);
-    stream->seekg(3, 0);
-    EXPECT_EQ(stream->getSize(), 10u);
-    EXPECT_EQ(stream->tellg(), std::streampos(3));
-    char next = 0;
-    ASSERT_TRUE(stream->read(&next, 1));
-    EXPECT_EQ(next, '3');
-}
-
-TEST_F(StreamTest, SeekDirectionsCountFromStartCurrentAndEnd) {
+TEST_F(StreamTest, SeeksFromStartCurrentAndEndAndKeepsThePosition) {
     auto stream = openWith(TenBytes);
     stream->seekg(2, 0);
     EXPECT_EQ(stream->tellg(), std::streampos(2));
@@ -82,78 +68,63 @@ TEST_F(StreamTest, SeekDirectionsCountFromStartCurrentAndEnd) {
     EXPECT_EQ(stream->tellg(), std::streampos(9));
     stream->seekg(0, 7);
     EXPECT_EQ(stream->tellg(), std::streampos(9)) << "an unknown direction must not move";
+
+    stream->seekg(3, 0);
+    EXPECT_EQ(stream->getSize(), 10u);
+    EXPECT_TRUE(stream->open()) << "opening an open stream keeps its position";
+    EXPECT_EQ(stream->tellg(), std::streampos(3));
+    char next = 0;
+    ASSERT_TRUE(stream->read(&next, 1));
+    EXPECT_EQ(next, '3');
+
+    stream->close();
+    EXPECT_FALSE(stream->isOpen());
+    ASSERT_TRUE(stream->open());
+    EXPECT_EQ(stream->getSize(), 10u);
 }
 
-TEST_F(StreamTest, ReadWithLargerCountTakesTheWholeFile) {
-    auto stream = openWith(TenBytes);
-    std::vector<char> buffer;
-    ASSERT_TRUE(stream->read(buffer, 100));
-    EXPECT_EQ(buffer, bytesOf(TenBytes));
-}
-
-TEST_F(StreamTest, ReadWithSmallerCountTakesCountBytes) {
-    auto stream = openWith(TenBytes);
+TEST_F(StreamTest, VectorReadAsksForAtMostTheWholeFile) {
     std::vector<char> buffer(20, 'x');
-    ASSERT_TRUE(stream->read(buffer, 4));
+    ASSERT_TRUE(openWith(TenBytes)->read(buffer, 4));
     EXPECT_EQ(buffer, bytesOf("0123"));
-}
+    ASSERT_TRUE(openWith(TenBytes)->read(buffer, 100));
+    EXPECT_EQ(buffer, bytesOf(TenBytes));
 
-TEST_F(StreamTest, ReadOfAnEmptyFileIsFalseAndLeavesTheBuffer) {
-    auto stream = openWith("");
-    std::vector<char> buffer{'k', 'e', 'e', 'p'};
-    EXPECT_FALSE(stream->read(buffer, 100));
-    EXPECT_EQ(buffer, bytesOf("keep"));
-}
-
-TEST_F(StreamTest, ReadAsksForTheWholeSizeEvenAfterSeeking) {
     auto stream = openWith(TenBytes);
     stream->seekg(4, 0);
-    std::vector<char> buffer;
     EXPECT_FALSE(stream->read(buffer, 100)) << "only 6 of the 10 bytes remain";
     ASSERT_EQ(buffer.size(), 10u);
     EXPECT_EQ(std::string(buffer.data(), 6), "456789");
+
+    buffer = bytesOf("keep");
+    EXPECT_FALSE(openWith("")->read(buffer, 100));
+    EXPECT_EQ(buffer, bytesOf("keep"));
 }
 
 TEST_F(StreamTest, PointerReadIsTrueOnlyForAFullRead) {
-    auto stream = openWith(TenBytes);
     char data[20] = {};
-    EXPECT_TRUE(stream->read(data, 10));
+    EXPECT_TRUE(openWith(TenBytes)->read(data, 10));
     EXPECT_EQ(std::string(data, 10), TenBytes);
-
-    stream = openWith(TenBytes);
-    EXPECT_FALSE(stream->read(data, 20));
+    EXPECT_FALSE(openWith(TenBytes)->read(data, 20));
 }
 
-TEST_F(StreamTest, WriteOfAnEmptyVectorWritesNothing) {
-    auto stream = openWith("", Mode::Out);
-    EXPECT_TRUE(stream->write({}, 5));
-    stream->close();
-    EXPECT_EQ(folder.read("file.bin"), "");
+TEST_F(StreamTest, WriteTakesAtMostCountBytesOfTheVectorAsTheyAre) {
+    const std::string binary("\r\n\n\x1a\0\xff", 6);
+    const std::tuple<std::string, int, std::string> cases[] = {// bytes, count, file after
+                                                               {"", 5, ""},
+                                                               {"abcdef", 3, "abc"},
+                                                               {"abc", 4096, "abc"},
+                                                               {binary, 6, binary}};
+    for (const auto &[bytes, count, after] : cases) {
+        SCOPED_TRACE(count);
+        auto stream = openWith("", Mode::Out);
+        EXPECT_TRUE(stream->write(bytesOf(bytes), count));
+        stream->close();
+        EXPECT_EQ(folder.read("file.bin"), after);
+    }
 }
 
-TEST_F(StreamTest, WriteTakesCountBytesFromTheStart) {
-    auto stream = openWith("", Mode::Out);
-    EXPECT_TRUE(stream->write(bytesOf("abcdef"), 3));
-    stream->close();
-    EXPECT_EQ(folder.read("file.bin"), "abc");
-}
-
-TEST_F(StreamTest, WriteNeverReadsPastTheVector) {
-    auto stream = openWith("", Mode::Out);
-    EXPECT_TRUE(stream->write(bytesOf("abc"), 4096));
-    stream->close();
-    EXPECT_EQ(folder.read("file.bin"), "abc");
-}
-
-TEST_F(StreamTest, WritesKeepBytesThatLookLikeLineEnds) {
-    const std::string bytes("\r\n\n\x1a\0\xff", 6);
-    auto stream = openWith("", Mode::Out);
-    EXPECT_TRUE(stream->write(bytesOf(bytes), static_cast<int>(bytes.size())));
-    stream->close();
-    EXPECT_EQ(folder.read("file.bin"), bytes);
-}
-
-TEST_F(StreamTest, ReadLineSplitsAtTheDelimiter) {
+TEST_F(StreamTest, ReadLineKeepsAtMost254CharactersAndFailsBeyond) {
     auto stream = openWith("one;two;");
     std::string line;
     stream->readLine(line, ';');
@@ -161,64 +132,38 @@ TEST_F(StreamTest, ReadLineSplitsAtTheDelimiter) {
     stream->readLine(line, ';');
     EXPECT_EQ(line, "two");
     EXPECT_TRUE(stream->isOpen());
-}
 
-TEST_F(StreamTest, ReadLineOfThreeHundredCharactersKeeps254AndFails) {
-    const std::string longLine(300, 'x');
-    auto stream = openWith(longLine + "\n");
-    std::string line;
+    stream = openWith(std::string(254, 'y') + "\nnext\n");
+    stream->readLine(line, '\n');
+    EXPECT_EQ(line, std::string(254, 'y'));
+    stream->readLine(line, '\n');
+    EXPECT_EQ(line, "next");
+
+    stream = openWith(std::string(300, 'x') + "\n");
     stream->readLine(line, '\n');
     EXPECT_EQ(line, std::string(254, 'x'));
     EXPECT_FALSE(stream->isOpen());
 }
 
-TEST_F(StreamTest, ReadLineOf254CharactersFitsExactly) {
-    auto stream = openWith(std::string(254, 'y') + "\nnext\n");
-    std::string line;
-    stream->readLine(line, '\n');
-    EXPECT_EQ(line, std::string(254, 'y'));
-    stream->readLine(line, '\n');
-    EXPECT_EQ(line, "next");
-}
-
-TEST_F(StreamTest, GetLineWithoutBufferSkipsTheLine) {
+TEST_F(StreamTest, GetLineSkipsWithoutABufferAndLimitsOnlyANonZeroSize) {
     auto stream = openWith("skipped line\nkept\n");
     stream->getLine(nullptr, 0, '\n');
     std::string line;
     stream->readLine(line, '\n');
     EXPECT_EQ(line, "kept");
-}
 
-TEST_F(StreamTest, GetLineSizeZeroMeansNoLimit) {
     const std::string longLine(1000, 'z');
-    auto stream = openWith(longLine + "\n");
+    stream = openWith(longLine + "\n");
     std::vector<char> buffer(longLine.size() + 1, '\0');
     stream->getLine(buffer.data(), 0, '\n');
     EXPECT_EQ(std::string(buffer.data()), longLine);
     EXPECT_TRUE(stream->isOpen());
-}
 
-TEST_F(StreamTest, GetLineStopsAtItsSize) {
-    auto stream = openWith("abcdef\n");
-    char buffer[4] = {'#', '#', '#', '#'};
-    stream->getLine(buffer, 4, '\n');
-    EXPECT_EQ(std::string(buffer), "abc");
+    stream = openWith("abcdef\n");
+    char small[4] = {'#', '#', '#', '#'};
+    stream->getLine(small, 4, '\n');
+    EXPECT_EQ(std::string(small), "abc");
     EXPECT_FALSE(stream->isOpen());
-}
-
-TEST_F(StreamTest, ReopensAfterClose) {
-    auto stream = openWith(TenBytes);
-    stream->close();
-    EXPECT_FALSE(stream->isOpen());
-    ASSERT_TRUE(stream->open());
-    EXPECT_EQ(stream->getSize(), 10u);
-}
-
-TEST_F(StreamTest, OpenOfAnOpenStreamKeepsItsPosition) {
-    auto stream = openWith(TenBytes);
-    stream->seekg(6, 0);
-    EXPECT_TRUE(stream->open());
-    EXPECT_EQ(stream->tellg(), std::streampos(6));
 }
 
 TEST_F(StreamTest, NameIsResolvedThroughTheCurrentEngine) {

@@ -1,6 +1,9 @@
 // Little-endian record writing and zlib raw deflate for test archives.
 #include "tests/support/ZipWriter.h"
 
+#include "io/OpenMode.h"
+#include "io/ZIPPackage.h"
+
 #include <zlib.h>
 
 #include <memory>
@@ -113,6 +116,21 @@ std::string ZipWriter::bytes() const {
 std::vector<char> ZipWriter::vector() const {
     const std::string archive = bytes();
     return std::vector<char>(archive.begin(), archive.end());
+}
+
+std::unique_ptr<Cobalt::IO::ZIPPackage> ZipWriter::mount(const std::string &name) const {
+    auto package = std::make_unique<Cobalt::IO::ZIPPackage>(name, vector());
+    package->readDirectory();
+    return package;
+}
+
+std::string contentsOf(Cobalt::IO::FileSystem &files, const std::string &name) {
+    auto stream = files.open(name, Cobalt::IO::In | Cobalt::IO::Binary);
+    if (!stream)
+        return "<none>";
+    std::vector<char> bytes;
+    stream->read(bytes, stream->getSize());
+    return std::string(bytes.begin(), bytes.end());
 }
 
 std::string ZipWriter::deflate(const std::string &data, int level) {

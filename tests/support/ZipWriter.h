@@ -3,9 +3,15 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace Cobalt::IO {
+class FileSystem;
+class ZIPPackage;
+} // namespace Cobalt::IO
 
 namespace Testing {
 
@@ -53,6 +59,8 @@ public:
     // The archive: local headers and data, central directory, end record, comment.
     std::string bytes() const;
     std::vector<char> vector() const;
+    // A package over a copy of the archive, its directory read (which may throw).
+    std::unique_ptr<Cobalt::IO::ZIPPackage> mount(const std::string &name = "test.zip") const;
 
     // Raw deflate (no zlib or gzip header) of data at the given level.
     static std::string deflate(const std::string &data, int level = 6);
@@ -63,5 +71,8 @@ private:
     std::string comment;
     EndRecord end;
 };
+
+// The whole file at name, or "<none>" when it does not open.
+std::string contentsOf(Cobalt::IO::FileSystem &files, const std::string &name);
 
 } // namespace Testing
