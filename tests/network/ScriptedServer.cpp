@@ -41,16 +41,6 @@ bool readable(NativeSocket socket, int milliseconds) {
     return ::select(static_cast<int>(socket) + 1, &set, nullptr, nullptr, &timeout) > 0;
 }
 
-bool sendAll(NativeSocket socket, const std::string &bytes) {
-    for (std::size_t sent = 0; sent < bytes.size();) {
-        const int count = static_cast<int>(
-            ::send(socket, bytes.data() + sent, static_cast<int>(bytes.size() - sent), SendFlags));
-        if (count <= 0)
-            return false;
-        sent += static_cast<std::size_t>(count);
-    }
-    return true;
-}
 } // namespace
 
 // The one owner of a socket.
@@ -71,10 +61,8 @@ namespace {
 // A socket listening on a port of 127.0.0.1 that the system chose; holds NoSocket on failure.
 std::unique_ptr<Socket> listenOnFreePort() {
 #ifdef _WIN32
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
+    static WSADATA data;
+    static const int started = WSAStartup(MAKEWORD(2, 2), &data);
     static_cast<void>(started);
 #endif
     auto listener = std::make_unique<Socket>(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
@@ -90,9 +78,9 @@ std::unique_ptr<Socket> listenOnFreePort() {
 int portOf(const Socket &socket) {
     sockaddr_in address;
     socklen_t length = sizeof address;
-    if (::getsockname(socket.handle, reinterpret_cast<sockaddr *>(&address), &length) != 0)
-        return 0;
-    return ntohs(address.sin_port);
+    const int failed =
+        ::getsockname(socket.handle, reinterpret_cast<sockaddr *>(&address), &length);
+    return failed ? 0 : ntohs(address.sin_port);
 }
 } // namespace
 
@@ -107,16 +95,8 @@ ScriptedServer::~ScriptedServer() {
         worker.join();
 }
 
-std::string ScriptedServer::url(const std::string &path) const {
-    return "http://127.0.0.1:" + std::to_string(portOf(*listener)) + path;
-}
-
-std::string ScriptedServer::requestLine() {
-    // The exchange is over by now; this only ends the wait for the client to close.
-    stopping = true;
-    if (worker.joinable())
-        worker.join();
-    return received.substr(0, received.find("\r\n"));
+std::string ScriptedServer::url() const {
+    return "http://127.0.0.1:" + std::to_string(portOf(*listener)) + "/ksclient/ksserver.php";
 }
 
 void ScriptedServer::serve(int connections) {
@@ -133,7 +113,7 @@ void ScriptedServer::serve(int connections) {
 
 void ScriptedServer::answer(const Socket &connection) {
     char block[4096];
-    received.clear();
+    std::string received;
     while (received.find("\r\n\r\n") == std::string::npos && !stopping) {
         if (!readable(connection.handle, PollMilliseconds))
             continue;
@@ -145,12 +125,13 @@ void ScriptedServer::answer(const Socket &connection) {
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (i > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        if (!sendAll(connection.handle, parts[i]))
+        // A blocking send returns once every byte is handed over, or fails.
+        if (::send(connection.handle, parts[i].data(), static_cast<int>(parts[i].size()),
+                   SendFlags) != static_cast<int>(parts[i].size()))
             return;
     }
     ::shutdown(connection.handle, ShutdownSend);
-    // Drain until the client closes (or, keeping the connection, makes a new one), so that the
-    // close does not reset data it has not read yet.
+    // Drain until the client closes or connects anew, so the close cannot reset unread data.
     while (!stopping && !readable(listener->handle, 0))
         if (readable(connection.handle, PollMilliseconds) &&
             ::recv(connection.handle, block, sizeof block, 0) <= 0)

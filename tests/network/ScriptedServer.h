@@ -14,18 +14,15 @@ class Socket;
 
 class ScriptedServer {
 public:
-    // Listens on a free port of 127.0.0.1. For each of the first connections: the request head is
-    // read, the parts are sent in order with a short pause between them (so that they tend to
-    // arrive as separate chunks), and the connection is closed.
+    // Listens on a free port of 127.0.0.1. Each of the first connections gets the parts once its
+    // request head is read, with short pauses between them (so they arrive apart), then is closed.
     explicit ScriptedServer(std::vector<std::string> parts, int connections = 1);
     ~ScriptedServer();
     ScriptedServer(const ScriptedServer &) = delete;
     ScriptedServer &operator=(const ScriptedServer &) = delete;
 
-    // "http://127.0.0.1:<port>" followed by path.
-    std::string url(const std::string &path = "/ksclient/ksserver.php") const;
-    // The last request line (without its CR LF), once the exchanges have ended; empty if none came.
-    std::string requestLine();
+    // "http://127.0.0.1:<port>/ksclient/ksserver.php".
+    std::string url() const;
 
 private:
     void serve(int connections);
@@ -33,7 +30,6 @@ private:
 
     std::vector<std::string> parts;
     std::unique_ptr<Socket> listener;
-    std::string received;
     std::atomic<bool> stopping{false};
     std::thread worker;
 };
