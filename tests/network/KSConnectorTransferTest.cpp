@@ -74,6 +74,19 @@ TEST(TransferTest, TextBodyEndsAtAZeroByte) {
     EXPECT_EQ(status.value2, "b");
 }
 
+// Login and the version check read only a 200 reply; any other status fails with its line.
+TEST(TransferTest, NonOkStatusFailsLoginAndVersionCheckWithTheStatusLine) {
+    const std::string expected =
+        "Request Failed. Http Response code: 503, Response Message: Busy\r\n ";
+    ScriptedServer server({"HTTP/1.1 503 Busy\r\nContent-Length: 2\r\n\r\nOK"}, 2);
+    const auto connector = createConnector(server.url());
+    AuthStatus status;
+    EXPECT_EQ(failureOf([&] { connector->authenticate("u", "p", &status); }), expected);
+    ServerStatus launcher, manifest;
+    EXPECT_EQ(failureOf([&] { connector->checkVersion("1", "2", &launcher, &manifest); }),
+              expected);
+}
+
 // A nested transfer would reset the running download's state under it.
 TEST(NestedTransferTest, RequestsFromInsideTheCallbackFailWithoutDisturbingTheDownload) {
     ScriptedServer server(SlowPackage);
