@@ -10,32 +10,26 @@
 
 namespace {
 
-class EngineTest : public ::testing::Test {
-protected:
-    void SetUp() override { Cobalt::shutdownEngine(); }
-    void TearDown() override { Cobalt::shutdownEngine(); }
-};
-
-TEST_F(EngineTest, StartEngineReplacesTheCurrentEngineAndItsFileServer) {
+TEST(EngineTest, StartReplacesTheCurrentEngineAndShutdownLogsOnlyWhenOneIsCurrent) {
+    Cobalt::shutdownEngine();
+    {
+        const Testing::LogCapture log;
+        Cobalt::shutdownEngine();
+        EXPECT_EQ(log.text(), "") << "no engine is current";
+    }
     Cobalt::Engine *first = Cobalt::startEngine();
     ASSERT_EQ(Cobalt::Engine::instance(), first);
     EXPECT_EQ(first->getFileServer()->getRootFileSystem()->getName(), "root");
     first->getFileServer()->setAlias("marker", "/first");
+    {
+        const Testing::LogCapture log;
+        Cobalt::Engine *second = Cobalt::startEngine();
+        EXPECT_NE(second, first);
+        EXPECT_EQ(Cobalt::Engine::instance(), second);
+        EXPECT_EQ(second->getFileServer()->resolve("marker:x"), "marker:x");
+        EXPECT_EQ(log.text().rfind("Destroying game\nTime: ", 0), 0u) << log.text();
+    }
     const Testing::LogCapture log;
-
-    Cobalt::Engine *second = Cobalt::startEngine();
-    EXPECT_NE(second, first);
-    EXPECT_EQ(Cobalt::Engine::instance(), second);
-    EXPECT_EQ(second->getFileServer()->resolve("marker:x"), "marker:x");
-    EXPECT_EQ(log.text().rfind("Destroying game\nTime: ", 0), 0u) << log.text();
-}
-
-TEST_F(EngineTest, ShutdownLogsAndClosesTheOutputsOnlyWhenAnEngineIsCurrent) {
-    const Testing::LogCapture log;
-    Cobalt::shutdownEngine();
-    EXPECT_EQ(log.text(), "");
-
-    Cobalt::startEngine();
     Cobalt::shutdownEngine();
     EXPECT_EQ(Cobalt::Engine::instance(), nullptr);
     const std::string text = log.text();

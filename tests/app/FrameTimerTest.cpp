@@ -25,17 +25,15 @@ public:
     std::uint32_t milliseconds() override { return millis; }
 };
 
-// The millisecond count stays zero, so a timer that read it would show.
-TEST(FrameTimerTest, DividesTheCounterByTheFrequencyAskedOnceOnFirstRead) {
+// The millisecond count stays zero, so a timer that read it would show; the frequency changes
+// after the first read, so one that asked again would too.
+TEST(FrameTimerTest, DividesTheCounterByTheFrequencyAskedOnce) {
     FakeClock clock;
     clock.frequency = 3579544;
     clock.ticks = 3579544LL * 7200 + 3579544 / 4;
     Cobalt::FrameTimer timer(clock);
-    EXPECT_EQ(clock.frequencyReads, 0);
     EXPECT_DOUBLE_EQ(timer.currentTime(), 7200.25);
-    // Asking again would now give another answer.
     clock.frequency = 1;
-    clock.hasCounter = false;
     clock.ticks += 3579544 / 2;
     EXPECT_DOUBLE_EQ(timer.currentTime(), 7200.75);
     EXPECT_EQ(clock.frequencyReads, 1);
@@ -49,7 +47,6 @@ TEST(FrameTimerTest, FallsBackToMillisecondsWithoutAUsableCounter) {
         FakeClock clock;
         clock.hasCounter = hasCounter;
         clock.frequency = 0;
-        clock.ticks = 5000;
         clock.millis = 1234;
         Cobalt::FrameTimer timer(clock);
         EXPECT_DOUBLE_EQ(timer.currentTime(), 1.234);
@@ -61,11 +58,6 @@ TEST(FrameTimerTest, FallsBackToMillisecondsWithoutAUsableCounter) {
         EXPECT_DOUBLE_EQ(timer.currentTime(), 0.002);
         EXPECT_EQ(clock.frequencyReads, 1);
     }
-}
-
-TEST(FrameTimerTest, ProcessTimerNeverRunsBackwards) {
-    const double first = Cobalt::currentTime();
-    EXPECT_LE(first, Cobalt::currentTime());
 }
 
 } // namespace

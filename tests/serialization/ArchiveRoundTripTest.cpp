@@ -11,30 +11,17 @@
 #include <utility>
 
 using ArchiveTesting::fields;
-using Cobalt::XMLInputArchive;
-using Cobalt::XMLOutputArchive;
 
 namespace {
 
-template <typename F, std::size_t... I> void forIndices(F f, std::index_sequence<I...>) {
+// Calls f with each index of an index sequence as a compile-time constant.
+template <typename F, std::size_t... I> void forIndices(std::index_sequence<I...>, F f) {
     (f(std::integral_constant<std::size_t, I>{}), ...);
 }
 
-// Calls f with each index of tuple as a compile-time constant.
-template <typename Tuple, typename F> void forEachIndex(const Tuple &, F f) {
-    forIndices(f, std::make_index_sequence<std::tuple_size_v<Tuple>>{});
-}
+using ArchiveRoundTripTest = ArchiveTesting::EngineTest;
 
-class ArchiveRoundTripTest : public ArchiveTesting::EngineTest {
-protected:
-    std::unique_ptr<XMLInputArchive> reread(const std::string &name, const std::string &top) {
-        auto archive = std::make_unique<XMLInputArchive>(path(name));
-        EXPECT_TRUE(archive->load() && archive->enter(top));
-        return archive;
-    }
-};
-
-// Each value goes out as the text of child "v<i>" and as attribute "a<i>" where one exists.
+// Each value goes out as the text of child "v<i>" and as attribute "v<i>" where one exists.
 TEST_F(ArchiveRoundTripTest, EveryValueTypeReadsBackUnchangedAsTextAndAsAttribute) {
     const auto values = std::make_tuple(
         Cobalt::Vector2{3.5f, -0.125f}, Cobalt::Vector3{1, 2.5f, -3},
@@ -42,78 +29,73 @@ TEST_F(ArchiveRoundTripTest, EveryValueTypeReadsBackUnchangedAsTextAndAsAttribut
         std::string("  spaced <&> \"it's\" \n second line "), -12.0625, 0.5f, 4294967295u, INT_MIN,
         true, false, Cobalt::Rect{-1, 20, 300, 4000}, Cobalt::RectF{0.5f, -1.25f, 8, 16.75f},
         static_cast<unsigned char>('x'), 'Z');
-    constexpr std::size_t attributeTypes = 11; // the first ones, up to the bools
+    const auto indices = std::make_index_sequence<std::tuple_size_v<decltype(values)>>{};
+    constexpr std::size_t attributeTypes = 11; // up to the bools
     {
-        XMLOutputArchive out(path("values.xml"));
+        Cobalt::XMLOutputArchive out(path("values.xml"));
         ASSERT_TRUE(out.enter("values"));
         out.writeClassName("EditElement");
-        EXPECT_TRUE(out.writeAttribute("short", static_cast<std::int16_t>(-300)));
-        EXPECT_TRUE(out.writeAttribute("unsigned16", std::uint16_t{65000}));
-        forEachIndex(values, [&](auto i) {
-            const std::string index = std::to_string(i);
-            EXPECT_TRUE(Cobalt::writeNamed(out, "v" + index, std::get<i>(values)));
+        EXPECT_TRUE(out.writeAttribute("short", static_cast<std::int16_t>(-300)) &&
+                    out.writeAttribute("unsigned16", std::uint16_t{65000}));
+        forIndices(indices, [&](auto i) {
+            const std::string name = "v" + std::to_string(i);
+            EXPECT_TRUE(Cobalt::writeNamed(out, name, std::get<i>(values)));
             if constexpr (i < attributeTypes) {
-                EXPECT_TRUE(out.writeAttribute(("a" + index).c_str(), std::get<i>(values)));
+                EXPECT_TRUE(out.writeAttribute(name.c_str(), std::get<i>(values)));
             }
         });
-        EXPECT_TRUE(Cobalt::writeNamed(out, "cString", "plain"));
     }
     auto in = reread("values.xml", "values");
     std::remove_const_t<decltype(values)> text, attribute;
     std::get<10>(text) = std::get<10>(attribute) = true; // v10 is false: the reads must replace it
-    forEachIndex(values, [&](auto i) {
-        const std::string index = std::to_string(i);
-        EXPECT_TRUE(Cobalt::readNamed(*in, "v" + index, std::get<i>(text)));
-        EXPECT_EQ(fields(std::get<i>(text)), fields(std::get<i>(values))) << "value " << i;
+    forIndices(indices, [&](auto i) {
+        const std::string name = "v" + std::to_string(i);
+        EXPECT_TRUE(Cobalt::readNamed(*in, name, std::get<i>(text)));
+        EXPECT_EQ(fields(std::get<i>(text)), fields(std::get<i>(values))) << name;
         if constexpr (i < attributeTypes) {
-            EXPECT_TRUE(in->readAttribute(("a" + index).c_str(), std::get<i>(attribute)));
-            EXPECT_EQ(fields(std::get<i>(attribute)), fields(std::get<i>(values)))
-                << "attribute " << i;
+            EXPECT_TRUE(in->readAttribute(name.c_str(), std::get<i>(attribute)));
+            EXPECT_EQ(fields(std::get<i>(attribute)), fields(std::get<i>(values))) << "@" << name;
         }
     });
-    std::string cString, className;
+    std::string className;
     std::uint16_t shortBits = 0, unsigned16 = 0;
-    EXPECT_TRUE(Cobalt::readNamed(*in, "cString", cString) && in->readClassName(className));
-    EXPECT_TRUE(in->readAttribute("short", shortBits) &&
+    EXPECT_TRUE(in->readClassName(className) && in->readAttribute("short", shortBits) &&
                 in->readAttribute("unsigned16", unsigned16));
-    EXPECT_EQ(std::make_tuple(cString, className, unsigned16),
-              std::make_tuple("plain", "EditElement", 65000));
+    EXPECT_EQ(std::make_tuple(className, unsigned16), std::make_tuple("EditElement", 65000));
     EXPECT_EQ(static_cast<std::int16_t>(shortBits), -300) << "the same low 16 bits";
 }
 
+// nextElement steps into each child and back out to the parent after the last.
 TEST_F(ArchiveRoundTripTest, NestedNodesAndRepeatedChildrenReadBack) {
     {
-        XMLOutputArchive out(path("manifest.xml"));
+        Cobalt::XMLOutputArchive out(path("manifest.xml"));
         out.enter("manifest");
-        for (const char *group : {"core", "maps"}) {
+        for (const std::string group : {"core", "maps"}) {
             out.enter("group");
-            out.writeAttribute("name", std::string(group));
-            for (int file = 0; file < 3; ++file) {
+            out.writeAttribute("name", group);
+            for (int file = 0; file < 2; ++file) {
                 out.enter("file");
                 out.writeAttribute("size", file * 100);
-                out.write(std::string(group) + "/" + std::to_string(file));
+                out.write(group + std::to_string(file));
                 out.leave();
+                Cobalt::writeNamed(out, "note", file); // a sibling nextElement must skip
             }
             out.leave();
         }
     }
     auto in = reread("manifest.xml", "manifest");
-    std::string seen;
-    for (Cobalt::NodeHandle group = nullptr; (group = in->nextElement(group, "group"));) {
-        std::string groupName;
-        in->readAttribute("name", groupName);
-        for (Cobalt::NodeHandle file = nullptr; (file = in->nextElement(file, "file"));) {
-            std::string text;
-            int size = -1;
-            in->read(text);
-            in->readAttribute("size", size);
-            seen += groupName + ":" + text + ":" + std::to_string(size) + ",";
-        }
+    std::string seen, group, text;
+    int size = -1;
+    for (Cobalt::NodeHandle node = nullptr; (node = in->nextElement(node, "group"));) {
+        in->readAttribute("name", group);
+        for (Cobalt::NodeHandle file = nullptr; (file = in->nextElement(file, "file"));)
+            if (in->read(text) && in->readAttribute("size", size))
+                seen += group + ":" + text + ":" + std::to_string(size) + ",";
         EXPECT_EQ(in->getName(), "group");
     }
+    EXPECT_EQ(in->nextElement(nullptr, "missing"), nullptr);
     EXPECT_EQ(in->getName(), "manifest");
-    EXPECT_EQ(seen, "core:core/0:0,core:core/1:100,core:core/2:200,"
-                    "maps:maps/0:0,maps:maps/1:100,maps:maps/2:200,");
+    EXPECT_EQ(seen, "core:core0:0,core:core1:100,maps:maps0:0,maps:maps1:100,");
 }
 
 } // namespace

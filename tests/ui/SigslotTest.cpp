@@ -13,18 +13,16 @@ namespace {
 using Signal = sigslot::signal0<>;
 using Toggled = sigslot::signal1<bool>;
 
-// A slot holder that writes its name (and argument) to a shared journal, then runs its action.
+// A target that writes its name (and argument) to a shared journal, then runs its action.
 class Slot : public sigslot::has_slots<> {
 public:
     Slot(std::string &journal, std::string name) : name(std::move(name)), journal(&journal) {}
-
     void clicked() {
         *journal += name;
         if (action)
             action();
     }
     void toggled(bool checked) { *journal += name + (checked ? "+" : "-"); }
-    void edited(const std::string &text) { *journal += name + "=" + text + ";"; }
 
     std::string name;
     std::function<void()> action;
@@ -48,37 +46,21 @@ public:
     Slot c{journal, "c"};
 };
 
-TEST_F(SigslotTest, CallsEveryConnectionInConnectionOrderWithTheArgument) {
-    Toggled toggled;
-    sigslot::signal1<const std::string &> edited;
-    signal();
-    toggled(true);
-    connect({&c, &a});
-    toggled.connect(&a, &Slot::toggled);
-    edited.connect(&a, &Slot::edited);
-    signal.emit();
-    toggled(true);
-    toggled.emit(false);
-    edited(std::string("anna"));
-    EXPECT_EQ(journal, "caa+a-a=anna;");
-}
-
 // A disconnect that left the target unaware of its remaining connection once let the target's
 // destruction leave that connection dangling.
-TEST_F(SigslotTest, DisconnectRemovesOneConnectionAndTheTargetsDestructionAllOfThem) {
+TEST_F(SigslotTest, CallsInConnectionOrderUntilDisconnectOrTheTargetsDestruction) {
     Toggled toggled;
     connect({b.get(), b.get(), &a});
     toggled.connect(b.get(), &Slot::toggled);
+    toggled.connect(&a, &Slot::toggled);
     signal.disconnect(&c); // never connected: changes nothing
-    signal();
-    EXPECT_EQ(journal, "bba");
+    signal.emit();
     signal.disconnect(b.get());
     signal();
-    EXPECT_EQ(journal, "bbaba");
     b.reset();
     signal();
-    toggled(true);
-    EXPECT_EQ(journal, "bbabaa");
+    toggled.emit(false);
+    EXPECT_EQ(journal, "bbabaaa-");
 }
 
 // What a's slot does to the signal a, b, c while it is being emitted (twice).
@@ -108,14 +90,6 @@ const EmissionCase emissionCases[] = {
     {"DisconnectsItself", [](SigslotTest &t) { t.signal.disconnect(&t.a); }, "abcbc"},
     {"DisconnectsTheNext", [](SigslotTest &t) { t.signal.disconnect(t.b.get()); }, "acac"},
     {"DestroysTheNext", [](SigslotTest &t) { t.b.reset(); }, "acac"},
-    // A connection made during an emission waits for the next one.
-    {"Connects", [](SigslotTest &t) { t.connect({&t.c}); }, "abcabcc"},
-    {"EmitsAgain",
-     [](SigslotTest &t) {
-         if (t.journal == "a")
-             t.signal();
-     },
-     "aabcbcabc"},
     {"DisconnectsTheNextAndThrows",
      [](SigslotTest &t) {
          if (t.journal == "a") {
@@ -129,13 +103,11 @@ const EmissionCase emissionCases[] = {
 INSTANTIATE_TEST_SUITE_P(Slots, ChangeDuringEmissionTest, ::testing::ValuesIn(emissionCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-// The target outlives these signals; its destruction must not reach them.
+// The target outlives these signals; their destruction or clearing must not reach it later.
 TEST_F(SigslotTest, DestroyedOrClearedSignalsLeaveTheTargetSafe) {
     {
         Signal gone;
-        Toggled toggled;
         gone.connect(&a, &Slot::clicked);
-        toggled.connect(&a, &Slot::toggled);
     }
     Signal cleared;
     cleared.connect(&a, &Slot::clicked);
@@ -146,32 +118,21 @@ TEST_F(SigslotTest, DestroyedOrClearedSignalsLeaveTheTargetSafe) {
     EXPECT_EQ(journal, "a");
 }
 
-TEST_F(SigslotTest, CopyingATargetDuplicatesItsConnectionsUntilTheCopyGoes) {
-    Toggled toggled;
-    connect({&a});
-    toggled.connect(&a, &Slot::toggled);
-    {
-        Slot copy(a);
-        copy.name = "x";
-        signal();
-        toggled(true);
-        EXPECT_EQ(journal, "axa+x+");
-    }
-    journal.clear();
-    signal();
-    EXPECT_EQ(journal, "a");
-}
-
-// A copied signal must be known to the targets too, or a target's destruction leaves it dangling.
-TEST_F(SigslotTest, CopiedSignalOutlivesTheOriginalAndForgetsADestroyedTarget) {
+// Copies must be known on both sides, or a later destruction leaves a connection dangling.
+TEST_F(SigslotTest, CopiesOfSignalsAndTargetsStayConnectedUntilTheyGo) {
     auto original = std::make_unique<Signal>();
     original->connect(b.get(), &Slot::clicked);
+    {
+        Slot copy(*b);
+        copy.name = "x";
+        (*original)();
+    }
     Signal copy(*original);
     original.reset();
     copy();
     b.reset();
     copy();
-    EXPECT_EQ(journal, "b");
+    EXPECT_EQ(journal, "bxb");
 }
 
 } // namespace
