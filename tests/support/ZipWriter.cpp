@@ -76,14 +76,13 @@ std::string ZipWriter::bytes() const {
         const SharedFields fields = sharedFields(entry, payload);
         const auto localOffset = static_cast<std::uint32_t>(archive.size());
 
-        put32(archive, entry.localSignature.value_or(0x04034b50));
+        put32(archive, 0x04034b50);
         put16(archive, 20); // version needed
         put16(archive, 0);  // flags
         putShared(archive, fields);
         put16(archive, static_cast<std::uint16_t>(entry.name.size()));
-        put16(archive,
-              entry.localExtraLength.value_or(static_cast<std::uint16_t>(entry.localExtra.size())));
-        archive += entry.name + entry.localExtra + payload;
+        put16(archive, entry.localExtraLength.value_or(0));
+        archive += entry.name + payload;
 
         put32(directory, 0x02014b50);
         put16(directory, 0x031e); // made by: Unix, 3.0
@@ -91,13 +90,13 @@ std::string ZipWriter::bytes() const {
         put16(directory, 0);
         putShared(directory, fields);
         put16(directory, entry.nameLength.value_or(static_cast<std::uint16_t>(entry.name.size())));
-        put16(directory, static_cast<std::uint16_t>(entry.centralExtra.size()));
-        put16(directory, static_cast<std::uint16_t>(entry.fileComment.size()));
+        put16(directory, 0);          // extra field length
+        put16(directory, 0);          // file comment length
         put16(directory, 0);          // disk number start
         put16(directory, 0);          // internal attributes
         put32(directory, 0x81a40000); // regular file, rw-r--r--
         put32(directory, entry.localHeaderOffset.value_or(localOffset));
-        directory += entry.name + entry.centralExtra + entry.fileComment;
+        directory += entry.name;
     }
     const auto directoryOffset = static_cast<std::uint32_t>(archive.size());
     const auto count = static_cast<std::uint16_t>(entries.size());
@@ -109,7 +108,7 @@ std::string ZipWriter::bytes() const {
     put16(archive, end.totalEntries.value_or(count));
     put32(archive, static_cast<std::uint32_t>(directory.size()));
     put32(archive, end.directoryOffset.value_or(directoryOffset));
-    put16(archive, end.commentLength.value_or(static_cast<std::uint16_t>(comment.size())));
+    put16(archive, static_cast<std::uint16_t>(comment.size()));
     return archive + comment;
 }
 

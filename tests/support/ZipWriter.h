@@ -31,12 +31,8 @@ public:
         std::optional<std::uint32_t> uncompressedSize;  // both headers
         std::optional<std::uint16_t> nameLength;        // central header only
         std::optional<std::uint32_t> localHeaderOffset; // central header only
-        std::optional<std::uint32_t> localSignature;
-        std::optional<std::uint16_t> localExtraLength; // local header only
+        std::optional<std::uint16_t> localExtraLength;  // local header only
         std::optional<std::string> payload; // written instead of the stored or deflated data
-        std::string localExtra;
-        std::string centralExtra;
-        std::string fileComment;
     };
 
     // Overrides of the end of central directory record.
@@ -46,7 +42,6 @@ public:
         std::optional<std::uint16_t> entriesOnDisk;
         std::optional<std::uint16_t> totalEntries;
         std::optional<std::uint32_t> directoryOffset;
-        std::optional<std::uint16_t> commentLength;
     };
 
     // Adds an entry; the reference stays valid while the writer lives.
