@@ -90,6 +90,8 @@ const EmissionCase emissionCases[] = {
     {"DisconnectsItself", [](SigslotTest &t) { t.signal.disconnect(&t.a); }, "abcbc"},
     {"DisconnectsTheNext", [](SigslotTest &t) { t.signal.disconnect(t.b.get()); }, "acac"},
     {"DestroysTheNext", [](SigslotTest &t) { t.b.reset(); }, "acac"},
+    // A connection made during an emission first runs in the next one.
+    {"ConnectsAnother", [](SigslotTest &t) { t.signal.connect(&t.c, &Slot::clicked); }, "abcabcc"},
     {"DisconnectsTheNextAndThrows",
      [](SigslotTest &t) {
          if (t.journal == "a") {
