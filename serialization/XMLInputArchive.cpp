@@ -39,32 +39,25 @@ template <typename T> void extract(std::istream &in, T &field) {
 }
 
 // Rectangles are written left top right bottom, stored per axis.
-void extractFields(std::istream &in, Rect &value) {
+template <typename AnyRect> void extractRectFields(std::istream &in, AnyRect &value) {
     extract(in, value.left);
     extract(in, value.top);
     extract(in, value.right);
     extract(in, value.bottom);
 }
-void extractFields(std::istream &in, RectF &value) {
-    extract(in, value.left);
-    extract(in, value.top);
-    extract(in, value.right);
-    extract(in, value.bottom);
-}
+void extractFields(std::istream &in, Rect &value) { extractRectFields(in, value); }
+void extractFields(std::istream &in, RectF &value) { extractRectFields(in, value); }
 void extractFields(std::istream &in, Vector2 &value) {
     extract(in, value.x);
     extract(in, value.y);
 }
-void extractFields(std::istream &in, Vector3 &value) {
+template <typename AnyVector3> void extractVector3Fields(std::istream &in, AnyVector3 &value) {
     extract(in, value.x);
     extract(in, value.y);
     extract(in, value.z);
 }
-void extractFields(std::istream &in, Vector3d &value) {
-    extract(in, value.x);
-    extract(in, value.y);
-    extract(in, value.z);
-}
+void extractFields(std::istream &in, Vector3 &value) { extractVector3Fields(in, value); }
+void extractFields(std::istream &in, Vector3d &value) { extractVector3Fields(in, value); }
 void extractFields(std::istream &in, Vector4 &value) {
     extract(in, value.x);
     extract(in, value.y);
