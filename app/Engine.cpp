@@ -1,3 +1,4 @@
+// The current engine: its construction, destruction and process-wide slot.
 #include "app/Engine.h"
 
 #include "app/Log.h"

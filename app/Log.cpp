@@ -1,3 +1,4 @@
+// Log writing: level and mask filtering, indentation at line starts, cut printf-style lines.
 #include "app/Log.h"
 
 #include "platform/SystemHelpers.h"

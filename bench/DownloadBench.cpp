@@ -1,6 +1,7 @@
 // A 256 MiB package from the reference server into a byte buffer through downloadSiteFile, against
 // the curl command line and a bare libcurl handle fetching the same address in the same run. Run it
 // through scripts/with-reference-server.sh; the ratio counters are the figures to read.
+#include "network/CurlHandle.h"
 #include "network/KSConnector.h"
 
 #include <benchmark/benchmark.h>
@@ -81,14 +82,14 @@ std::size_t appendToBuffer(char *data, std::size_t size, std::size_t count, void
 // which already has room for it: what any libcurl client pays to keep the bytes.
 double bareLibcurlSeconds(std::vector<char> &buffer) {
     static const std::string url = packageUrl();
-    CURL *handle = curl_easy_init();
+    const KSNetwork::CurlHandle owner = KSNetwork::makeCurlHandle();
+    CURL *handle = owner.get();
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, appendToBuffer);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &buffer);
     const Clock::time_point start = Clock::now();
     const CURLcode result = curl_easy_perform(handle);
     const double seconds = secondsSince(start);
-    curl_easy_cleanup(handle);
     return result == CURLE_OK && buffer.size() == FileSize ? seconds : -1;
 }
 

@@ -3,6 +3,7 @@
 #include "app/Engine.h"
 #include "io/FileServer.h"
 #include "io/OpenMode.h"
+#include "io/ZIPFormat.h"
 #include "tests/support/ZipWriter.h"
 
 #include <benchmark/benchmark.h>
@@ -85,14 +86,15 @@ private:
 
     // The local headers follow each other from the start of the archive.
     void locateEntries() {
+        using namespace Cobalt::IO::ZIPFormat;
         const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
-        auto u16 = [&](std::size_t at) { return std::uint32_t(data[at] | data[at + 1] << 8); };
-        auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
         std::size_t at = 0;
-        while (at + 30 <= bytes.size() && u32(at) == 0x04034b50) {
-            const std::uint32_t nameLength = u16(at + 26);
-            Entry entry{std::string(bytes.data() + at + 30, nameLength),
-                        at + 30 + nameLength + u16(at + 28), u32(at + 18), u32(at + 22)};
+        while (at + LocalHeaderSize <= bytes.size() &&
+               readUInt32(data + at) == LocalHeaderSignature) {
+            const std::uint32_t nameLength = readUInt16(data + at + 26);
+            Entry entry{std::string(bytes.data() + at + LocalHeaderSize, nameLength),
+                        at + LocalHeaderSize + nameLength + readUInt16(data + at + 28),
+                        readUInt32(data + at + 18), readUInt32(data + at + 22)};
             totalSize += entry.uncompressedSize;
             at = entry.dataOffset + entry.compressedSize;
             entries.push_back(std::move(entry));
@@ -125,7 +127,8 @@ bool inflateFromMemory(Package &zip) {
     for (const Package::Entry &entry : zip.entries) {
         std::vector<char> contents(entry.uncompressedSize);
         z_stream inflater{};
-        inflateInit2(&inflater, -MAX_WBITS);
+        if (inflateInit2(&inflater, -MAX_WBITS) != Z_OK)
+            return false;
         inflater.next_in = reinterpret_cast<Bytef *>(zip.bytes.data() + entry.dataOffset);
         inflater.avail_in = entry.compressedSize;
         inflater.next_out = reinterpret_cast<Bytef *>(contents.data());

@@ -1,3 +1,4 @@
+// The engine exception, which leaves its message in the log as it is built.
 #include "io/Exception.h"
 
 #include "app/Log.h"

@@ -42,6 +42,8 @@ std::unique_ptr<Stream> FileServerImpl::open(const std::string &path, int mode) 
 }
 
 bool FileServerImpl::exists(const char *path) {
+    if (!path)
+        return false;
     const std::string resolved = resolve(path);
     for (const auto &entry : mounted)
         if (entry.second->exists(resolved))
@@ -50,7 +52,7 @@ bool FileServerImpl::exists(const char *path) {
 }
 
 bool FileServerImpl::createDirectory(const char *path) {
-    return rootFileSystem->createDirectory(resolve(path));
+    return path && rootFileSystem->createDirectory(resolve(path));
 }
 
 bool FileServerImpl::remove(const std::string &path) {
@@ -101,9 +103,16 @@ void FileServerImpl::unmount(const std::string &name) {
     }
 }
 
-void FileServerImpl::setAlias(const char *id, const char *target) { aliases[id] = target; }
+// A null text from a C caller is ignored rather than turned into a string.
+void FileServerImpl::setAlias(const char *id, const char *target) {
+    if (id && target)
+        aliases[id] = target;
+}
 
-void FileServerImpl::removeAlias(const char *id) { aliases.erase(id); }
+void FileServerImpl::removeAlias(const char *id) {
+    if (id)
+        aliases.erase(id);
+}
 
 std::string FileServerImpl::resolve(const std::string &path) {
     std::string text = path;

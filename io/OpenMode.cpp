@@ -1,3 +1,4 @@
+// Translation of the engine open-mode bits into std::ios bits.
 #include "io/OpenMode.h"
 
 namespace Cobalt::IO {

@@ -3,7 +3,7 @@
 
 #include "io/FileSystem.h"
 #include "io/Stream.h"
-#include "io/ZIPFormat.h"
+#include "io/ZIPEntry.h"
 
 #include <cstdint>
 #include <map>

@@ -123,6 +123,7 @@ bool ZippedFile::open() {
     return true;
 }
 
-std::uint32_t ZippedFile::getSize() { return entry.uncompressedSize; }
+// A closed entry (never loaded, or opened write-only) has no contents to size.
+std::uint32_t ZippedFile::getSize() { return isOpen() ? entry.uncompressedSize : 0; }
 
 } // namespace Cobalt::IO

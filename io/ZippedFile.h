@@ -2,7 +2,7 @@
 #pragma once
 
 #include "io/Stream.h"
-#include "io/ZIPFormat.h"
+#include "io/ZIPEntry.h"
 #include "io/ZIPStreamBuf.h"
 
 #include <cstdint>

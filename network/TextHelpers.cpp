@@ -1,8 +1,7 @@
 // Text helpers of the server protocol.
 #include "network/TextHelpers.h"
 
-#include <cstdlib>
-#include <limits>
+#include "app/DecimalText.h"
 
 namespace KSNetwork {
 
@@ -49,14 +48,6 @@ std::string urlEncode(const std::string &text) {
     return encoded;
 }
 
-std::int32_t decimalValue(const std::string &text) {
-    // strtol instead of atoi: atoi's result is undefined when the value does not fit.
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    if (value > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (value < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
-}
+std::int32_t decimalValue(const std::string &text) { return Cobalt::atoiSaturated(text.c_str()); }
 
 } // namespace KSNetwork

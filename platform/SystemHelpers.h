@@ -11,7 +11,8 @@ std::string currentTimeText();
 // Makes folder the process's current directory; false when the system refuses.
 bool setCurrentDirectory(const std::string &folder);
 
-// Full path of the running executable, read with room for 128 characters (a longer path is cut).
+// Full path of the running executable, read with room for 128 characters first and whole when
+// it is longer (so the home folder is never a cut one); empty when the system cannot say.
 std::string executablePath();
 
 // The folder of the executable: executablePath() cut before its last backslash, slash or colon.

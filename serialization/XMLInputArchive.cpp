@@ -1,6 +1,7 @@
 // Input archive over a TinyXML document read whole from a stream.
 #include "serialization/XMLInputArchive.h"
 
+#include "app/DecimalText.h"
 #include "app/Engine.h"
 #include "app/Log.h"
 #include "io/FileServer.h"
@@ -11,7 +12,6 @@
 #include <tinyxml.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -75,15 +75,6 @@ void convertBool(const std::string &text, bool &value) {
         std::istringstream in(text);
         extract(in, value);
     }
-}
-
-// The leading decimal integer of text as atoi finds it (0 when none), saturated at the 64-bit
-// range instead of overflowing.
-long long leadingInteger(const char *text) { return std::strtoll(text, nullptr, 10); }
-
-// As the Windows C library's atoi, which saturates at the 32-bit range.
-int clampToInt(long long value) {
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 // A double beyond float's range becomes an infinity instead of undefined behaviour.
@@ -310,7 +301,7 @@ bool XMLInputArchive::readAttribute(const char *name, int &value) {
     const char *content = attribute(name);
     if (!content)
         return false;
-    value = clampToInt(leadingInteger(content));
+    value = atoiSaturated(content);
     return true;
 }
 

@@ -106,11 +106,16 @@ void spawnDetached(const std::vector<std::string> &arguments) {
 bool setCurrentDirectory(const std::string &folder) { return chdir(folder.c_str()) == 0; }
 
 std::string executablePath() {
-    char buffer[ModulePathRoom];
-    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (length <= 0)
-        return {};
-    return std::string(buffer, std::min<std::size_t>(length, ModulePathRoom - 1));
+    // The link is read whole: a cut path would name a wrong home folder.
+    std::vector<char> buffer(ModulePathRoom);
+    for (;;) {
+        const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length <= 0)
+            return {};
+        if (static_cast<std::size_t>(length) < buffer.size())
+            return std::string(buffer.data(), static_cast<std::size_t>(length));
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 std::string tempFolder() {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ext/stdio_filebuf.h>
 #include <share.h>
+#include <utility>
 
 namespace Cobalt::Platform {
 
@@ -22,8 +23,8 @@ struct FileCloser {
 // that it flushes before the file closes.
 class SharedFileStream : public std::iostream {
 public:
-    SharedFileStream(std::FILE *handle, std::ios_base::openmode mode)
-        : std::iostream(nullptr), file(handle), buffer(handle, mode) {
+    SharedFileStream(std::unique_ptr<std::FILE, FileCloser> handle, std::ios_base::openmode mode)
+        : std::iostream(nullptr), file(std::move(handle)), buffer(file.get(), mode) {
         rdbuf(&buffer);
         if (!buffer.is_open())
             setstate(std::ios_base::failbit);
@@ -107,7 +108,7 @@ std::unique_ptr<std::iostream> openFileStream(const std::string &path,
         return nullptr;
     if ((mode & std::ios_base::ate) && std::fseek(file.get(), 0, SEEK_END) != 0)
         return nullptr;
-    return std::make_unique<SharedFileStream>(file.release(), mode);
+    return std::make_unique<SharedFileStream>(std::move(file), mode);
 }
 
 } // namespace Cobalt::Platform

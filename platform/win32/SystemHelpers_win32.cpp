@@ -6,12 +6,15 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <vector>
+
 namespace Cobalt {
 
 namespace {
 
 constexpr DWORD ModulePathRoom = 128;
 constexpr DWORD FolderPathRoom = 260;
+constexpr DWORD LongestPathRoom = 32768;
 constexpr int PersonalFolderCreated = 0x8005;
 constexpr int CommonAppDataFolderCreated = 0x8023;
 
@@ -31,8 +34,14 @@ bool setCurrentDirectory(const std::string &folder) {
 std::string executablePath() {
     char buffer[ModulePathRoom] = {};
     const DWORD length = GetModuleFileNameA(nullptr, buffer, ModulePathRoom);
-    // A cut path fills the whole buffer, and older systems then leave out the terminator.
-    return std::string(buffer, length < ModulePathRoom ? length : ModulePathRoom - 1);
+    if (length < ModulePathRoom)
+        return std::string(buffer, length);
+    // A cut path fills the whole room and would name a wrong home folder: ask again with room
+    // for the longest path the system allows.
+    std::vector<char> longBuffer(LongestPathRoom);
+    const DWORD longLength = GetModuleFileNameA(nullptr, longBuffer.data(), LongestPathRoom);
+    return longLength < LongestPathRoom ? std::string(longBuffer.data(), longLength)
+                                        : std::string();
 }
 
 std::string tempFolder() {

@@ -1,4 +1,4 @@
-// Tests of the POSIX twins of the helpers: the XDG documents folder and TMPDIR.
+// Tests of the POSIX twins of the helpers: the XDG documents folder, TMPDIR, the program path.
 #include "platform/SystemHelpers.h"
 
 #include "tests/support/TempFolder.h"
@@ -56,3 +56,16 @@ TEST(TempFolderPosixTest, FollowsTmpdirWithATrailingSeparator) {
 }
 
 } // namespace
+
+// A copy of this program in a folder far longer than the 128-character first read still finds
+// its own path whole (Windows runs the same rule; starting a copy there needs a process launcher).
+TEST(ExecutablePathPosixTest, APathLongerThanTheFirstReadIsReadWhole) {
+    const Testing::TempFolder temp;
+    const fs::path folder = fs::path(temp.path()) / std::string(100, 'a') / std::string(100, 'b');
+    fs::create_directories(folder);
+    const fs::path copy = folder / "engine_tests";
+    fs::copy_file(Cobalt::executablePath(), copy);
+    const std::string command =
+        copy.string() + " --gtest_filter=SystemHelpersTest.ExecutablePath* > /dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+}
