@@ -1,0 +1,204 @@
+#!/usr/bin/env bash
+# Load test of the reference server on 127.0.0.1 (a benchmark, not a test: it asserts nothing).
+# In one run, against the nginx deployment of server/deploy/ (file bodies handed to nginx) and
+# against PHP's built-in server, plus nginx sending the same file as a plain static file for the
+# baseline: PLAYERS players each download a PACKAGE_MIB MiB package ROUNDS times in a row, limited
+# to RATE per player, while TEXT_CLIENTS clients send auth and ver2 requests as fast as they can
+# for SECONDS_TEXT seconds. Everything is bounded: a download still running DEADLINE seconds after
+# the start of its phase is cut and counted as incomplete.
+#
+# Usage: scripts/load-test.sh            (needs nginx, php-fpm, wrk, curl: scripts/setup.sh)
+# Environment: PLAYERS (200), ROUNDS (3), PACKAGE_MIB (20), RATE (2M), TEXT_CLIENTS (20),
+#              SECONDS_TEXT (30), DEADLINE (45), PHASES ("nginx static builtin")
+#
+# Reports per phase: text requests per second, their 50th and 99th percentile latency and bad
+# replies (wrk); downloads completed with the right MD5, incomplete or wrong; aggregate download
+# throughput (bytes received over the time to the last download's end); the peak of the summed
+# resident memory of the server processes (sampled every 0.5 s). The closing lines give the
+# ratio of the hand-off's download throughput to the static baseline.
+set -uo pipefail
+
+REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=scripts/server-processes.sh
+source "$REPO/scripts/server-processes.sh"
+
+PLAYERS="${PLAYERS:-200}"
+ROUNDS="${ROUNDS:-3}"
+PACKAGE_MIB="${PACKAGE_MIB:-20}"
+RATE="${RATE:-2M}"
+TEXT_CLIENTS="${TEXT_CLIENTS:-20}"
+SECONDS_TEXT="${SECONDS_TEXT:-30}"
+DEADLINE="${DEADLINE:-45}"
+PHASES="${PHASES:-nginx static builtin}"
+DIGEST=5f4dcc3b5aa765d61d8327deb882cf99
+SCRIPT=/ksclient/ksserver.php
+
+for tool in nginx wrk curl php md5sum; do
+    command -v "$tool" >/dev/null || { echo "[load] $tool is missing: run scripts/setup.sh" >&2; exit 2; }
+done
+
+scratch="$(mktemp -d "${TMPDIR:-/tmp}/brightwell-load.XXXXXX")"
+trap 'stop_servers; rm -rf "$scratch"' EXIT
+trap 'exit 130' INT TERM
+
+prepare_files() {
+    mkdir -p "$scratch/release" "$scratch/nginx" "$scratch/builtin"
+    cp "$REPO/server/ksserver.config.php" "$scratch/ksserver.config.php"
+    head -c "$((PACKAGE_MIB * 1048576))" /dev/urandom >"$scratch/release/package.zip"
+    md5sum <"$scratch/release/package.zip" | cut -c1-32 >"$scratch/package.md5"
+    cat >"$scratch/text.lua" <<EOF
+-- Alternates the login and the version check; counts replies that are not "OK...".
+local paths = {
+    "$SCRIPT?action=auth&pw=$DIGEST&uid=player",
+    "$SCRIPT?action=ver2&app=1&man=1&pw=$DIGEST&uid=player&ver=l20101210",
+}
+local threads = {}
+local turn = 0
+bad = 0
+setup = function(thread) table.insert(threads, thread) end
+request = function()
+    turn = turn + 1
+    return wrk.format("GET", paths[turn % 2 + 1])
+end
+response = function(status, headers, body)
+    if status ~= 200 or string.sub(body, 1, 2) ~= "OK" then bad = bad + 1 end
+end
+done = function(summary, latency, requests)
+    local wrong = 0
+    for _, thread in ipairs(threads) do wrong = wrong + thread:get("bad") end
+    io.write(string.format("TEXT %d %d %d %d %d %d\n", summary.requests, summary.duration,
+        latency:percentile(50), latency:percentile(99), wrong,
+        summary.errors.connect + summary.errors.read + summary.errors.write
+            + summary.errors.status + summary.errors.timeout))
+end
+EOF
+}
+
+static_block() {
+    local port="$1"
+    cat >"$scratch/static.conf" <<EOF
+server {
+    listen 127.0.0.1:$port;
+    server_tokens off;
+    access_log off;
+    location /static-release/ {
+        alias $scratch/release/;
+        sendfile on;
+        tcp_nopush on;
+    }
+}
+EOF
+}
+
+# One player: ROUNDS downloads in a row, each a line "<status> <bytes> <md5>" in <out>.lines.
+player() {
+    local url="$1" end="$2" out="$3" round left sum
+    for ((round = 0; round < ROUNDS; round++)); do
+        left=$((end - EPOCHSECONDS))
+        if ((left <= 0)); then
+            echo "cut 0 -" >>"$out.lines"
+            continue
+        fi
+        sum="$(curl -s --limit-rate "$RATE" --max-time "$left" -o - \
+            -w '%{stderr}%{http_code} %{size_download}' "$url" 2>"$out.status" | md5sum | cut -c1-32)"
+        echo "$(cat "$out.status") $sum" >>"$out.lines"
+    done
+    date +%s.%N >"$out.end"
+}
+
+# Summed resident memory (KiB) of the processes below the given ones, sampled until stopped.
+sample_memory() {
+    local out="$1" peak=0 total pids
+    shift
+    while true; do
+        pids="$(printf '%s,' "$@")"
+        total="$(ps -o rss= -p "${pids%,}" --ppid "${pids%,}" 2>/dev/null | awk '{ s += $1 } END { print s + 0 }')"
+        ((total > peak)) && peak=$total && echo "$peak" >"$out"
+        sleep 0.5
+    done
+}
+
+# Runs one phase: downloads from download_url and text requests against text_base together.
+run_phase() {
+    local name="$1" download_url="$2" text_base="$3"
+    shift 3
+    local dir="$scratch/phase-$name" start end i sampler wrk_pid
+    mkdir -p "$dir"
+    echo 0 >"$dir/memory"
+    sample_memory "$dir/memory" "$@" &
+    sampler=$!
+    start=$(date +%s.%N)
+    end=$((EPOCHSECONDS + DEADLINE))
+    for ((i = 0; i < PLAYERS; i++)); do
+        player "$download_url" "$end" "$dir/player-$i" &
+    done
+    wrk -t2 -c"$TEXT_CLIENTS" -d"${SECONDS_TEXT}s" --timeout 5s -s "$scratch/text.lua" \
+        "$text_base" >"$dir/wrk.log" 2>&1 &
+    wrk_pid=$!
+    wait "$wrk_pid"
+    # Players end by themselves at the deadline at the latest.
+    for ((i = 0; i < PLAYERS; i++)); do
+        while [[ ! -e "$dir/player-$i.end" ]]; do sleep 0.2; done
+    done
+    kill "$sampler" 2>/dev/null
+    wait "$sampler" 2>/dev/null
+    report_phase "$name" "$dir" "$start"
+}
+
+report_phase() {
+    local name="$1" dir="$2" start="$3" expected last
+    expected="$(cat "$scratch/package.md5")"
+    last="$(cat "$dir"/player-*.end | sort -n | tail -n 1)"
+    cat "$dir"/player-*.lines >"$dir/downloads"
+    awk -v expected="$expected" -v size="$((PACKAGE_MIB * 1048576))" -v seconds="$(awk -v a="$last" -v b="$start" 'BEGIN { print a - b }')" \
+        -v name="$name" '
+        { bytes += $2; if ($1 == 200 && $2 == size && $3 == expected) good++; else bad++ }
+        END { printf "%-8s downloads: %d intact, %d incomplete or wrong; %.1f MiB/s over %.1f s\n",
+              name, good, bad, bytes / 1048576 / seconds, seconds
+              printf "DOWNLOAD %s %.3f\n", name, bytes / 1048576 / seconds > "/dev/stderr" }
+    ' "$dir/downloads" 2>"$dir/throughput"
+    awk -v name="$name" '/^TEXT / {
+        printf "%-8s text: %.0f requests/s, p50 %.1f ms, p99 %.1f ms, %d bad replies, %d socket errors\n",
+            name, $2 / ($3 / 1e6), $4 / 1000, $5 / 1000, $6, $7 }' "$dir/wrk.log"
+    grep -q '^TEXT ' "$dir/wrk.log" || { echo "$name text: wrk failed:"; cat "$dir/wrk.log"; }
+    printf '%-8s peak memory of the server processes: %d MiB (sum of resident sizes)\n' \
+        "$name" "$(($(cat "$dir/memory") / 1024))"
+}
+
+server_pids() { printf '%s\n' "${SERVER_PIDS[@]}"; }
+
+main() {
+    prepare_files
+    local static_port nginx_port builtin_port pids
+    static_port="$(free_port)"
+    static_block "$static_port"
+    SERVER_OPCACHE=on start_nginx_deployment "$scratch/nginx" "$scratch/ksserver.config.php" \
+        "$scratch/release" "$scratch/static.conf" >"$scratch/nginx/port" || exit 1
+    nginx_port="$(cat "$scratch/nginx/port")"
+    mapfile -t pids < <(server_pids)
+    SERVER_OPCACHE=on start_builtin_server "$scratch/builtin" "$scratch/ksserver.config.php" \
+        >"$scratch/builtin/port" || exit 1
+    builtin_port="$(cat "$scratch/builtin/port")"
+    local builtin_pid="${SERVER_PIDS[-1]}"
+    local nginx="http://127.0.0.1:$nginx_port" builtin="http://127.0.0.1:$builtin_port"
+    local query="$SCRIPT?action=download_pf&dirfile=package.zip&pw=$DIGEST&uid=player"
+    echo "[load] $PLAYERS players x $ROUNDS downloads of $PACKAGE_MIB MiB at $RATE/s each," \
+        "$TEXT_CLIENTS text clients for ${SECONDS_TEXT}s, deadline ${DEADLINE}s per phase"
+    local phase
+    for phase in $PHASES; do
+        case "$phase" in
+        nginx) run_phase nginx "$nginx$query" "$nginx" "${pids[@]}" ;;
+        static) run_phase static "http://127.0.0.1:$static_port/static-release/package.zip" "$nginx" "${pids[@]}" ;;
+        builtin) run_phase builtin "$builtin$query" "$builtin" "$builtin_pid" ;;
+        esac
+    done
+    local handoff baseline
+    handoff="$(awk '{ print $3 }' "$scratch"/phase-nginx/throughput 2>/dev/null)"
+    baseline="$(awk '{ print $3 }' "$scratch"/phase-static/throughput 2>/dev/null)"
+    if [[ -n "$handoff" && -n "$baseline" ]]; then
+        echo "[load] download throughput of the hand-off / plain static:" \
+            "$(awk -v a="$handoff" -v b="$baseline" 'BEGIN { printf "%.3f", a / b }')"
+    fi
+}
+
+main "$@"
