@@ -2,12 +2,13 @@
 # Load test of the reference server on 127.0.0.1 (a benchmark, not a test: it asserts nothing).
 # In one run, against the nginx deployment of server/deploy/ (file bodies handed to nginx) and
 # against PHP's built-in server, plus nginx sending the same file as a plain static file for the
-# baseline: PLAYERS players each download a PACKAGE_MIB MiB package ROUNDS times in a row, limited
-# to RATE per player, while TEXT_CLIENTS clients send auth and ver2 requests as fast as they can
-# for SECONDS_TEXT seconds. Everything is bounded: a download still running DEADLINE seconds after
-# the start of its phase is cut and counted as incomplete.
+# baseline: PLAYERS players each download a PACKAGE_MIB MiB package ROUNDS times in a row, paced
+# to RATE per player at every moment (bench/SlowPlayers.cpp), while TEXT_CLIENTS clients send auth
+# and ver2 requests as fast as they can for SECONDS_TEXT seconds (wrk). Everything is bounded: a
+# download still running DEADLINE seconds after the start of its phase is cut and counted as
+# incomplete.
 #
-# Usage: scripts/load-test.sh            (needs nginx, php-fpm, wrk, curl: scripts/setup.sh)
+# Usage: scripts/load-test.sh            (needs nginx, php-fpm, wrk, g++: scripts/setup.sh)
 # Environment: PLAYERS (200), ROUNDS (3), PACKAGE_MIB (20), RATE (2M), TEXT_CLIENTS (20),
 #              SECONDS_TEXT (30), DEADLINE (45), PHASES ("nginx static builtin")
 #
@@ -33,7 +34,7 @@ PHASES="${PHASES:-nginx static builtin}"
 DIGEST=5f4dcc3b5aa765d61d8327deb882cf99
 SCRIPT=/ksclient/ksserver.php
 
-for tool in nginx wrk curl php md5sum; do
+for tool in nginx wrk g++ php md5sum; do
     command -v "$tool" >/dev/null || { echo "[load] $tool is missing: run scripts/setup.sh" >&2; exit 2; }
 done
 
@@ -41,7 +42,18 @@ scratch="$(mktemp -d "${TMPDIR:-/tmp}/brightwell-load.XXXXXX")"
 trap 'stop_servers; rm -rf "$scratch"' EXIT
 trap 'exit 130' INT TERM
 
+# "2M" → 2097152, "500K" → 512000, plain numbers as they are.
+rate_bytes() {
+    local rate="$1"
+    case "$rate" in
+    *[kK]) echo $((${rate%?} * 1024)) ;;
+    *[mM]) echo $((${rate%?} * 1048576)) ;;
+    *) echo "$rate" ;;
+    esac
+}
+
 prepare_files() {
+    g++ -O2 -std=c++17 "$REPO/bench/SlowPlayers.cpp" -lcrypto -o "$scratch/SlowPlayers" || exit 1
     mkdir -p "$scratch/release" "$scratch/nginx" "$scratch/builtin"
     cp "$REPO/server/ksserver.config.php" "$scratch/ksserver.config.php"
     head -c "$((PACKAGE_MIB * 1048576))" /dev/urandom >"$scratch/release/package.zip"
@@ -90,22 +102,6 @@ server {
 EOF
 }
 
-# One player: ROUNDS downloads in a row, each a line "<status> <bytes> <md5>" in <out>.lines.
-player() {
-    local url="$1" end="$2" out="$3" round left sum
-    for ((round = 0; round < ROUNDS; round++)); do
-        left=$((end - EPOCHSECONDS))
-        if ((left <= 0)); then
-            echo "cut 0 -" >>"$out.lines"
-            continue
-        fi
-        sum="$(curl -s --limit-rate "$RATE" --max-time "$left" -o - \
-            -w '%{stderr}%{http_code} %{size_download}' "$url" 2>"$out.status" | md5sum | cut -c1-32)"
-        echo "$(cat "$out.status") $sum" >>"$out.lines"
-    done
-    date +%s.%N >"$out.end"
-}
-
 # Summed resident memory (KiB) of the processes below the given ones, sampled until stopped.
 sample_memory() {
     local out="$1" peak=0 total pids
@@ -118,45 +114,36 @@ sample_memory() {
     done
 }
 
-# Runs one phase: downloads from download_url and text requests against text_base together.
+# Runs one phase: downloads from download_port/download_path and text requests against
+# text_base together.
 run_phase() {
-    local name="$1" download_url="$2" text_base="$3"
-    shift 3
-    local dir="$scratch/phase-$name" start end i sampler wrk_pid
+    local name="$1" download_port="$2" download_path="$3" text_base="$4"
+    shift 4
+    local dir="$scratch/phase-$name" sampler players
     mkdir -p "$dir"
     echo 0 >"$dir/memory"
     sample_memory "$dir/memory" "$@" &
     sampler=$!
-    start=$(date +%s.%N)
-    end=$((EPOCHSECONDS + DEADLINE))
-    for ((i = 0; i < PLAYERS; i++)); do
-        player "$download_url" "$end" "$dir/player-$i" &
-    done
+    "$scratch/SlowPlayers" "$download_port" "$download_path" "$PLAYERS" "$ROUNDS" \
+        "$(rate_bytes "$RATE")" "$DEADLINE" "$(cat "$scratch/package.md5")" >"$dir/players.log" 2>&1 &
+    players=$!
     wrk -t2 -c"$TEXT_CLIENTS" -d"${SECONDS_TEXT}s" --timeout 5s -s "$scratch/text.lua" \
-        "$text_base" >"$dir/wrk.log" 2>&1 &
-    wrk_pid=$!
-    wait "$wrk_pid"
-    # Players end by themselves at the deadline at the latest.
-    for ((i = 0; i < PLAYERS; i++)); do
-        while [[ ! -e "$dir/player-$i.end" ]]; do sleep 0.2; done
-    done
+        "$text_base" >"$dir/wrk.log" 2>&1
+    # The players end by themselves at the deadline at the latest.
+    wait "$players"
     kill "$sampler" 2>/dev/null
     wait "$sampler" 2>/dev/null
-    report_phase "$name" "$dir" "$start"
+    report_phase "$name" "$dir"
 }
 
 report_phase() {
-    local name="$1" dir="$2" start="$3" expected last
-    expected="$(cat "$scratch/package.md5")"
-    last="$(cat "$dir"/player-*.end | sort -n | tail -n 1)"
-    cat "$dir"/player-*.lines >"$dir/downloads"
-    awk -v expected="$expected" -v size="$((PACKAGE_MIB * 1048576))" -v seconds="$(awk -v a="$last" -v b="$start" 'BEGIN { print a - b }')" \
-        -v name="$name" '
-        { bytes += $2; if ($1 == 200 && $2 == size && $3 == expected) good++; else bad++ }
-        END { printf "%-8s downloads: %d intact, %d incomplete or wrong; %.1f MiB/s over %.1f s\n",
-              name, good, bad, bytes / 1048576 / seconds, seconds
-              printf "DOWNLOAD %s %.3f\n", name, bytes / 1048576 / seconds > "/dev/stderr" }
-    ' "$dir/downloads" 2>"$dir/throughput"
+    local name="$1" dir="$2"
+    sed -n 's/^intact=\([0-9]*\) bad=\([0-9]*\) bytes=\([0-9]*\) seconds=\([0-9.]*\)$/\1 \2 \3 \4/p' \
+        "$dir/players.log" | awk -v name="$name" '{
+        printf "%-8s downloads: %d intact, %d incomplete or wrong; %.1f MiB/s over %.1f s\n",
+            name, $1, $2, $3 / 1048576 / $4, $4
+        printf "%.3f\n", $3 / 1048576 / $4 > "'"$dir/throughput"'" }'
+    grep -q '^intact=' "$dir/players.log" || { echo "$name downloads: failed:"; cat "$dir/players.log"; }
     awk -v name="$name" '/^TEXT / {
         printf "%-8s text: %.0f requests/s, p50 %.1f ms, p99 %.1f ms, %d bad replies, %d socket errors\n",
             name, $2 / ($3 / 1e6), $4 / 1000, $5 / 1000, $6, $7 }' "$dir/wrk.log"
@@ -187,14 +174,14 @@ main() {
     local phase
     for phase in $PHASES; do
         case "$phase" in
-        nginx) run_phase nginx "$nginx$query" "$nginx" "${pids[@]}" ;;
-        static) run_phase static "http://127.0.0.1:$static_port/static-release/package.zip" "$nginx" "${pids[@]}" ;;
-        builtin) run_phase builtin "$builtin$query" "$builtin" "$builtin_pid" ;;
+        nginx) run_phase nginx "$nginx_port" "$query" "$nginx" "${pids[@]}" ;;
+        static) run_phase static "$static_port" /static-release/package.zip "$nginx" "${pids[@]}" ;;
+        builtin) run_phase builtin "$builtin_port" "$query" "$builtin" "$builtin_pid" ;;
         esac
     done
     local handoff baseline
-    handoff="$(awk '{ print $3 }' "$scratch"/phase-nginx/throughput 2>/dev/null)"
-    baseline="$(awk '{ print $3 }' "$scratch"/phase-static/throughput 2>/dev/null)"
+    handoff="$(cat "$scratch"/phase-nginx/throughput 2>/dev/null)"
+    baseline="$(cat "$scratch"/phase-static/throughput 2>/dev/null)"
     if [[ -n "$handoff" && -n "$baseline" ]]; then
         echo "[load] download throughput of the hand-off / plain static:" \
             "$(awk -v a="$handoff" -v b="$baseline" 'BEGIN { printf "%.3f", a / b }')"
