@@ -5,9 +5,10 @@
 // not the kernel, holds what the player has not read yet. Every body is checked against an MD5.
 //
 // Usage: SlowPlayers <port> <path> <players> <rounds> <bytes-per-second> <deadline-s> <md5>
-// Prints "intact=N bad=N bytes=N seconds=S" on one line: downloads with status 200, the whole
-// Content-Length and the right MD5; the others (cut at the deadline, short, wrong, refused);
-// body bytes received; seconds from the start to the end of the last download.
+// Prints "intact=N cut=N bad=N bytes=N seconds=S" on one line: downloads with status 200, the
+// whole Content-Length and the right MD5; downloads still running or not yet started at the
+// deadline; the others (short, wrong, refused); body bytes received; seconds from the start to
+// the end of the last download (the deadline when one was cut).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <openssl/evp.h>
@@ -47,6 +48,7 @@ struct Settings {
 
 struct Totals {
     long intact = 0;
+    long cut = 0;
     long bad = 0;
     long long bytes = 0;
     Clock::time_point lastEnd;
@@ -153,11 +155,14 @@ public:
         }
     }
 
-    // Counts the running download and the rounds not run as bad.
+    // Counts the running download and the rounds not run as cut.
     void cut(Totals &totals) {
-        if (socket_.fd() >= 0)
-            finish(totals);
-        totals.bad += settings_.rounds - round_;
+        if (socket_.fd() >= 0) {
+            ++totals.cut;
+            totals.lastEnd = Clock::now();
+            socket_ = Socket();
+        }
+        totals.cut += settings_.rounds - round_;
         round_ = settings_.rounds;
     }
 
@@ -277,7 +282,7 @@ int main(int argc, char **argv) {
     const Clock::time_point begin = Clock::now();
     totals.lastEnd = begin;
     run(settings, totals);
-    std::printf("intact=%ld bad=%ld bytes=%lld seconds=%.3f\n", totals.intact, totals.bad,
-                totals.bytes, seconds(totals.lastEnd - begin));
+    std::printf("intact=%ld cut=%ld bad=%ld bytes=%lld seconds=%.3f\n", totals.intact, totals.cut,
+                totals.bad, totals.bytes, seconds(totals.lastEnd - begin));
     return 0;
 }
