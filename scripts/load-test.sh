@@ -10,14 +10,15 @@
 #
 # Usage: scripts/load-test.sh            (needs nginx, php-fpm, wrk, g++: scripts/setup.sh)
 # Environment: PLAYERS (200), ROUNDS (1), PACKAGE_MIB (20), RATE (2M), TEXT_CLIENTS (20),
-#              SECONDS_TEXT (30), DEADLINE (60), PHASES ("nginx static builtin")
+#              SECONDS_TEXT (30), DEADLINE (60), PHASES ("nginx static nginx static builtin")
 #
 # Reports per phase: text requests per second, their 50th and 99th percentile latency and bad
 # replies (wrk); downloads completed with the right MD5, cut at the deadline, or wrong (short,
 # refused, other bytes); aggregate download
 # throughput (bytes received over the time to the last download's end); the peak of the summed
-# resident memory of the server processes (sampled every 0.5 s). The closing lines give the
-# ratio of the hand-off's download throughput to the static baseline.
+# resident memory of the server processes (sampled every 0.5 s). The closing line gives the ratio
+# of the hand-off's download throughput to the static baseline, each the mean of its phases: the
+# two alternate so that other work on the machine weighs on both alike.
 set -uo pipefail
 
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -31,7 +32,7 @@ RATE="${RATE:-2M}"
 TEXT_CLIENTS="${TEXT_CLIENTS:-20}"
 SECONDS_TEXT="${SECONDS_TEXT:-30}"
 DEADLINE="${DEADLINE:-60}"
-PHASES="${PHASES:-nginx static builtin}"
+PHASES="${PHASES:-nginx static nginx static builtin}"
 DIGEST=5f4dcc3b5aa765d61d8327deb882cf99
 SCRIPT=/ksclient/ksserver.php
 
@@ -120,8 +121,8 @@ sample_memory() {
 run_phase() {
     local name="$1" download_port="$2" download_path="$3" text_base="$4"
     shift 4
-    local dir="$scratch/phase-$name" sampler players
-    mkdir -p "$dir"
+    local dir sampler players
+    dir="$(mktemp -d "$scratch/phase-$name.XXXX")"
     echo 0 >"$dir/memory"
     sample_memory "$dir/memory" "$@" &
     sampler=$!
@@ -143,7 +144,7 @@ report_phase() {
         "$dir/players.log" | awk -v name="$name" '{
         printf "%-8s downloads: %d intact, %d cut at the deadline, %d wrong; %.1f MiB/s over %.1f s\n",
             name, $1, $2, $3, $4 / 1048576 / $5, $5
-        printf "%.3f\n", $4 / 1048576 / $5 > "'"$dir/throughput"'" }'
+        printf "%.3f\n", $4 / 1048576 / $5 >> "'"$scratch/throughput-$name"'" }'
     grep -q '^intact=' "$dir/players.log" || { echo "$name downloads: failed:"; cat "$dir/players.log"; }
     awk -v name="$name" '/^TEXT / {
         printf "%-8s text: %.0f requests/s, p50 %.1f ms, p99 %.1f ms, %d bad replies, %d socket errors\n",
@@ -151,6 +152,10 @@ report_phase() {
     grep -q '^TEXT ' "$dir/wrk.log" || { echo "$name text: wrk failed:"; cat "$dir/wrk.log"; }
     printf '%-8s peak memory of the server processes: %d MiB (sum of resident sizes)\n' \
         "$name" "$(($(cat "$dir/memory") / 1024))"
+}
+
+mean() {
+    [[ -s "$1" ]] && awk '{ s += $1 } END { printf "%.3f", s / NR }' "$1"
 }
 
 server_pids() { printf '%s\n' "${SERVER_PIDS[@]}"; }
@@ -181,8 +186,8 @@ main() {
         esac
     done
     local handoff baseline
-    handoff="$(cat "$scratch"/phase-nginx/throughput 2>/dev/null)"
-    baseline="$(cat "$scratch"/phase-static/throughput 2>/dev/null)"
+    handoff="$(mean "$scratch/throughput-nginx")"
+    baseline="$(mean "$scratch/throughput-static")"
     if [[ -n "$handoff" && -n "$baseline" ]]; then
         echo "[load] download throughput of the hand-off / plain static:" \
             "$(awk -v a="$handoff" -v b="$baseline" 'BEGIN { printf "%.3f", a / b }')"
