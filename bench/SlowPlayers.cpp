@@ -274,8 +274,10 @@ void run(const Settings &settings, Totals &totals) {
 int main(int argc, char **argv) {
     Settings settings;
     if (!parse(argc, argv, settings)) {
-        std::fprintf(stderr, "usage: %s <port> <path> <players> <rounds> <bytes-per-second> "
-                             "<deadline-s> <md5>\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s <port> <path> <players> <rounds> <bytes-per-second> "
+                     "<deadline-s> <md5>\n",
+                     argv[0]);
         return 2;
     }
     Totals totals;
