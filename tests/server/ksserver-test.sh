@@ -96,7 +96,7 @@ identical_requests() {
         "$(download big.bin)" "$(download empty.bin)" "$(download "$odd")" \
         "$(download sub/inner-link)" "$(download missing.bin)" "$(download .hidden)" \
         "$(download .)" "$(download ../outside/secret.txt)" "$(download outside-link)" \
-        "$(download hidden-link)" \
+        "$(download hidden-link)" "$(download 'back\slash.bin')" \
         "$SCRIPT?action=download_pf&uid=player&pw=bad&dirfile=big.bin" \
         "$SCRIPT?action=motd&pw=$DIGEST" "$SCRIPT?action=nothing" "$SCRIPT"
 }
@@ -170,6 +170,7 @@ test_running_servers() {
     ln -s "$root/outside/secret.txt" "$root/release/outside-link"
     ln -s ../empty.bin "$root/release/sub/inner-link"
     ln -s .hidden "$root/release/hidden-link"
+    printf 'a backslash is part of a name here' >"$root/release/back\slash.bin"
     start_builtin_server "$scratch/builtin" "$root/ksserver.config.php" >"$scratch/builtin/port" &&
         start_nginx_deployment "$scratch/nginx" "$root/ksserver.config.php" "$root/release" \
             >"$scratch/nginx/port" || {

@@ -214,7 +214,8 @@ function handOffPrefix(): string
 // path holds no symbolic link and no dot segment, and is percent-encoded segment by segment.
 function handOff(string $prefix, string $relative): never
 {
-    $segments = preg_split('#[/\\\\]#', $relative);
+    // Real paths use the system's separator only: elsewhere a backslash is part of a name.
+    $segments = explode(DIRECTORY_SEPARATOR, $relative);
     http_response_code(200);
     header('Content-Type: application/octet-stream');
     header('X-Accel-Redirect: ' . $prefix . implode('/', array_map('rawurlencode', $segments)));
