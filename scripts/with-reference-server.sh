@@ -13,7 +13,6 @@
 #   BRIGHTWELL_SERVER_ROOT  <root>, with a trailing separator, in the program's own path form
 #                           (a Windows path when the program is a .exe run under Wine)
 #   BRIGHTWELL_SERVER_LOG   the file that receives the server's error_log lines, same form
-#   BRIGHTWELL_SERVER_KIND  "builtin" or "nginx"
 # <root>/outside/secret.txt lies outside the release folder and <root>/release/outside-link is a
 # symbolic link to it, for tests of the server's path rules.
 set -uo pipefail
@@ -69,7 +68,6 @@ fi || exit 1
 port="$(cat "$port_file")"
 
 export BRIGHTWELL_SERVER_URL="http://127.0.0.1:$port"
-export BRIGHTWELL_SERVER_KIND="$kind"
 export BRIGHTWELL_SERVER_ROOT
 export BRIGHTWELL_SERVER_LOG
 BRIGHTWELL_SERVER_ROOT="$(program_path "$root/" "$@")"
