@@ -25,7 +25,8 @@ std::string attributeOf(Cobalt::InputArchive &manifest, const char *name) {
 bool differsFromDisk(Cobalt::InputArchive &manifest, Cobalt::IO::FileServer &files,
                      const std::string &name) {
     std::vector<char> bytes;
-    if (!files.exists(name) || !files.readFile(name, bytes))
+    // A missing file does not read; an empty one reads as no bytes, whose digest is empty.
+    if (!files.readFile(name, bytes))
         return true;
     return Cobalt::md5Hex(bytes) != attributeOf(manifest, "md5");
 }
