@@ -85,14 +85,20 @@ TEST_F(GroupExaminationTest, GroupAndFileVersionsMustBeStrictlyNewer) {
     newer.add("same.txt", "s", "1.10");
     newer.add("next.txt", "n", "1.11");
     newer.add("unversioned.txt", "u", "");
+    release.addGroup("stale files", "1.11", "stale.zip").add("c.txt", "c", "1.9");
 
     const auto plans = examineAll(Kestrel::parseManifestVersion("1.10"));
 
-    ASSERT_EQ(plans.size(), 3u);
+    ASSERT_EQ(plans.size(), 4u);
     EXPECT_TRUE(plans[0].actions.empty());
     EXPECT_TRUE(plans[1].actions.empty()) << "1.100 is 100, older than 1.10";
     EXPECT_EQ(plans[2].actions,
               std::vector<FileAction>{action("next.txt", FileActionKind::Replace)});
+    EXPECT_EQ(plans[2].packagePath, "newer.zip");
+    // A newer group whose files are all older has no work and so no package.
+    EXPECT_TRUE(plans[3].actions.empty());
+    EXPECT_EQ(plans[3].packagePath, "");
+    EXPECT_EQ(plans[3].packageSize, 0);
 }
 
 TEST_F(GroupExaminationTest, FullCheckComparesDigestsOfEveryGroupWhateverItsVersion) {

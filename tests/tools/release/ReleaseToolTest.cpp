@@ -11,6 +11,7 @@
 #include "states/GroupExamination.h"
 #include "states/ManifestVersion.h"
 #include "tests/support/FailureOf.h"
+#include "tests/support/ReleaseWriter.h"
 #include "tests/support/ScopedCurrentDirectory.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/ZipWriter.h"
@@ -215,6 +216,28 @@ TEST_F(ReleaseToolTest, ANextReleaseKeepsUnchangedVersionsAndListsRemovedFiles) 
     EXPECT_EQ(changed["game.exe"].ver, "1.0");
     EXPECT_EQ(changed["empty.txt"].ver, "1.1");
     EXPECT_EQ(changedGroups["data"].ver, "1.1");
+}
+
+TEST_F(ReleaseToolTest, APreviousManifestFromAnotherToolKeepsItsRemovalsAndDropsFolders) {
+    Testing::ReleaseWriter earlier("1.0");
+    auto &group = earlier.addGroup("game", "1.0", "game.zip");
+    group.add("a.txt", "a", "0.9");
+    group.add("saves/", "", "1.0", "folder");
+    group.add("old.txt", "", "0.5", "deleted");
+    earlier.writeTo(folder / "r0");
+    put("a.txt", "a");
+
+    release("1.1", "r1", "r0/manifest.xml");
+
+    std::map<std::string, Listed> files;
+    std::map<std::string, GroupAttributes> groups;
+    readBack("r1", files, groups);
+    const std::map<std::string, Listed> expected = {
+        {"a.txt", {"game", "0.9", md5Of("a"), "", ""}},
+        {"old.txt", {"game", "0.5", "", "removed", ""}},
+    };
+    EXPECT_EQ(files, expected);
+    EXPECT_EQ(groups["game"].ver, "0.9");
 }
 
 TEST_F(ReleaseToolTest, TheLauncherPlansExactlyTheChangesOfTheNextRelease) {
