@@ -15,12 +15,7 @@
 namespace Kestrel {
 
 namespace {
-// An absent attribute reads as the empty text.
-std::string attributeOf(Cobalt::InputArchive &manifest, const char *name) {
-    std::string value;
-    manifest.readAttribute(name, value);
-    return value;
-}
+using Cobalt::attributeText;
 
 bool differsFromDisk(Cobalt::InputArchive &manifest, Cobalt::IO::FileServer &files,
                      const std::string &name) {
@@ -28,7 +23,7 @@ bool differsFromDisk(Cobalt::InputArchive &manifest, Cobalt::IO::FileServer &fil
     // A missing file does not read; an empty one reads as no bytes, whose digest is empty.
     if (!files.readFile(name, bytes))
         return true;
-    return Cobalt::md5Hex(bytes) != attributeOf(manifest, "md5");
+    return Cobalt::md5Hex(bytes) != attributeText(manifest, "md5");
 }
 
 bool shouldPlan(FileActionKind kind, Cobalt::IO::FileServer &files, const std::string &name) {
@@ -47,24 +42,24 @@ bool shouldPlan(FileActionKind kind, Cobalt::IO::FileServer &files, const std::s
 std::optional<FileAction> plannedAction(Cobalt::InputArchive &manifest, std::int32_t localVersion,
                                         bool fullCheck, Cobalt::IO::FileServer &files) {
     FileAction action;
-    action.name = attributeOf(manifest, "name");
+    action.name = attributeText(manifest, "name");
     if (!isSafeInstallName(action.name)) {
         Cobalt::Log::instance().message(
             "Skipped manifest entry \"%s\": it names a file outside the installation",
             action.name.c_str());
         return std::nullopt;
     }
-    const bool outOfDate = fullCheck
-                               ? differsFromDisk(manifest, files, action.name)
-                               : parseManifestVersion(attributeOf(manifest, "ver")) > localVersion;
+    const bool outOfDate =
+        fullCheck ? differsFromDisk(manifest, files, action.name)
+                  : parseManifestVersion(attributeText(manifest, "ver")) > localVersion;
     if (!outOfDate)
         return std::nullopt;
-    const auto kind = fileActionKindOf(attributeOf(manifest, "type"));
+    const auto kind = fileActionKindOf(attributeText(manifest, "type"));
     if (!kind || !shouldPlan(*kind, files, action.name))
         return std::nullopt;
     action.kind = *kind;
     if (action.kind == FileActionKind::Execute)
-        action.args = attributeOf(manifest, "args");
+        action.args = attributeText(manifest, "args");
     return action;
 }
 } // namespace
@@ -78,8 +73,8 @@ bool GroupPlan::needsPackage() const {
 GroupPlan examineGroup(Cobalt::InputArchive &manifest, std::int32_t localVersion, bool fullCheck,
                        Cobalt::IO::FileServer &files) {
     GroupPlan plan;
-    plan.name = attributeOf(manifest, "name");
-    if (!fullCheck && parseManifestVersion(attributeOf(manifest, "ver")) <= localVersion)
+    plan.name = attributeText(manifest, "name");
+    if (!fullCheck && parseManifestVersion(attributeText(manifest, "ver")) <= localVersion)
         return plan;
     // The last, unsuccessful step leaves the group current again.
     for (Cobalt::NodeHandle file = manifest.nextElement(nullptr, "file"); file;
@@ -87,8 +82,8 @@ GroupPlan examineGroup(Cobalt::InputArchive &manifest, std::int32_t localVersion
         if (auto action = plannedAction(manifest, localVersion, fullCheck, files))
             plan.actions.push_back(std::move(*action));
     if (!plan.actions.empty()) {
-        plan.packagePath = attributeOf(manifest, "path");
-        plan.packageSize = Cobalt::atoiSaturated(attributeOf(manifest, "size").c_str());
+        plan.packagePath = attributeText(manifest, "path");
+        plan.packageSize = Cobalt::atoiSaturated(attributeText(manifest, "size").c_str());
     }
     return plan;
 }

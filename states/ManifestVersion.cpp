@@ -34,8 +34,7 @@ std::int32_t parseManifestVersion(const std::string &text) {
 std::int32_t readManifestVersion(Cobalt::InputArchive *archive) {
     if (!archive || !archive->enter("manifest"))
         return 0;
-    std::string version;
-    archive->readAttribute("version", version);
+    const std::string version = Cobalt::attributeText(*archive, "version");
     archive->leave();
     return parseManifestVersion(version);
 }

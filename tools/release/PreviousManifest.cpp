@@ -8,13 +8,7 @@
 
 namespace Release {
 
-namespace {
-std::string attributeOf(Cobalt::InputArchive &archive, const char *name) {
-    std::string value;
-    archive.readAttribute(name, value);
-    return value;
-}
-} // namespace
+using Cobalt::attributeText;
 
 PreviousManifest PreviousManifest::read(const std::string &path) {
     Cobalt::XMLInputArchive archive(
@@ -22,15 +16,15 @@ PreviousManifest PreviousManifest::read(const std::string &path) {
     if (!archive.load() || !archive.enter("manifest"))
         throw ReleaseError("the previous manifest " + path + " does not read as a manifest");
     PreviousManifest manifest;
-    manifest.version = attributeOf(archive, "version");
+    manifest.version = attributeText(archive, "version");
     for (auto group = archive.nextElement(nullptr, "group"); group;
          group = archive.nextElement(group, "group"))
         for (auto file = archive.nextElement(nullptr, "file"); file;
              file = archive.nextElement(file, "file"))
             manifest.entries.emplace(
-                attributeOf(archive, "name"),
-                PreviousEntry{attributeOf(archive, "ver"), attributeOf(archive, "md5"),
-                              attributeOf(archive, "type"), attributeOf(archive, "args")});
+                attributeText(archive, "name"),
+                PreviousEntry{attributeText(archive, "ver"), attributeText(archive, "md5"),
+                              attributeText(archive, "type"), attributeText(archive, "args")});
     return manifest;
 }
 

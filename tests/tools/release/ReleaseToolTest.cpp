@@ -46,6 +46,12 @@ struct GroupAttributes {
     std::vector<std::string> names; // in document order
 };
 
+// A written manifest as the launcher reads it: file entries and groups, each by name.
+struct ReadBack {
+    std::map<std::string, Listed> files;
+    std::map<std::string, GroupAttributes> groups;
+};
+
 class ReleaseToolTest : public ::testing::Test {
 protected:
     void put(const std::string &name, const std::string &bytes) const {
@@ -75,28 +81,24 @@ protected:
         return archive;
     }
 
-    // Every file entry of the manifest by name, and every group's own attributes by name.
-    void readBack(const std::string &output, std::map<std::string, Listed> &files,
-                  std::map<std::string, GroupAttributes> &groups) const {
+    ReadBack readBack(const std::string &output) const {
+        ReadBack result;
         const auto archive = manifest(output);
-        ASSERT_TRUE(archive->enter("manifest"));
-        const auto text = [&](const char *name) {
-            std::string value;
-            archive->readAttribute(name, value);
-            return value;
-        };
+        EXPECT_TRUE(archive->enter("manifest"));
+        const auto text = [&](const char *name) { return Cobalt::attributeText(*archive, name); };
         for (auto group = archive->nextElement(nullptr, "group"); group;
              group = archive->nextElement(group, "group")) {
-            GroupAttributes &attributes = groups[text("name")];
-            attributes = {text("ver"), text("path"), text("size"), {}};
             const std::string groupName = text("name");
+            GroupAttributes &attributes = result.groups[groupName];
+            attributes = {text("ver"), text("path"), text("size"), {}};
             for (auto file = archive->nextElement(nullptr, "file"); file;
                  file = archive->nextElement(file, "file")) {
-                files[text("name")] = {groupName, text("ver"), text("md5"), text("type"),
-                                       text("args")};
+                result.files[text("name")] = {groupName, text("ver"), text("md5"), text("type"),
+                                              text("args")};
                 attributes.names.push_back(text("name"));
             }
         }
+        return result;
     }
 
     std::unique_ptr<Cobalt::IO::ZIPPackage> package(const std::string &path) const {
@@ -135,9 +137,7 @@ TEST_F(ReleaseToolTest, AFirstReleaseListsEveryFileAndPackagesItUnderItsName) {
 
     release("1.0", "out");
 
-    std::map<std::string, Listed> files;
-    std::map<std::string, GroupAttributes> groups;
-    readBack("out", files, groups);
+    auto [files, groups] = readBack("out");
     const std::map<std::string, Listed> expected = {
         {"game.exe", {"core", "1.0", md5Of("MZ game"), "", ""}},
         {"setup/run.exe", {"core", "1.0", md5Of("MZ setup"), "exec", "/quiet  now"}},
@@ -163,9 +163,7 @@ TEST_F(ReleaseToolTest, WithoutADescriptionEverythingGoesToOneGroup) {
     put("a.txt", "a");
     put("sub/b.txt", "b");
     release("3", "out");
-    std::map<std::string, Listed> files;
-    std::map<std::string, GroupAttributes> groups;
-    readBack("out", files, groups);
+    auto [files, groups] = readBack("out");
     EXPECT_EQ(groups["game"].path, "game.zip");
     EXPECT_EQ(groups["game"].names, (std::vector<std::string>{"a.txt", "sub/b.txt"}));
 }
@@ -184,9 +182,7 @@ TEST_F(ReleaseToolTest, ANextReleaseKeepsUnchangedVersionsAndListsRemovedFiles) 
     put("data/new.txt", "new");
     fs::remove(fs::path(folder / "game") / "empty.txt");
     release("1.1", "r2", "r1/manifest.xml");
-    std::map<std::string, Listed> files;
-    std::map<std::string, GroupAttributes> groups;
-    readBack("r2", files, groups);
+    auto [files, groups] = readBack("r2");
 
     EXPECT_EQ(files["game.exe"].ver, "1.0");
     EXPECT_EQ(files["data/maps/one.map"].ver, "1.0");
@@ -199,9 +195,7 @@ TEST_F(ReleaseToolTest, ANextReleaseKeepsUnchangedVersionsAndListsRemovedFiles) 
 
     // Nothing changes: every version stays, the removal included.
     release("2", "r3", "r2/manifest.xml");
-    std::map<std::string, Listed> again;
-    std::map<std::string, GroupAttributes> againGroups;
-    readBack("r3", again, againGroups);
+    auto [again, againGroups] = readBack("r3");
     EXPECT_EQ(again, files);
     EXPECT_EQ(againGroups["core"].ver, "1.1");
 
@@ -209,9 +203,7 @@ TEST_F(ReleaseToolTest, ANextReleaseKeepsUnchangedVersionsAndListsRemovedFiles) 
     describe("group core core.zip\nfiles game.exe setup/ config/\ngroup data packs/data.zip\n"
              "files data/\nexec setup/run.exe /other\nrestore_only config/options.ini\n");
     release("2.1", "r4", "r3/manifest.xml");
-    std::map<std::string, Listed> changed;
-    std::map<std::string, GroupAttributes> changedGroups;
-    readBack("r4", changed, changedGroups);
+    auto [changed, changedGroups] = readBack("r4");
     EXPECT_EQ(changed["setup/run.exe"].ver, "2.1");
     EXPECT_EQ(changed["game.exe"].ver, "1.0");
     EXPECT_EQ(changed["empty.txt"].ver, "1.1");
@@ -229,9 +221,7 @@ TEST_F(ReleaseToolTest, APreviousManifestFromAnotherToolKeepsItsRemovalsAndDrops
 
     release("1.1", "r1", "r0/manifest.xml");
 
-    std::map<std::string, Listed> files;
-    std::map<std::string, GroupAttributes> groups;
-    readBack("r1", files, groups);
+    auto [files, groups] = readBack("r1");
     const std::map<std::string, Listed> expected = {
         {"a.txt", {"game", "0.9", md5Of("a"), "", ""}},
         {"old.txt", {"game", "0.5", "", "removed", ""}},
