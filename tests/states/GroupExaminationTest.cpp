@@ -112,11 +112,15 @@ TEST_F(GroupExaminationTest, FullCheckComparesDigestsOfEveryGroupWhateverItsVers
     std::transform(upperDigest.begin(), upperDigest.end(), upperDigest.begin(), ::toupper);
     group.add("upper.txt", "upper", "0.1").md5 = upperDigest;
     group.add("present.ini", "other defaults", "0.1", "restore_only");
+    group.add("removed-but-empty.txt", "", "0.1", "removed");
+    group.add("removed-and-gone.txt", "", "0.1", "removed");
+    group.add("saves/", "", "0.1", "folder");
     place("same.txt", "same bytes");
     place("changed.txt", "old bytes");
     place("empty.txt", "");
     place("upper.txt", "upper");
     place("present.ini", "mine");
+    place("removed-but-empty.txt", "");
 
     const auto plans = examineAll(900, true);
 
@@ -126,6 +130,8 @@ TEST_F(GroupExaminationTest, FullCheckComparesDigestsOfEveryGroupWhateverItsVers
         action("missing.txt", FileActionKind::Replace),
         action("empty.txt", FileActionKind::Replace),
         action("upper.txt", FileActionKind::Replace),
+        action("removed-but-empty.txt", FileActionKind::Delete),
+        action("saves/", FileActionKind::Folder),
     };
     EXPECT_EQ(plans[0].actions, expected);
 }
