@@ -38,6 +38,16 @@ bool shouldPlan(FileActionKind kind, Cobalt::IO::FileServer &files, const std::s
     }
 }
 
+// Whether the current "file" element is out of date. In the full check removals and folders have
+// no content to compare: whether they are there decides (shouldPlan).
+bool isOutOfDate(Cobalt::InputArchive &manifest, FileActionKind kind, std::int32_t localVersion,
+                 bool fullCheck, Cobalt::IO::FileServer &files, const std::string &name) {
+    if (!fullCheck)
+        return parseManifestVersion(attributeText(manifest, "ver")) > localVersion;
+    return kind == FileActionKind::Delete || kind == FileActionKind::Folder ||
+           differsFromDisk(manifest, files, name);
+}
+
 // The action for the current "file" element when it is to be planned.
 std::optional<FileAction> plannedAction(Cobalt::InputArchive &manifest, std::int32_t localVersion,
                                         bool fullCheck, Cobalt::IO::FileServer &files) {
@@ -49,13 +59,9 @@ std::optional<FileAction> plannedAction(Cobalt::InputArchive &manifest, std::int
             action.name.c_str());
         return std::nullopt;
     }
-    const bool outOfDate =
-        fullCheck ? differsFromDisk(manifest, files, action.name)
-                  : parseManifestVersion(attributeText(manifest, "ver")) > localVersion;
-    if (!outOfDate)
-        return std::nullopt;
     const auto kind = fileActionKindOf(attributeText(manifest, "type"));
-    if (!kind || !shouldPlan(*kind, files, action.name))
+    if (!kind || !isOutOfDate(manifest, *kind, localVersion, fullCheck, files, action.name) ||
+        !shouldPlan(*kind, files, action.name))
         return std::nullopt;
     action.kind = *kind;
     if (action.kind == FileActionKind::Execute)
