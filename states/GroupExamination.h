@@ -32,11 +32,12 @@ struct GroupPlan {
 // Without fullCheck a group whose "ver" is not newer than localVersion plans nothing, and within
 // a newer one a file is out of date when its own "ver" is newer. With fullCheck every file is
 // out of date unless it exists and the MD5 digest of its bytes equals its "md5" exactly (the digest
-// helper gives an empty file the empty text, which no 32-digit value matches), and removals and folders are decided by presence alone.
-// Out-of-date entries are planned by their "type": Replace, Execute (with "args") and Folder
-// always, RestoreOnly only while files says the name does not exist, Delete only while the name
-// exists on disk; unknown types are ignored. A name that isSafeInstallName refuses is never
-// planned: it is logged and skipped, and the rest of the group goes on.
+// helper gives an empty file the empty text, which no 32-digit value matches), and removals and
+// folders are decided by presence alone. Out-of-date entries are planned by their "type": Replace,
+// Execute (with "args") and Folder always, RestoreOnly only while files says the name does not
+// exist, Delete only while the name exists on disk; unknown types are ignored. A name that
+// isSafeInstallName refuses is never planned: it is logged and skipped, and the rest of the group
+// goes on.
 GroupPlan examineGroup(Cobalt::InputArchive &manifest, std::int32_t localVersion, bool fullCheck,
                        Cobalt::IO::FileServer &files);
 
