@@ -2,6 +2,7 @@
 #include "tools/release/GameFolder.h"
 
 #include "states/InstallName.h"
+#include "tools/release/PortableName.h"
 #include "tools/release/ReleaseError.h"
 
 #include <filesystem>
@@ -42,6 +43,10 @@ std::map<std::string, std::vector<char>> readGameFolder(const std::string &folde
         const std::string name = entry->path().lexically_relative(folder).generic_string();
         if (!Kestrel::isSafeInstallName(name))
             throw ReleaseError("the launcher refuses the file name " + name);
+        const std::string problem = portableNameProblem(name);
+        if (!problem.empty())
+            throw ReleaseError("the file name " + name +
+                               " cannot be installed on Windows: " + problem);
         files.emplace(name, contentsOf(entry->path(), name));
     }
     if (error)

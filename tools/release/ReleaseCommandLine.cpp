@@ -5,7 +5,10 @@
 #include "tools/release/GameFolder.h"
 #include "tools/release/ReleaseError.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 
 namespace Release {
@@ -43,7 +46,23 @@ ReleaseOptions parseReleaseArguments(const std::vector<std::string> &arguments) 
     return options;
 }
 
+namespace {
+// A release written inside the game folder would be packaged as game files by the next run.
+void checkFoldersApart(const std::string &files, const std::string &output) {
+    std::error_code ignored;
+    const auto game = std::filesystem::weakly_canonical(files, ignored);
+    const auto release = std::filesystem::weakly_canonical(output, ignored);
+    const auto [gameEnd, releaseEnd] =
+        std::mismatch(game.begin(), game.end(), release.begin(), release.end());
+    // A trailing separator leaves an empty last component.
+    if (gameEnd == game.end() || (gameEnd->empty() && std::next(gameEnd) == game.end()))
+        throw ReleaseError("the release folder " + output + " lies inside the game folder " +
+                           files);
+}
+} // namespace
+
 ReleaseContents runRelease(const ReleaseOptions &options) {
+    checkFoldersApart(options.filesFolder, options.outputFolder);
     ReleaseDescription description = ReleaseDescription::everythingInOneGroup();
     if (!options.descriptionPath.empty()) {
         std::ifstream in(options.descriptionPath);

@@ -26,7 +26,7 @@ extern const char *const ReleaseUsage;
 ReleaseOptions parseReleaseArguments(const std::vector<std::string> &arguments);
 
 // Reads everything, builds the release and only then writes it. Throws ReleaseError; nothing is
-// written when reading or building fails.
+// written when reading or building fails, or when the release folder lies inside the game folder.
 ReleaseContents runRelease(const ReleaseOptions &options);
 
 } // namespace Release

@@ -2,6 +2,7 @@
 #include "tools/release/ReleaseDescription.h"
 
 #include "states/InstallName.h"
+#include "tools/release/PortableName.h"
 #include "tools/release/ReleaseError.h"
 
 #include <algorithm>
@@ -62,6 +63,9 @@ public:
         const std::string name = withSlashes(word);
         if (!Kestrel::isSafeInstallName(name))
             fail("\"" + word + "\" names a file outside the installation");
+        const std::string problem = portableNameProblem(name);
+        if (!problem.empty())
+            fail("\"" + word + "\" cannot be installed on Windows: " + problem);
         return name;
     }
 

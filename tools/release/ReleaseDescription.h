@@ -27,7 +27,7 @@ struct ReleaseDescription {
     // "exec <file> [args]", "restore_only <file>", "#" comments and blank lines. Backslashes in
     // names become slashes. Throws ReleaseError naming the source and line for an unknown keyword,
     // a missing or extra word, "files" before any group, a repeated group name, package or
-    // pattern, or a name or package that the launcher would refuse.
+    // pattern, or a name or package that the launcher would refuse or Windows cannot hold.
     static ReleaseDescription parse(std::istream &in, const std::string &sourceName);
 
     // The group whose most specific pattern matches name (exact, then longest folder, then "*");

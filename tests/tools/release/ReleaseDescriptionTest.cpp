@@ -79,6 +79,11 @@ TEST(ReleaseDescriptionTest, RefusesWhatTheLauncherCouldNotUseNamingTheLine) {
          "release.txt, line 2: \"temp:x.ini\" names a file outside the installation"},
         {"group a a.zip\nexec x.exe\nrestore_only x.exe\n",
          "release.txt, line 3: \"x.exe\" is marked twice"},
+        {"group a a.zip\nrestore_only config/what?.ini\n",
+         "release.txt, line 2: \"config/what?.ini\" cannot be installed on Windows: Windows "
+         "cannot hold the character ? in a file name"},
+        {"group a con.zip\n", "release.txt, line 1: \"con.zip\" cannot be installed on Windows: "
+                              "\"con.zip\" is a device name on Windows"},
         {"# nothing\n", "release.txt: describes no group"},
     };
     for (const auto &[text, message] : cases)

@@ -277,6 +277,10 @@ TEST_F(ReleaseToolTest, RefusesWithAClearMessageAndWritesNothing) {
         EXPECT_FALSE(fs::exists(folder / "out")) << text;
     }
     fs::remove(folder / "release.txt");
+    EXPECT_NE(
+        failureOf([&] { release("1", "game/releases/1"); }).find("lies inside the game folder"),
+        std::string::npos);
+    EXPECT_FALSE(fs::exists(fs::path(folder / "game/releases")));
     EXPECT_EQ(failureOf([&] { release("beta", "out"); }),
               "the version \"beta\" is not a number above 0");
     release("2.0", "r1");
@@ -296,6 +300,14 @@ TEST_F(ReleaseToolTest, RefusesFilesItCannotReadOrTheLauncherWouldRefuse) {
         EXPECT_EQ(failureOf([&] { release("1", "out"); }),
                   "the launcher refuses the file name drive:name.txt");
         fs::remove(colon);
+    }
+    const fs::path question = fs::path(folder / "game") / "what?.txt";
+    std::ofstream(question) << "x";
+    if (fs::exists(question)) {
+        EXPECT_EQ(failureOf([&] { release("1", "out"); }),
+                  "the file name what?.txt cannot be installed on Windows: Windows cannot hold "
+                  "the character ? in a file name");
+        fs::remove(question);
     }
     std::error_code error;
     fs::create_symlink(fs::path(folder / "nowhere"), fs::path(folder / "game/broken-link"), error);
