@@ -5,9 +5,11 @@
 #include "io/FileSystem.h"
 #include "io/OpenMode.h"
 #include "io/Win32FileSystem.h"
+#include "platform/NativeFile.h"
 #include "platform/SystemHelpers.h"
 #include "states/InstallName.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -27,8 +29,11 @@ std::optional<std::vector<char>> entryBytes(Cobalt::IO::FileSystem &package,
     return bytes;
 }
 
+// Manifest names may use slashes; the shell is handed the system's own separator.
 void startWithShell(const std::string &path, const std::string &args) {
-    Cobalt::runWithShell(path.c_str(), args.c_str());
+    std::string program = path;
+    std::replace(program.begin(), program.end(), '/', Cobalt::Platform::preferredSeparator());
+    Cobalt::runWithShell(program.c_str(), args.c_str());
 }
 } // namespace
 
