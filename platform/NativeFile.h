@@ -30,9 +30,9 @@ bool moveNoReplace(const std::string &from, const std::string &to);
 // closing. False when any of that fails; what was written so far may then remain.
 bool writeFileDurably(const std::string &path, const char *data, std::size_t size);
 
-// Renames from over to in one step, so that to is always either its old file or the new one, and
-// has the rename reach the device where the system can promise that. False when from is missing
-// or to cannot be replaced (a folder, a file in use, no permission); both stay as they were then.
+// Renames from over to in one step, so that to is always either its old file or the new one (on
+// Windows the rename is also written through to the device). False when from is missing or to
+// cannot be replaced (a folder, a file in use, no permission); both stay as they were then.
 bool replaceFile(const std::string &from, const std::string &to);
 
 // Calls visit(name, isFolder) for every entry of folder (which ends in a separator), "." and ".."
