@@ -1,4 +1,4 @@
-// The manifest's type keywords and the kinds they stand for, both ways.
+// The kinds' stored values, and the keywords releases write reading back as their kind.
 #include "states/FileAction.h"
 
 #include <gtest/gtest.h>
@@ -6,21 +6,6 @@
 using Kestrel::FileActionKind;
 
 namespace {
-
-TEST(FileActionTest, KeywordsMapExactlyAndCaseSensitively) {
-    const std::pair<const char *, FileActionKind> known[] = {
-        {"", FileActionKind::Replace},
-        {"folder", FileActionKind::Folder},
-        {"restore_only", FileActionKind::RestoreOnly},
-        {"removed", FileActionKind::Delete},
-        {"deleted", FileActionKind::Delete},
-        {"exec", FileActionKind::Execute},
-    };
-    for (const auto &[type, kind] : known)
-        EXPECT_EQ(Kestrel::fileActionKindOf(type), kind) << '"' << type << '"';
-    for (const char *type : {"Exec", "EXEC", " exec", "exec ", "restore-only", "remove", "x"})
-        EXPECT_FALSE(Kestrel::fileActionKindOf(type)) << '"' << type << '"';
-}
 
 TEST(FileActionTest, ValuesAndWrittenKeywordsReadBackAsTheirKind) {
     EXPECT_EQ(static_cast<int>(FileActionKind::Replace), 0);

@@ -54,10 +54,13 @@ TEST_F(GroupExaminationTest, NewerFilesOfNewerGroupsArePlannedByTheirKind) {
     group.add("config/present.ini", "defaults", "1.11", "restore_only");
     group.add("maps/", "", "2.0", "folder");
     group.add("gone.txt", "", "2.0", "removed");
-    group.add("never-there.txt", "", "2.0", "deleted");
-    group.add("Shouting.exe", "s", "2.0", "Exec");
+    group.add("also-gone.txt", "", "2.0", "deleted");
+    group.add("never-there.txt", "", "2.0", "removed");
+    for (const char *type : {"Exec", "EXEC", " exec", "restore-only", "remove"})
+        group.add(std::string("odd type ") + type, "s", "2.0", type);
     place("config/present.ini", "player's own settings");
     place("gone.txt", "stale");
+    place("also-gone.txt", "stale");
 
     const auto plans = examineAll(110);
 
@@ -74,6 +77,7 @@ TEST_F(GroupExaminationTest, NewerFilesOfNewerGroupsArePlannedByTheirKind) {
         action("config/missing.ini", FileActionKind::RestoreOnly),
         action("maps/", FileActionKind::Folder),
         action("gone.txt", FileActionKind::Delete),
+        action("also-gone.txt", FileActionKind::Delete),
     };
     EXPECT_EQ(plans[1].actions, expected);
 }
