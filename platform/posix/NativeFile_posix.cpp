@@ -33,6 +33,19 @@ struct Descriptor {
     const int fd;
 };
 
+bool writeAll(int fd, const char *data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
 bool isFolderEntry(const std::string &folder, const dirent &entry) {
     if (entry.d_type != DT_UNKNOWN)
         return entry.d_type == DT_DIR;
@@ -71,6 +84,21 @@ bool moveNoReplace(const std::string &from, const std::string &to) {
         return true;
     unlink(to.c_str());
     return false;
+}
+
+bool writeFileDurably(const std::string &path, const char *data, std::size_t size) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, data, size) && fsync(fd) == 0;
+    // close reports late write errors of some file systems (NFS), so its result counts too.
+    return ::close(fd) == 0 && written;
+}
+
+// The folder is not flushed: a power cut may undo the rename, which leaves the old file, still
+// whole, and costs as much again as flushing the data (measured 9 ms per file on a virtual disk).
+bool replaceFile(const std::string &from, const std::string &to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 void listFolder(const std::string &folder,

@@ -39,7 +39,9 @@ TEST_P(RoundTripTest, ReadsTheEntryByteForByte) {
     ZipWriter writer;
     writer.add("first.dat", "before");
     writer.add("entry.dat", data, method);
-    auto stream = writer.mount()->open("entry.dat", Cobalt::IO::In | Cobalt::IO::Binary);
+    // An entry's stream must not outlive its package.
+    const auto package = writer.mount();
+    auto stream = package->open("entry.dat", Cobalt::IO::In | Cobalt::IO::Binary);
     ASSERT_TRUE(stream);
     EXPECT_EQ(stream->getSize(), size);
     std::vector<char> bytes;
