@@ -67,6 +67,8 @@ public:
 protected:
     // The parent's window, null without parent (controls create their window under it).
     Platform::WindowHandle parentWindow() const;
+    // Moves and sizes the window to the element's rectangle.
+    void placeAtRect();
     // Takes over a newly created native window.
     void adoptWindow(Platform::WindowHandle created) { window = created; }
     // Records text read back from the window, without touching the window.
