@@ -101,6 +101,8 @@ void setFont(WindowHandle window, FontHandle font);
 // notifications of child controls go to their own elements (WindowElement::routeCommand),
 // static controls draw transparently and erasing goes to element.eraseBackground.
 void installElementSubclass(WindowHandle window, WindowElement &element);
+// Removes the element subclass from window when it is installed for element.
+void removeElementSubclass(WindowHandle window, const WindowElement &element);
 
 // Copies width x height pixels of parent's client area from (left, top) into a new bitmap; null
 // when the system refuses. The bitmap is never released.

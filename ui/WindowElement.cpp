@@ -42,7 +42,11 @@ WindowElement::WindowElement(Platform::WindowHandle window) : window(window) {
     Platform::getScreenRect(window, rect);
 }
 
-WindowElement::~WindowElement() = default;
+WindowElement::~WindowElement() {
+    if (Platform::getUserData(window) == this)
+        Platform::setUserData(window, nullptr);
+    Platform::removeElementSubclass(window, *this);
+}
 
 void WindowElement::create() {
     Platform::setWindowText(window, text);

@@ -29,7 +29,8 @@ public:
     WindowElement();
     // Adopts an existing window (the main window) and its current screen rectangle.
     explicit WindowElement(Platform::WindowHandle window);
-    // Leaves the native window, font and cached bitmap alive.
+    // Leaves the native window, font and cached bitmap alive, but detaches the window from the
+    // element (user data and subclass), so later messages cannot reach a destroyed element.
     virtual ~WindowElement();
     WindowElement(const WindowElement &) = delete;
     WindowElement &operator=(const WindowElement &) = delete;

@@ -35,6 +35,7 @@ struct NativeWindow {
     std::wstring className;
     std::uint32_t extendedStyle = 0;
     std::uint32_t style = 0; // WS_VISIBLE (0x10000000) follows showWindow, as on Windows
+    std::uint32_t createdStyle = 0;
     std::string text;
     WindowRect rect; // in the parent's client coordinates; on screen for top-level windows
     NativeWindow *parent = nullptr;
@@ -72,16 +73,19 @@ WindowHandle focusedWindow();
 // False (nothing happens) when the window is not alive.
 bool setFocus(WindowHandle window);
 // A mouse click: focus to the window, an automatic check box toggles, then BN_CLICKED. False
-// (nothing happens) when the window is not visible.
+// (nothing happens) when the window is not visible or has no extent.
 bool click(WindowHandle window);
 // Types text into an edit field, one character at a time after taking the focus; each
 // character sends EN_UPDATE and EN_CHANGE. False when it is no visible edit field.
 bool typeText(WindowHandle edit, const std::string &text);
-// Return pressed and released on the window (focus first) with the main loop's dialog-message
-// routine in place: the press sends BN_CLICKED with the id and handle of the focused push
-// button, else of the top-level window's child with the OK id (none: a null source); the
-// release reaches the window's element subclass (-4). False when the window is not visible.
+// Return pressed in the window (which takes the focus first), with the main loop's
+// dialog-message routine in place: it sends BN_CLICKED with the id and handle of the focused
+// default push button, else of the top-level window's child with the OK id (none: a null
+// source). False when the window is not visible.
 bool pressReturn(WindowHandle window);
+// Return released in the focused window: its element subclass hears it (-4). False when no
+// visible window has the focus.
+bool releaseReturn();
 // The user closes a top-level window: it and its children are destroyed, and a main window
 // reports it to its destroyed callback.
 void close(WindowHandle window);

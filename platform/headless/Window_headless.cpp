@@ -19,7 +19,6 @@ namespace {
 constexpr std::uint32_t ChildStyle = 0x40000000;
 constexpr std::uint32_t VisibleStyle = 0x10000000;
 constexpr std::uint32_t ButtonTypeMask = 0xF;
-constexpr std::uint32_t PushButton = 0x0;
 constexpr std::uint32_t DefaultPushButton = 0x1;
 constexpr std::uint32_t AutoCheckBox = 0x3;
 constexpr std::uint32_t ClickedNotification = 0;
@@ -61,17 +60,13 @@ bool hasClass(const NativeWindow &window, const wchar_t *className) {
 
 bool isEdit(const NativeWindow &window) { return hasClass(window, L"EDIT"); }
 
-bool isPushButton(const NativeWindow &window) {
-    const std::uint32_t type = window.style & ButtonTypeMask;
-    return hasClass(window, L"BUTTON") && (type == PushButton || type == DefaultPushButton);
-}
-
 NativeWindow *newWindow(const wchar_t *className, std::uint32_t extendedStyle, std::uint32_t style,
                         NativeWindow *parent) {
     auto window = std::make_unique<NativeWindow>();
     window->className = className;
     window->extendedStyle = extendedStyle;
     window->style = style;
+    window->createdStyle = style;
     window->parent = parent;
     registry().windows.push_back(std::move(window));
     return registry().windows.back().get();
@@ -93,18 +88,20 @@ void notifyParent(NativeWindow &control, std::uint32_t notification) {
     WindowElement::routeCommand(&control, code);
 }
 
-// The dialog-message routine's Return: the focused push button, else the OK button, is pressed.
+// The dialog-message routine's Return: the focused default push button, else the OK button.
 void dialogReturn(NativeWindow &focused) {
     NativeWindow &dialog = topLevel(focused);
-    NativeWindow *target = isPushButton(focused) ? &focused : nullptr;
-    int id = target ? target->id : DialogOkId;
+    const bool focusedDefault =
+        hasClass(focused, L"BUTTON") && (focused.style & ButtonTypeMask) == DefaultPushButton;
+    NativeWindow *target = focusedDefault ? &focused : nullptr;
+    const int id = target ? target->id : DialogOkId;
     if (!target)
         for (const auto &window : registry().windows)
-            if (alive(window.get()) && window->parent == &dialog && window->id == DialogOkId)
+            if (!target && alive(window.get()) && window->parent == &dialog &&
+                window->id == DialogOkId)
                 target = window.get();
-    if (!dialog.subclass)
-        return;
-    WindowElement::routeCommand(target, static_cast<int>(ClickedNotification << 16 | id));
+    if (dialog.subclass)
+        WindowElement::routeCommand(target, static_cast<int>(ClickedNotification << 16 | id));
 }
 
 void destroyTree(NativeWindow &window) {
@@ -248,6 +245,11 @@ void setFont(WindowHandle window, FontHandle font) {
 void installElementSubclass(WindowHandle window, WindowElement &element) {
     if (alive(window))
         window->subclass = &element;
+}
+
+void removeElementSubclass(WindowHandle window, const WindowElement &element) {
+    if (alive(window) && window->subclass == &element)
+        window->subclass = nullptr;
 }
 
 BitmapHandle captureParentPixels(WindowHandle parent, int left, int top, int width, int height) {
@@ -407,7 +409,9 @@ bool setFocus(WindowHandle window) {
 }
 
 bool click(WindowHandle window) {
-    if (!isVisible(window))
+    // Nobody can point at a control that is hidden or has no extent.
+    if (!isVisible(window) || window->rect.right <= window->rect.left ||
+        window->rect.bottom <= window->rect.top)
         return false;
     setFocus(window);
     if (hasClass(*window, L"BUTTON") && (window->style & ButtonTypeMask) == AutoCheckBox)
@@ -433,8 +437,15 @@ bool pressReturn(WindowHandle window) {
         return false;
     setFocus(window);
     dialogReturn(*window);
-    if (window->subclass)
-        window->subclass->handleCommand(WindowElement::ReturnCode);
+    return true;
+}
+
+bool releaseReturn() {
+    NativeWindow *focused = registry().focus;
+    if (!isVisible(focused))
+        return false;
+    if (focused->subclass)
+        focused->subclass->handleCommand(WindowElement::ReturnCode);
     return true;
 }
 

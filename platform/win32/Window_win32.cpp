@@ -223,6 +223,13 @@ void installElementSubclass(WindowHandle window, WindowElement &element) {
                       reinterpret_cast<DWORD_PTR>(&element));
 }
 
+void removeElementSubclass(WindowHandle window, const WindowElement &element) {
+    DWORD_PTR reference = 0;
+    if (GetWindowSubclass(native(window), elementSubclassProc, ElementSubclassId, &reference) &&
+        reference == reinterpret_cast<DWORD_PTR>(&element))
+        RemoveWindowSubclass(native(window), elementSubclassProc, ElementSubclassId);
+}
+
 BitmapHandle captureParentPixels(WindowHandle parent, int left, int top, int width, int height) {
     HDC source = GetDC(native(parent));
     HDC memory = CreateCompatibleDC(source);
