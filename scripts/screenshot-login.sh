@@ -17,7 +17,9 @@ if [[ ! -f "$BUILD/Brightwell.exe" || ! -f "$BUILD/tests/launcher_smoke.exe" ]];
     echo "[screenshot] build the Windows target first: scripts/build.sh windows" >&2
     exit 2
 fi
-command -v import >/dev/null || { echo "[screenshot] ImageMagick's import is missing" >&2; exit 2; }
+for tool in import xwininfo; do
+    command -v "$tool" >/dev/null || { echo "[screenshot] $tool is missing (scripts/setup.sh)" >&2; exit 2; }
+done
 if [[ -z "${DISPLAY:-}" ]]; then
     exec "$SCRIPTS/with-xvfb.sh" "$0" "$@"
 fi
@@ -25,12 +27,14 @@ fi
 "$SCRIPTS/wine-run.sh" "$BUILD/Brightwell.exe" &
 launcher=$!
 
-# The window exists once import finds it by its title; the Login screen is painted a moment later.
+# Waits for the window by its title (import alone would wait for a mouse click when there is no
+# such window); the Login screen is painted a moment after the window appears.
 captured=1
 for _ in $(seq 120); do
-    if import -window "$TITLE" "$PICTURE" 2>/dev/null; then
+    window="$(xwininfo -name "$TITLE" 2>/dev/null | sed -n 's/^xwininfo: Window id: \(0x[0-9a-f]*\).*/\1/p')"
+    if [[ -n "$window" ]]; then
         sleep 2
-        import -window "$TITLE" "$PICTURE" && captured=0
+        import -window "$window" "$PICTURE" && captured=0
         break
     fi
     kill -0 "$launcher" 2>/dev/null || break

@@ -9,11 +9,11 @@ NATIVE_PACKAGES=(
     php-cli zip
 )
 # Windows cross build and Wine; dpkg-dev and xz-utils unpack the Debian source packages of curl
-# and TinyXML, googletest holds the GoogleTest sources; imagemagick's import takes the main
-# command's picture of the Login screen.
+# and TinyXML, googletest holds the GoogleTest sources; imagemagick's import and x11-utils'
+# xwininfo take the main command's picture of the Login screen.
 WINDOWS_PACKAGES=(
     g++-mingw-w64-i686 libz-mingw-w64-dev googletest dpkg-dev xz-utils
-    wine wine32:i386 xvfb imagemagick
+    wine wine32:i386 xvfb imagemagick x11-utils
 )
 SOURCE_LIST=/etc/apt/sources.list.d/brightwell-deb-src.sources
 SOURCE_LIST_ONELINE=/etc/apt/sources.list.d/brightwell-deb-src.list
