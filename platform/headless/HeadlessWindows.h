@@ -36,6 +36,8 @@ struct NativeWindow {
     std::uint32_t extendedStyle = 0;
     std::uint32_t style = 0; // WS_VISIBLE (0x10000000) follows showWindow, as on Windows
     std::uint32_t createdStyle = 0;
+    // The style the control draws with: a changed style counts once the window is placed again.
+    std::uint32_t drawnStyle = 0;
     std::string text;
     WindowRect rect; // in the parent's client coordinates; on screen for top-level windows
     NativeWindow *parent = nullptr;

@@ -67,6 +67,7 @@ NativeWindow *newWindow(const wchar_t *className, std::uint32_t extendedStyle, s
     window->extendedStyle = extendedStyle;
     window->style = style;
     window->createdStyle = style;
+    window->drawnStyle = style;
     window->parent = parent;
     registry().windows.push_back(std::move(window));
     return registry().windows.back().get();
@@ -159,8 +160,10 @@ int getWindowText(WindowHandle window, char *buffer, int size) {
 }
 
 void setWindowPosition(WindowHandle window, int x, int y, int width, int height) {
-    if (alive(window))
-        window->rect = {x, y, x + width, y + height};
+    if (!alive(window))
+        return;
+    window->rect = {x, y, x + width, y + height};
+    window->drawnStyle = window->style;
 }
 
 void moveWindow(WindowHandle window, int x, int y) {

@@ -43,6 +43,8 @@ protected:
         auto archive = archiveOf("<state><element>" + description + "</element></state>");
         EXPECT_TRUE(archive->enter("state"));
         EXPECT_TRUE(Kestrel::loadChildElement(element, "element", *archive, root.get()));
+        // Loading leaves every node it entered.
+        EXPECT_EQ(archive->getName(), "state");
         return element;
     }
     // As make, then shown, with room to be clicked (80 x 24) unless description gives a size.
