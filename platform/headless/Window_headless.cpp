@@ -230,9 +230,15 @@ void invalidate(WindowHandle window, const WindowRect *) {
         window->updatePending = true;
 }
 
+// Like Windows, updating a window paints its children that wait for it too.
 void updateWindow(WindowHandle window) {
-    if (Headless::isVisible(window) && window->updatePending)
+    if (!Headless::isVisible(window))
+        return;
+    if (window->updatePending)
         paint(*window);
+    for (std::size_t i = 0; i < registry().windows.size(); ++i)
+        if (registry().windows[i]->parent == window)
+            updateWindow(registry().windows[i].get());
 }
 
 FontHandle createFont(const FontParameters &parameters) {

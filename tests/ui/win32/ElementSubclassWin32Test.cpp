@@ -24,18 +24,41 @@ TEST_F(ElementTest, StaticControlsDrawTransparentlyOverTheParent) {
     ReleaseDC(native(label.getWindow()), context);
 }
 
-TEST_F(ElementTest, CommandsAreAnsweredWithZeroAndErasingIsReportedDone) {
-    Kestrel::ButtonElement &button = shown<Kestrel::ButtonElement>("<size>20 10</size>");
+TEST_F(ElementTest, CommandsAreAnsweredWithZero) {
+    Kestrel::ButtonElement &button = shown<Kestrel::ButtonElement>("");
     EXPECT_EQ(SendMessageW(native(mainWindow), WM_COMMAND, 0,
                            reinterpret_cast<LPARAM>(native(button.getWindow()))),
               0);
-    HDC context = GetDC(native(button.getWindow()));
-    // First pass captures the parent's pixels, the next draws them: both report erasing done.
-    for (int pass = 0; pass < 2; ++pass)
-        EXPECT_EQ(SendMessageW(native(button.getWindow()), WM_ERASEBKGND,
-                               reinterpret_cast<WPARAM>(context), 0),
-                  1);
-    ReleaseDC(native(button.getWindow()), context);
+}
+
+TEST_F(ElementTest, ErasingCapturesTheParentFirstAndDrawsItAfterwards) {
+    Kestrel::ButtonElement &button = shown<Kestrel::ButtonElement>("<size>20 10</size>");
+    // Showing painted the control already; creating it again starts a new cache while hidden.
+    button.create();
+    // A red canvas in place of the control's own context shows whether anything was drawn.
+    HDC screen = GetDC(nullptr);
+    HDC canvas = CreateCompatibleDC(screen);
+    HBITMAP pixels = CreateCompatibleBitmap(screen, 20, 10);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ previous = SelectObject(canvas, pixels);
+    const COLORREF red = RGB(255, 0, 0);
+    const RECT all{0, 0, 20, 10};
+    HBRUSH brush = CreateSolidBrush(red);
+    FillRect(canvas, &all, brush);
+    DeleteObject(brush);
+
+    auto erase = [&] {
+        return SendMessageW(native(button.getWindow()), WM_ERASEBKGND,
+                            reinterpret_cast<WPARAM>(canvas), 0);
+    };
+    EXPECT_EQ(erase(), 1);
+    EXPECT_EQ(GetPixel(canvas, 5, 5), red);
+    EXPECT_EQ(erase(), 1);
+    EXPECT_NE(GetPixel(canvas, 5, 5), red);
+
+    SelectObject(canvas, previous);
+    DeleteObject(pixels);
+    DeleteDC(canvas);
 }
 
 } // namespace
