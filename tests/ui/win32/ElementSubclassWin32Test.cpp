@@ -2,8 +2,11 @@
 // the answer to commands, erasing.
 #include "tests/ui/ElementFixture.h"
 
+#include "tests/support/TempFolder.h"
 #include "ui/ButtonElement.h"
 #include "ui/TextElement.h"
+
+#include <tuple>
 
 #include <windows.h>
 
@@ -59,6 +62,36 @@ TEST_F(ElementTest, ErasingCapturesTheParentFirstAndDrawsItAfterwards) {
     SelectObject(canvas, previous);
     DeleteObject(pixels);
     DeleteDC(canvas);
+}
+
+TEST_F(ElementTest, ResizingFitsTheBackgroundChildToTheClientArea) {
+    const WindowHandle background = Kestrel::Platform::createBackgroundChild(mainWindow);
+    Kestrel::Platform::setWindowPosition(background, 5, 5, 10, 10);
+    SendMessageW(native(mainWindow), WM_SIZE, SIZE_RESTORED, 0);
+    RECT client{};
+    GetClientRect(native(mainWindow), &client);
+    const WindowRect fitted = placement(background);
+    EXPECT_EQ(std::make_tuple(fitted.left, fitted.top, fitted.right, fitted.bottom),
+              std::make_tuple(client.left, client.top, client.right, client.bottom));
+}
+
+TEST_F(ElementTest, PaintingCopiesTheLogoToTheTopLeftCorner) {
+    // A 2 x 1 bitmap: one blue and one red pixel, in the file's blue-green-red order.
+    const unsigned char bytes[] = {'B', 'M', 62, 0, 0, 0, 0,   0, 0, 0, 54, 0,   0,  0, 40, 0,
+                                   0,   0,   2,  0, 0, 0, 1,   0, 0, 0, 1,  0,   24, 0, 0,  0,
+                                   0,   0,   8,  0, 0, 0, 0,   0, 0, 0, 0,  0,   0,  0, 0,  0,
+                                   0,   0,   0,  0, 0, 0, 255, 0, 0, 0, 0,  255, 0,  0};
+    const Testing::TempFolder folder;
+    folder.write("logo.bmp", std::string(reinterpret_cast<const char *>(bytes), sizeof bytes));
+    mainWindowEvents().logo = Kestrel::Platform::loadBitmapFile(folder / "logo.bmp");
+    ASSERT_NE(mainWindowEvents().logo, nullptr);
+    InvalidateRect(native(mainWindow), nullptr, TRUE);
+    UpdateWindow(native(mainWindow));
+    mainWindowEvents().logo = nullptr;
+    HDC context = GetDC(native(mainWindow));
+    EXPECT_EQ(std::make_tuple(GetPixel(context, 0, 0), GetPixel(context, 1, 0)),
+              std::make_tuple(RGB(0, 0, 255), RGB(255, 0, 0)));
+    ReleaseDC(native(mainWindow), context);
 }
 
 } // namespace
