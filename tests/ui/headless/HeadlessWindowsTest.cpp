@@ -9,7 +9,9 @@
 #include "ui/ProgressElement.h"
 #include "ui/TextElement.h"
 
+#include <functional>
 #include <tuple>
+#include <vector>
 
 namespace UiTesting {
 namespace {
@@ -64,6 +66,17 @@ TEST_F(ElementTest, MainWindowPaintsTheLogoOfTheCallback) {
     EXPECT_EQ(mainWindow->paintedLogo, &logo);
     root->redrawArea(nullptr);
     EXPECT_EQ(mainWindow->paintedLogo, nullptr);
+
+    // Showing, hiding or retitling a control repaints the logo under it.
+    Kestrel::ButtonElement &button = make<Kestrel::ButtonElement>("");
+    mainWindowEvents().logo = &logo;
+    for (const auto &change : std::vector<std::function<void()>>{
+             [&] { button.show(); }, [&] { button.setText("x"); }, [&] { button.hide(); }}) {
+        mainWindow->paintedLogo = nullptr;
+        change();
+        EXPECT_EQ(mainWindow->paintedLogo, &logo);
+    }
+    mainWindowEvents().logo = nullptr;
 }
 
 TEST_F(ElementTest, HiddenWindowsTakeNoInput) {
