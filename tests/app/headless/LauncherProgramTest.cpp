@@ -54,12 +54,15 @@ TEST_F(LauncherProgramTest, ASignalEndsTheRunCleanlyAndEachStartReplacesTheLog) 
     install();
     fs::create_directories(folder / "documents/Brightwell/configuration");
     folder.write("documents/Brightwell/configuration/launcher.log", "from an earlier run\n");
-    // Waits for the log's first line, then asks the launcher to end as closing the window would.
+    // Waits for the log's first line, then asks the launcher to end as closing the window would;
+    // one that does not end within 20 s is killed, which fails the test instead of hanging it.
     const int status =
         run("\"$PROGRAM\" -n & pid=$!; "
             "for i in $(seq 100); do "
             "grep -q started documents/Brightwell/configuration/launcher.log && break; "
-            "sleep 0.1; done; kill -TERM $pid; wait $pid");
+            "sleep 0.1; done; kill -TERM $pid; "
+            "for i in $(seq 200); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+            "kill -KILL $pid 2>/dev/null; wait $pid");
     EXPECT_EQ(status, 0);
     const std::string text = log();
     EXPECT_EQ(text.find("from an earlier run"), std::string::npos) << text;
