@@ -4,10 +4,20 @@
 #include "app/Engine.h"
 #include "io/FileServer.h"
 #include "platform/SystemHelpers.h"
+#include "serialization/XMLInputArchive.h"
 
 #include <filesystem>
 
 namespace Testing {
+
+std::string manifestVersion(Cobalt::XMLInputArchive *manifest) {
+    std::string version = "<none>";
+    if (manifest && manifest->enter("manifest")) {
+        manifest->readAttribute("version", version);
+        manifest->leave();
+    }
+    return version;
+}
 
 void JournalState::enter() {
     journal.push_back("enter " + getName());

@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+namespace Cobalt {
+class XMLInputArchive;
+}
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +46,9 @@ struct ShownBox {
     std::string caption;
     Kestrel::Platform::MessageBoxKind kind;
 };
+
+// The "version" attribute of a manifest archive's "manifest" element; "<none>" without one.
+std::string manifestVersion(Cobalt::XMLInputArchive *manifest);
 
 // Sets everything up on construction and takes it down on destruction.
 class LauncherHarness {

@@ -88,11 +88,7 @@ TEST_F(LauncherServerTest, TheDownloadedManifestIsKeptAndCommittedOverTheLocalOn
     app->setCredentials(PlayerName, PlayerDigest);
     app->downloadManifest("manifest-7.xml");
     Cobalt::XMLInputArchive *server = app->getServerManifest();
-    ASSERT_NE(server, nullptr);
-    std::string version;
-    ASSERT_TRUE(server->enter("manifest"));
-    EXPECT_TRUE(server->readAttribute("version", version));
-    EXPECT_EQ(version, "7");
+    EXPECT_EQ(Testing::manifestVersion(server), "7");
     EXPECT_EQ(folder.read("temp/Brightwell/manifest.xml"),
               "<manifest version=\"7\">\r\n</manifest>")
         << "byte for byte, without the trailing line end";

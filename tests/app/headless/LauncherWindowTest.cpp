@@ -44,6 +44,26 @@ protected:
         return found;
     }
 
+    struct LoginScreen {
+        WindowHandle user;
+        WindowHandle password;
+        WindowHandle rememberMe;
+    };
+    // A fresh application loaded with the Login section over a credentials file of text; the
+    // windows of its fields and its box.
+    LoginScreen loginScreenFor(const std::string &text) {
+        std::filesystem::create_directories(configurationFolder());
+        folder.write("documents/Brightwell/configuration/c.xml", text);
+        app = std::make_unique<Kestrel::LauncherApp>();
+        app->setRootElement(root.get());
+        EXPECT_TRUE(
+            load(LoginSection + LocalUrl + "<credentialFile>configuration:c.xml</credentialFile>"));
+        const std::vector<WindowHandle> edits = children(L"EDIT");
+        const std::vector<WindowHandle> buttons = children(L"BUTTON");
+        // Each load makes new windows; the box comes before the login button.
+        return {edits[edits.size() - 2], edits.back(), buttons[buttons.size() - 2]};
+    }
+
     WindowHandle window = nullptr;
     std::unique_ptr<Kestrel::WindowElement> root;
 };
@@ -99,30 +119,16 @@ TEST_F(LauncherWindowTest, StateSectionsMatchOnlyTheirExactName) {
 }
 
 TEST_F(LauncherWindowTest, TheLoginScreenShowsRememberedCredentials) {
-    std::filesystem::create_directories(configurationFolder());
-    folder.write("documents/Brightwell/configuration/c.xml",
-                 "<userID>ann</userID><password>0cc175b9c0f1b6a831c399e269772661</password>");
-    ASSERT_TRUE(
-        load(LoginSection + LocalUrl + "<credentialFile>configuration:c.xml</credentialFile>"));
-    const std::vector<WindowHandle> edits = children(L"EDIT");
-    ASSERT_EQ(edits.size(), 2u);
-    EXPECT_EQ(edits[0]->text, "ann");
-    EXPECT_EQ(edits[1]->text, "0cc175b9c0f1b6a831c399e269772661");
-    const std::vector<WindowHandle> buttons = children(L"BUTTON");
-    ASSERT_EQ(buttons.size(), 2u);
-    EXPECT_EQ(buttons[0]->check, 1) << "remember-me ticked";
+    const LoginScreen remembered =
+        loginScreenFor("<userID>ann</userID><password>0cc175b9c0f1b6a831c399e269772661</password>");
+    EXPECT_EQ(remembered.user->text, "ann");
+    EXPECT_EQ(remembered.password->text, "0cc175b9c0f1b6a831c399e269772661");
+    EXPECT_EQ(remembered.rememberMe->check, 1) << "remember-me ticked";
 
-    // A remembered name without password: the box is clear and the password field empty.
-    folder.write("documents/Brightwell/configuration/c.xml", "<userID>bob</userID>");
-    app = std::make_unique<Kestrel::LauncherApp>();
-    app->setRootElement(root.get());
-    ASSERT_TRUE(
-        load(LoginSection + LocalUrl + "<credentialFile>configuration:c.xml</credentialFile>"));
-    const std::vector<WindowHandle> again = children(L"EDIT");
-    ASSERT_EQ(again.size(), 4u);
-    EXPECT_EQ(again[2]->text, "bob");
-    EXPECT_EQ(again[3]->text, "");
-    EXPECT_EQ(children(L"BUTTON")[2]->check, 0);
+    const LoginScreen nameOnly = loginScreenFor("<userID>bob</userID>");
+    EXPECT_EQ(nameOnly.user->text, "bob");
+    EXPECT_EQ(nameOnly.password->text, "");
+    EXPECT_EQ(nameOnly.rememberMe->check, 0);
 }
 
 TEST_F(LauncherWindowTest, EveryStateChangeRepaintsTheWindow) {
