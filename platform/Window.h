@@ -1,6 +1,8 @@
 // Native windows, controls, fonts and bitmaps behind the launcher's user interface. Handles are
-// opaque; windows, fonts and bitmaps made here live until the process ends. No call throws, and a
-// failed native call is not reported unless the contract says so.
+// opaque; windows, fonts and bitmaps made here live until the process ends. No call throws of its
+// own, but an exception thrown by an element's signal handler while a call makes the system send
+// messages leaves through that call (never through the system's frames). A failed native call is
+// not reported unless the contract says so.
 #pragma once
 
 #include <cstdint>
