@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -122,6 +123,37 @@ private:
     PROCESS_INFORMATION info{};
 };
 
+// The colour of pixel (x, y) of a bottom-up 24-bit BMP file's bytes, as GetPixel reports colours.
+COLORREF bitmapPixel(const std::string &bmp, int x, int y) {
+    const auto field = [&bmp](std::size_t offset) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[offset])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[offset + 1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[offset + 2])) << 16;
+    };
+    const std::uint32_t dataOffset = field(10);
+    const std::uint32_t width = field(18);
+    const std::uint32_t height = field(22);
+    const std::size_t row = (width * 3 + 3) / 4 * 4;
+    const std::size_t at = dataOffset + (height - 1 - y) * row + x * 3;
+    return RGB(static_cast<unsigned char>(bmp[at + 2]), static_cast<unsigned char>(bmp[at + 1]),
+               static_cast<unsigned char>(bmp[at]));
+}
+
+// Whether the window's client pixel (x, y) shows the logo's pixel there, allowing a few seconds
+// for painting.
+bool showsLogoPixel(HWND window, const std::string &bmp, int x, int y) {
+    const COLORREF expected = bitmapPixel(bmp, x, y);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        HDC context = GetDC(window);
+        const COLORREF shown = GetPixel(context, x, y);
+        ReleaseDC(window, context);
+        if (shown == expected)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
 struct ChildSummary {
     int edits = 0;
     std::vector<std::string> buttonTexts;
@@ -171,7 +203,15 @@ void checkAndClose(LauncherProcess &launcher, const std::string &configuration) 
 TEST(LauncherSmokeTest, StartsWithTheShippedConfigurationAndEndsWhenClosed) {
     const fs::path folder = builtLauncherFolder();
     LauncherProcess launcher(folder);
-    checkAndClose(launcher, readFile(folder / "gameStates/launcher.xml"));
+    const std::string configuration = readFile(folder / "gameStates/launcher.xml");
+    ASSERT_NE(waitForMainWindow(launcher.id()), nullptr);
+    const std::string logo = readFile(folder / valueIn(configuration, "launcher", "logo"));
+    ASSERT_GT(logo.size(), 54u);
+    // Points of the sky, the sun and the panel, away from every control.
+    for (const POINT point : {POINT{5, 5}, POINT{300, 118}, POINT{10, 300}})
+        EXPECT_TRUE(showsLogoPixel(waitForMainWindow(launcher.id()), logo, point.x, point.y))
+            << "logo pixel " << point.x << "," << point.y;
+    checkAndClose(launcher, configuration);
 }
 
 TEST(LauncherSmokeTest, TheTitleAndSizeComeFromTheConfiguration) {
