@@ -107,14 +107,6 @@ TEST(EmptyStateMachineTest, TicksAndChangesWithoutStatesDoNothing) {
     EXPECT_EQ(app.getCurrentState(), nullptr);
 }
 
-TEST(UserAdminTest, TheOverrideDecidesUntilItIsLifted) {
-    const bool system = Kestrel::isUserAdmin();
-    Kestrel::overrideUserAdmin(!system);
-    EXPECT_EQ(Kestrel::isUserAdmin(), !system);
-    Kestrel::overrideUserAdmin(std::nullopt);
-    EXPECT_EQ(Kestrel::isUserAdmin(), system);
-}
-
 // ---- Credentials and manifests over real files ----
 
 class LauncherFilesTest : public Testing::LauncherFixture {

@@ -111,11 +111,6 @@ TEST_F(LauncherConfigurationTest, RememberedCredentialsAreRead) {
     EXPECT_EQ(app->getCurrentState()->getName(), "Login");
 }
 
-TEST_F(LauncherConfigurationTest, AFileWithOnlyTheUserNameLeavesThePasswordEmpty) {
-    ASSERT_TRUE(loadWithCredentials("<userID>ann</userID>"));
-    EXPECT_EQ(storedUser(), "ann/");
-}
-
 TEST_F(LauncherConfigurationTest, MissingOrMalformedCredentialsAreIgnored) {
     ASSERT_TRUE(loadWithCredentials("<userID>ann</userID><password>x</password"));
     EXPECT_EQ(storedUser(), "/");
