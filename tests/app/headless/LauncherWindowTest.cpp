@@ -146,10 +146,11 @@ TEST_F(LauncherWindowTest, ErrorsOfWindowInputAreShownByTheLoopAndReachTransfers
     ASSERT_TRUE(load(LocalUrl));
     Kestrel::MainLoop loop(*app, window, [] { return 0.0; });
     Headless::post([] { throw std::runtime_error("from a control"); });
+    Headless::post([] { throw std::runtime_error("inside a transfer"); });
     loop.runPass();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "An Error Occured.\nfrom a control");
-    Headless::post([] { throw std::runtime_error("inside a transfer"); });
+    EXPECT_EQ(Headless::pendingInputs(), 1u) << "one message per pass";
     EXPECT_THROW(loop.pumpOnce(), std::runtime_error);
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(Headless::pendingInputs(), 0u);
