@@ -12,10 +12,11 @@ NATIVE_PACKAGES=(
 # generator of scripts/load-test.sh.
 SERVER_PACKAGES=(nginx php-fpm wrk)
 # Windows cross build and Wine; dpkg-dev and xz-utils unpack the Debian source packages of curl
-# and TinyXML, googletest holds the GoogleTest sources.
+# and TinyXML, googletest holds the GoogleTest sources; imagemagick's import and x11-utils'
+# xwininfo take the main command's picture of the Login screen.
 WINDOWS_PACKAGES=(
     g++-mingw-w64-i686 libz-mingw-w64-dev googletest dpkg-dev xz-utils
-    wine wine32:i386 xvfb
+    wine wine32:i386 xvfb imagemagick x11-utils
 )
 SOURCE_LIST=/etc/apt/sources.list.d/brightwell-deb-src.sources
 SOURCE_LIST_ONELINE=/etc/apt/sources.list.d/brightwell-deb-src.list

@@ -40,7 +40,7 @@ use_prefix() {
 
 # Creates the prefix once, also over a prefix that some other Wine tool created first.
 prepare_prefix() {
-    local ready="$WINEPREFIX/.brightwell-ready"
+    local ready="$WINEPREFIX/.brightwell-ready-unmanaged"
     [[ -f "$ready" ]] && return 0
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
@@ -48,8 +48,12 @@ prepare_prefix() {
         [[ -f "$ready" ]] && exit 0
         echo "[wine-run] preparing Wine prefix $WINEPREFIX" >&2
         # A crash prints a backtrace and ends the program instead of waiting on a dialog.
+        # Windows are not handed to a window manager: with none on Xvfb, hiding or destroying a
+        # shown window would otherwise wait two seconds for one to answer.
         wineboot -i >/dev/null 2>&1 &&
             wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+                >/dev/null 2>&1 &&
+            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
                 >/dev/null 2>&1 &&
             wineserver -w &&
             touch "$ready"

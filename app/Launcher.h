@@ -1,0 +1,43 @@
+// The launcher process from start to end: main window, engine, configuration, command line and
+// main loop, over whichever window layer the program is linked with.
+#pragma once
+
+#include "platform/Window.h"
+
+#include <functional>
+#include <string>
+
+namespace Kestrel {
+
+class Launcher {
+public:
+    // Read at start-up from the current folder, which the engine makes the executable's folder.
+    static constexpr const char *ConfigurationPath = "gameStates/launcher.xml";
+    // The log a player can send to support; replaced at each start.
+    static constexpr const char *LogPath = "configuration:launcher.log";
+
+    // Process exit codes.
+    static constexpr int Finished = 0;
+    static constexpr int StartupFailed = 1;
+    static constexpr int StartupLoginFailed = 2;
+    static constexpr int GaveUp = 3;
+
+    struct Options {
+        // How the main window is shown (the show command the system gave the process).
+        int showCommand = Platform::ShowNormal;
+        // For runs without a user: end once the same error was shown this often in a row (0:
+        // retry for ever) ...
+        unsigned repeatedErrorLimit = 0;
+        // ... and end when the "-uac" start-up login fails instead of waiting at the Login screen.
+        bool endWhenStartupLoginFails = false;
+        // Asked once per pass; true ends the loop as closing the window does.
+        std::function<bool()> stopRequested;
+    };
+
+    // Runs the launcher with the narrow command line; returns the process exit code: 1 when the
+    // window or the configuration cannot be set up (a box says which), else 0, or the codes of
+    // the unattended options above.
+    static int run(const std::string &commandLine, const Options &options);
+};
+
+} // namespace Kestrel

@@ -1,0 +1,248 @@
+// The state machine, the credentials, the manifests and the reading of the configuration file.
+#include "app/LauncherApp.h"
+
+#include "app/Engine.h"
+#include "app/LauncherState.h"
+#include "app/Log.h"
+#include "io/FileServer.h"
+#include "io/OpenMode.h"
+#include "network/KSConnector.h"
+#include "platform/SystemHelpers.h"
+#include "serialization/XMLInputArchive.h"
+#include "serialization/XMLOutputArchive.h"
+#include "states/CheckVersionState.h"
+#include "states/GroupUpdateState.h"
+#include "states/LoginState.h"
+#include "states/ManifestUpdateState.h"
+#include "states/StartGameState.h"
+#include "states/WaitForUpdateState.h"
+#include "ui/WindowElement.h"
+
+#include <exception>
+
+namespace Kestrel {
+
+namespace {
+
+std::optional<bool> userAdminOverride;
+
+// An archive over the file at path, loaded; parsed tells whether it parsed (the archive logs why
+// not, and an archive that did not parse fails every read). Null when path does not open.
+std::unique_ptr<Cobalt::XMLInputArchive> openArchive(Cobalt::IO::FileServer &files,
+                                                     const std::string &path,
+                                                     bool *parsed = nullptr,
+                                                     std::uint32_t *size = nullptr) {
+    auto stream = files.open(path, Cobalt::IO::In);
+    if (!stream)
+        return nullptr;
+    if (size)
+        *size = stream->getSize();
+    auto archive = std::make_unique<Cobalt::XMLInputArchive>(std::move(stream));
+    const bool loaded = archive->load();
+    if (parsed)
+        *parsed = loaded;
+    return archive;
+}
+
+} // namespace
+
+LauncherApp::LauncherApp() = default;
+
+LauncherApp::~LauncherApp() = default;
+
+void LauncherApp::registerState(std::unique_ptr<LauncherState> state) {
+    state->setApp(this);
+    states.push_back(std::move(state));
+}
+
+LauncherState *LauncherApp::findState(const std::string &name) const {
+    for (const auto &state : states)
+        if (state->getName() == name)
+            return state.get();
+    return nullptr;
+}
+
+LauncherState *LauncherApp::getCurrentState() const {
+    return currentState < states.size() ? states[currentState].get() : nullptr;
+}
+
+void LauncherApp::changeState(const std::string &name) {
+    for (unsigned index = 0; index < states.size(); ++index) {
+        if (states[index]->getName() != name)
+            continue;
+        if (index != currentState) {
+            states[currentState]->leave();
+            currentState = index;
+            states[index]->enter();
+        }
+        break;
+    }
+    if (rootElement)
+        Platform::updateWindow(rootElement->getWindow());
+}
+
+void LauncherApp::tick(float time) {
+    const float elapsed = time - lastTickTime;
+    // Written as "not greater" so that an undefined time (NaN) does nothing too.
+    if (!(elapsed > UpdateInterval))
+        return;
+    lastTickTime = time;
+    if (LauncherState *state = getCurrentState())
+        state->update(time, elapsed);
+}
+
+void LauncherApp::setCredentials(const std::string &newUser, const std::string &newPassword) {
+    user = newUser;
+    password = newPassword;
+    if (connector)
+        connector->setCredentials(user, password);
+}
+
+void LauncherApp::getCredentials(std::string &userOut, std::string &passwordOut) const {
+    userOut = user;
+    passwordOut = password;
+}
+
+void LauncherApp::saveCredentials() {
+    if (credentialFile.empty() || !fileServer)
+        return;
+    fileServer->createDirectory(credentialFile.c_str());
+    Cobalt::XMLOutputArchive archive(credentialFile);
+    Cobalt::writeNamed(archive, "userID", user);
+    Cobalt::writeNamed(archive, "password", password);
+}
+
+std::string LauncherApp::tempManifestPath() const { return "temp:" + manifestFile; }
+
+void LauncherApp::downloadManifest(const std::string &remoteName) {
+    if (!connector || !fileServer)
+        return;
+    std::vector<char> bytes;
+    if (!connector->downloadSiteFile(remoteName, &bytes))
+        return;
+    const std::string tempPath = tempManifestPath();
+    fileServer->createDirectory(tempPath.c_str());
+    {
+        // Binary: the copy becomes the local manifest byte for byte.
+        auto out =
+            fileServer->open(tempPath, Cobalt::IO::Out | Cobalt::IO::Trunc | Cobalt::IO::Binary);
+        if (!out)
+            return;
+        out->write(bytes, static_cast<int>(bytes.size()));
+    }
+    if (auto archive = openArchive(*fileServer, tempPath))
+        serverManifest = std::move(archive);
+}
+
+void LauncherApp::commitManifest() {
+    const std::string tempPath = tempManifestPath();
+    if (!fileServer || !fileServer->exists(tempPath))
+        return;
+    if (fileServer->exists(manifestFile))
+        fileServer->remove(manifestFile);
+    fileServer->move(tempPath, manifestFile);
+}
+
+// ---- Configuration ----
+
+bool LauncherApp::loadConfiguration(const std::string &path) {
+    registerStates();
+    Cobalt::Engine *engine = Cobalt::Engine::instance();
+    fileServer = engine ? engine->getFileServer() : nullptr;
+    if (!fileServer)
+        return false;
+    defineLauncherFolders(*fileServer);
+    {
+        bool parsed = false;
+        const auto configuration = openArchive(*fileServer, path, &parsed);
+        if (!parsed || !configuration->enter("launcher"))
+            return false;
+        readSettings(*configuration);
+        configuration->leave();
+    }
+    if (states.empty())
+        return false;
+    currentState = 0;
+    states.front()->enter();
+    if (serverUrl.empty())
+        return false;
+    connector.reset();
+    try {
+        connector = KSNetwork::createConnector(serverUrl);
+    } catch (const std::exception &error) {
+        // An address the connector cannot parse is a broken configuration, not a crash.
+        Cobalt::Log::instance().message("Bad server address: %s", error.what());
+        return false;
+    }
+    return true;
+}
+
+void LauncherApp::registerStates() {
+    registerState(std::make_unique<LoginState>("Login"));
+    registerState(std::make_unique<CheckVersionState>("CheckVersion"));
+    registerState(std::make_unique<StartGameState>("StartGame"));
+    registerState(std::make_unique<ManifestUpdateState>("ManifestUpdate"));
+    registerState(std::make_unique<GroupUpdateState>("GroupUpdate"));
+    registerState(std::make_unique<WaitForUpdateState>("WaitAdminUpdate"));
+}
+
+void LauncherApp::readSettings(Cobalt::InputArchive &configuration) {
+    loadRootElement(configuration);
+    std::string logoFile;
+    if (Cobalt::readNamed(configuration, "logo", logoFile))
+        logo = Platform::loadBitmapFile(logoFile);
+    if (Cobalt::readNamed(configuration, "credentialFile", credentialFile))
+        readCredentialFile();
+    std::string url;
+    if (Cobalt::readNamed(configuration, "URL", url))
+        serverUrl = url + ScriptPath;
+    if (Cobalt::readNamed(configuration, "manifestFile", manifestFile))
+        openLocalManifest();
+    loadStateSections(configuration);
+}
+
+void LauncherApp::loadRootElement(Cobalt::InputArchive &configuration) {
+    if (!rootElement || !configuration.enter("root"))
+        return;
+    rootElement->load(configuration);
+    rootElement->create();
+    configuration.leave();
+}
+
+void LauncherApp::readCredentialFile() {
+    bool parsed = false;
+    const auto archive = openArchive(*fileServer, credentialFile, &parsed);
+    if (!parsed)
+        return;
+    Cobalt::readNamed(*archive, "userID", user);
+    Cobalt::readNamed(*archive, "password", password);
+}
+
+void LauncherApp::openLocalManifest() {
+    localManifestSize = 0;
+    localManifest = openArchive(*fileServer, manifestFile, nullptr, &localManifestSize);
+}
+
+void LauncherApp::loadStateSections(Cobalt::InputArchive &configuration) {
+    for (const auto &state : states) {
+        if (!configuration.enter(state->getName()))
+            continue;
+        state->load(configuration);
+        configuration.leave();
+    }
+}
+
+void defineLauncherFolders(Cobalt::IO::FileServer &fileServer) {
+    fileServer.setAlias("temp", "_temp:Brightwell");
+    fileServer.setAlias("user", "_user:Brightwell");
+    fileServer.setAlias("data", "_data:Brightwell");
+    fileServer.setAlias("configuration", "user:configuration");
+    if (!fileServer.exists("configuration:"))
+        fileServer.createDirectory("configuration:");
+}
+
+bool isUserAdmin() { return userAdminOverride ? *userAdminOverride : Cobalt::isUserAdmin(); }
+
+void overrideUserAdmin(std::optional<bool> answer) { userAdminOverride = answer; }
+
+} // namespace Kestrel

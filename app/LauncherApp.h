@@ -1,0 +1,134 @@
+// The launcher's hub: the states and the switch between them, the credentials, the values of the
+// configuration file, the server connector and the two update manifests.
+#pragma once
+
+#include "platform/Window.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Cobalt {
+class InputArchive;
+class XMLInputArchive;
+namespace IO {
+class FileServer;
+}
+} // namespace Cobalt
+
+namespace KSNetwork {
+class KSConnector;
+}
+
+namespace Kestrel {
+
+class LauncherState;
+class WindowElement;
+
+class LauncherApp {
+public:
+    // The server script's path below the configured "URL".
+    static constexpr const char *ScriptPath = "/ksclient/ksserver.php";
+    // Updates come no closer together than this many seconds.
+    static constexpr double UpdateInterval = 0.01;
+
+    LauncherApp();
+    ~LauncherApp();
+    LauncherApp(const LauncherApp &) = delete;
+    LauncherApp &operator=(const LauncherApp &) = delete;
+
+    // Reads the configuration file at path (a virtual path), creates and registers the six states,
+    // lays out the root element, enters "Login" and creates the connector. False when there is no
+    // engine to read files through, the file does not open or parse, has no "launcher" node, or
+    // gives no "URL" or one the connector cannot use (the Login state has been entered then).
+    bool loadConfiguration(const std::string &path);
+
+    // Appends state (owned from now on) and points it at this application.
+    void registerState(std::unique_ptr<LauncherState> state);
+    // The first state called exactly name, or null.
+    LauncherState *findState(const std::string &name) const;
+    // Leaves the current state and enters the one called name; the current state's own name or an
+    // unknown one changes nothing. The root element's window is repainted in every case.
+    void changeState(const std::string &name);
+    // Updates the current state when more than UpdateInterval seconds passed since its last
+    // update; shorter passes accumulate, an earlier or undefined time does nothing.
+    void tick(float time);
+    // The current state; null while none is registered.
+    LauncherState *getCurrentState() const;
+    unsigned getCurrentStateIndex() const { return currentState; }
+
+    // Stores both texts and hands them to the connector, if there is one.
+    void setCredentials(const std::string &user, const std::string &password);
+    void getCredentials(std::string &user, std::string &password) const;
+    // Writes "userID" and "password" to the configured credentials file; nothing without one.
+    void saveCredentials();
+
+    // Downloads the server's manifest remoteName into "temp:" + the manifest file and keeps it,
+    // parsed, as the server manifest. A refused download or an unwritable copy keeps the previous
+    // one; failures of the connector and the file server propagate.
+    void downloadManifest(const std::string &remoteName);
+    // Moves the downloaded manifest over the local one; nothing when none was downloaded.
+    void commitManifest();
+
+    // The main window's element (not owned); null until the entry point gives it.
+    WindowElement *getRootElement() const { return rootElement; }
+    void setRootElement(WindowElement *element) { rootElement = element; }
+    // The configured logo; null when none loaded.
+    Platform::BitmapHandle getLogo() const { return logo; }
+    std::uint32_t getLocalManifestSize() const { return localManifestSize; }
+    // The manifests; null when absent.
+    Cobalt::XMLInputArchive *getLocalManifest() const { return localManifest.get(); }
+    Cobalt::XMLInputArchive *getServerManifest() const { return serverManifest.get(); }
+    KSNetwork::KSConnector *getConnector() const { return connector.get(); }
+    Cobalt::IO::FileServer *getFileServer() const { return fileServer; }
+    const std::string &getServerUrl() const { return serverUrl; }
+    const std::string &getCredentialFile() const { return credentialFile; }
+    const std::string &getManifestFile() const { return manifestFile; }
+
+    // Set when this process was relaunched elevated and logged in at start-up.
+    bool isElevatedInstance() const { return elevatedInstance; }
+    void setElevatedInstance(bool elevated) { elevatedInstance = elevated; }
+    // Ends the main loop at its next test.
+    bool isQuitRequested() const { return quitRequested; }
+    void requestQuit() { quitRequested = true; }
+
+private:
+    void registerStates();
+    void readSettings(Cobalt::InputArchive &configuration);
+    void loadRootElement(Cobalt::InputArchive &configuration);
+    void readCredentialFile();
+    void openLocalManifest();
+    void loadStateSections(Cobalt::InputArchive &configuration);
+    std::string tempManifestPath() const;
+
+    bool elevatedInstance = false;
+    bool quitRequested = false;
+    float lastTickTime = 0.0f;
+    WindowElement *rootElement = nullptr;
+    Platform::BitmapHandle logo = nullptr;
+    unsigned currentState = 0;
+    std::vector<std::unique_ptr<LauncherState>> states;
+    std::string credentialFile;
+    std::string user;
+    std::string password;
+    std::string manifestFile;
+    std::uint32_t localManifestSize = 0;
+    std::unique_ptr<Cobalt::XMLInputArchive> localManifest;
+    std::unique_ptr<Cobalt::XMLInputArchive> serverManifest;
+    std::string serverUrl;
+    std::unique_ptr<KSNetwork::KSConnector> connector;
+    Cobalt::IO::FileServer *fileServer = nullptr;
+};
+
+// Defines the launcher's aliases "temp", "user", "data" and "configuration" on fileServer and
+// creates the "configuration:" folder when it is missing.
+void defineLauncherFolders(Cobalt::IO::FileServer &fileServer);
+
+// Whether the user has administrator rights: the system's answer, or the override's.
+bool isUserAdmin();
+// Makes isUserAdmin answer answer from now on (none: ask the system again); for tests.
+void overrideUserAdmin(std::optional<bool> answer);
+
+} // namespace Kestrel

@@ -1,0 +1,176 @@
+// The state machine (switching and tick pacing), the credentials and the manifest hand-over.
+#include "app/LauncherApp.h"
+
+#include "io/FileServer.h"
+#include "network/KSConnector.h"
+#include "tests/app/LauncherFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+
+using Testing::JournalState;
+using Journal = std::vector<std::string>;
+
+namespace {
+
+class StateMachineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char *name : {"First", "Second", "Third"}) {
+            auto state = std::make_unique<JournalState>(name, journal);
+            states.push_back(state.get());
+            app.registerState(std::move(state));
+        }
+    }
+
+    Kestrel::LauncherApp app;
+    Journal journal;
+    std::vector<JournalState *> states;
+};
+
+TEST_F(StateMachineTest, RegistrationKeepsTheOrderAndFindsExactNames) {
+    EXPECT_EQ(app.findState("Second"), states[1]);
+    EXPECT_EQ(states[2]->getApp(), &app);
+    EXPECT_EQ(app.findState("second"), nullptr);
+    EXPECT_EQ(app.findState(""), nullptr);
+    EXPECT_EQ(app.getCurrentState(), states[0]);
+}
+
+TEST_F(StateMachineTest, ChangingLeavesTheOldStateBeforeEnteringTheNewOne) {
+    app.changeState("Third");
+    EXPECT_EQ(journal, (Journal{"leave First", "enter Third"}));
+    EXPECT_EQ(states[2]->currentAtEnter, "Third") << "the new state is current during enter";
+    EXPECT_EQ(app.getCurrentStateIndex(), 2u);
+}
+
+TEST_F(StateMachineTest, TheCurrentOrAnUnknownNameChangesNothing) {
+    app.changeState("First");
+    app.changeState("Fourth");
+    app.changeState("first");
+    EXPECT_TRUE(journal.empty());
+    EXPECT_EQ(app.getCurrentStateIndex(), 0u);
+}
+
+TEST_F(StateMachineTest, AnEnterThatChangesAgainLeavesTheLastStateCurrent) {
+    states[1]->changeOnEnter = "Third";
+    app.changeState("Second");
+    EXPECT_EQ(journal, (Journal{"leave First", "enter Second", "leave Second", "enter Third"}));
+    EXPECT_EQ(app.getCurrentState(), states[2]);
+}
+
+TEST_F(StateMachineTest, TicksUpdateOnlyAfterMoreThanTenMillisecondsHaveGathered) {
+    app.tick(1.0f);
+    ASSERT_EQ(states[0]->updates.size(), 1u);
+    EXPECT_FLOAT_EQ(states[0]->updates[0].second, 1.0f);
+    app.tick(1.005f);
+    app.tick(1.010f);
+    EXPECT_EQ(states[0]->updates.size(), 1u) << "5 ms and 10 ms after the update";
+    app.tick(1.016f);
+    ASSERT_EQ(states[0]->updates.size(), 2u);
+    EXPECT_FLOAT_EQ(states[0]->updates[1].first, 1.016f);
+    EXPECT_NEAR(states[0]->updates[1].second, 0.016f, 1e-6f) << "elapsed since the last update";
+}
+
+TEST_F(StateMachineTest, TheIntervalIsExclusiveAndMeasuredInSinglePrecision) {
+    // 0.01 in single precision lies just below 0.01: exactly one interval is not enough.
+    app.tick(0.01f);
+    EXPECT_TRUE(states[0]->updates.empty());
+    app.tick(0.0101f);
+    EXPECT_EQ(states[0]->updates.size(), 1u);
+}
+
+TEST_F(StateMachineTest, EarlierOrUndefinedTimesDoNothing) {
+    app.tick(5.0f);
+    app.tick(4.0f);
+    app.tick(std::numeric_limits<float>::quiet_NaN());
+    app.tick(-std::numeric_limits<float>::infinity());
+    ASSERT_EQ(states[0]->updates.size(), 1u);
+    app.tick(5.02f);
+    ASSERT_EQ(states[0]->updates.size(), 2u) << "the last update time was kept";
+    EXPECT_NEAR(states[0]->updates[1].second, 0.02f, 1e-5f);
+}
+
+TEST_F(StateMachineTest, TicksReachOnlyTheCurrentState) {
+    app.changeState("Second");
+    app.tick(1.0f);
+    EXPECT_TRUE(states[0]->updates.empty());
+    EXPECT_EQ(states[1]->updates.size(), 1u);
+}
+
+TEST(EmptyStateMachineTest, TicksAndChangesWithoutStatesDoNothing) {
+    Kestrel::LauncherApp app;
+    app.tick(1.0f);
+    app.changeState("Login");
+    EXPECT_EQ(app.getCurrentState(), nullptr);
+}
+
+// ---- Credentials and manifests over real files ----
+
+class LauncherFilesTest : public Testing::LauncherFixture {
+protected:
+    std::string credentialPath() const {
+        return folder / "documents/Brightwell/configuration/remembered/credentials.xml";
+    }
+};
+
+TEST_F(LauncherFilesTest, SavedCredentialsReadBackAtTheNextStart) {
+    ASSERT_TRUE(load("<credentialFile>configuration:remembered/credentials.xml</credentialFile>"
+                     "<URL>http://127.0.0.1:9</URL>"));
+    app->setCredentials("player one", "5f4dcc3b5aa765d61d8327deb882cf99");
+    app->saveCredentials();
+    const std::string saved =
+        folder.read("documents/Brightwell/configuration/remembered/credentials.xml");
+    EXPECT_NE(saved.find("<userID>player one</userID>"), std::string::npos) << saved;
+    EXPECT_LT(saved.find("<userID>"), saved.find("<password>5f4dcc3b")) << saved;
+
+    app = std::make_unique<Kestrel::LauncherApp>();
+    ASSERT_TRUE(load("<credentialFile>configuration:remembered/credentials.xml</credentialFile>"
+                     "<URL>http://127.0.0.1:9</URL>"));
+    std::string user, password;
+    app->getCredentials(user, password);
+    EXPECT_EQ(user, "player one");
+    EXPECT_EQ(password, "5f4dcc3b5aa765d61d8327deb882cf99");
+}
+
+TEST_F(LauncherFilesTest, NoCredentialFileMeansNothingIsWritten) {
+    ASSERT_TRUE(load("<URL>http://127.0.0.1:9</URL>"));
+    app->setCredentials("someone", "digest");
+    app->saveCredentials();
+    EXPECT_FALSE(std::filesystem::exists(credentialPath()));
+    EXPECT_TRUE(std::filesystem::is_empty(configurationFolder()));
+}
+
+TEST_F(LauncherFilesTest, CredentialsBeforeTheConnectorAreStoredOnly) {
+    app->setCredentials("early", "digest");
+    ASSERT_TRUE(load("<URL>http://127.0.0.1:9</URL>"));
+    std::string user, password;
+    app->getCredentials(user, password);
+    EXPECT_EQ(user, "early");
+    app->getConnector()->getCredentials(user, password);
+    EXPECT_EQ(user, "") << "the new connector learns them at the next setCredentials";
+    app->setCredentials("late", "digest2");
+    app->getConnector()->getCredentials(user, password);
+    EXPECT_EQ(user + "/" + password, "late/digest2");
+}
+
+TEST_F(LauncherFilesTest, CommittingMovesTheDownloadedManifestOverTheLocalOne) {
+    std::filesystem::create_directories(folder / "game");
+    folder.write("game/manifest.xml", "<manifest version=\"1\"/>");
+    ASSERT_TRUE(
+        load("<URL>http://127.0.0.1:9</URL><manifestFile>game/manifest.xml</manifestFile>"));
+    // Without a download the local manifest stays.
+    app->commitManifest();
+    EXPECT_EQ(folder.read("game/manifest.xml"), "<manifest version=\"1\"/>");
+
+    // The downloaded copy lives at "temp:" followed by the manifest's path.
+    std::filesystem::create_directories(folder / "temp/Brightwell/game");
+    folder.write("temp/Brightwell/game/manifest.xml", "<manifest version=\"2\"/>");
+    app->commitManifest();
+    EXPECT_EQ(folder.read("game/manifest.xml"), "<manifest version=\"2\"/>");
+    EXPECT_FALSE(std::filesystem::exists(folder / "temp/Brightwell/game/manifest.xml"));
+}
+
+} // namespace

@@ -1,0 +1,114 @@
+// The launcher against the reference server on 127.0.0.1: the "-uac" start-up login and the
+// download, keeping and committing of the server's manifest.
+#include "app/CommandLine.h"
+#include "app/LauncherApp.h"
+
+#include "network/KSConnector.h"
+#include "serialization/XMLInputArchive.h"
+#include "states/CheckVersionState.h"
+#include "states/LoginState.h"
+#include "tests/app/LauncherFixture.h"
+#include "tests/network/ReferenceServerFixture.h"
+#include "tests/support/FailureOf.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+class LauncherServerTest : public Testing::ReferenceServerFixture, public Testing::LauncherHarness {
+protected:
+    void SetUp() override {
+        ReferenceServerFixture::SetUp();
+        if (IsSkipped())
+            return;
+        std::filesystem::create_directories(configurationFolder());
+        ASSERT_TRUE(load("<URL>" + std::string(std::getenv("BRIGHTWELL_SERVER_URL")) +
+                         "</URL><credentialFile>configuration:credentials.xml</credentialFile>"
+                         "<manifestFile>manifest.xml</manifestFile>"));
+    }
+
+    std::string current() const { return app->getCurrentState()->getName(); }
+    std::string sentCredentials() const {
+        std::string user, password;
+        app->getConnector()->getCredentials(user, password);
+        return user + "/" + password;
+    }
+};
+
+TEST_F(LauncherServerTest, AStartupLoginGoesOnToTheVersionCheckAsTheElevatedCopy) {
+    EXPECT_TRUE(
+        Kestrel::CommandLine::apply("-uac -u " + PlayerName + " -p " + PlayerDigest + " -f", *app));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(current(), "CheckVersion");
+    EXPECT_TRUE(app->isElevatedInstance());
+    EXPECT_EQ(sentCredentials(), PlayerName + "/" + PlayerDigest);
+    EXPECT_TRUE(
+        dynamic_cast<Kestrel::CheckVersionState &>(*app->findState("CheckVersion")).fullCheck);
+}
+
+TEST_F(LauncherServerTest, AStartupLoginUsesTheRememberedCredentials) {
+    folder.write("documents/Brightwell/configuration/credentials.xml",
+                 "<userID>" + PlayerName + "</userID><password>" + PlayerDigest + "</password>");
+    app = std::make_unique<Kestrel::LauncherApp>();
+    ASSERT_TRUE(load("<URL>" + std::string(std::getenv("BRIGHTWELL_SERVER_URL")) +
+                     "</URL><credentialFile>configuration:credentials.xml</credentialFile>"));
+    EXPECT_TRUE(Kestrel::CommandLine::apply("-uac", *app));
+    EXPECT_EQ(current(), "CheckVersion");
+    EXPECT_EQ(sentCredentials(), PlayerName + "/" + PlayerDigest) << "handed to the connector";
+}
+
+TEST_F(LauncherServerTest, ARefusedStartupLoginShowsWhyAndStaysAtTheLoginScreen) {
+    EXPECT_FALSE(Kestrel::CommandLine::apply("-uac -u " + PlayerName + " -p wrong -n", *app));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Login failed.\nLogin or Password incorrect");
+    EXPECT_EQ(boxes[0].caption, "Brightwell Launcher");
+    EXPECT_EQ(boxes[0].kind, Kestrel::Platform::MessageBoxKind::OkExclamation);
+    EXPECT_EQ(current(), "Login");
+    EXPECT_FALSE(app->isElevatedInstance());
+    EXPECT_EQ(sentCredentials(), PlayerName + "/wrong") << "stored before the attempt";
+    EXPECT_TRUE(dynamic_cast<Kestrel::LoginState &>(*app->findState("Login")).skipCheck)
+        << "start-up goes on with the switches";
+}
+
+TEST_F(LauncherServerTest, AFailingStartupLoginShowsTheServerError) {
+    configure({}, "auth", "OK,only-one-value");
+    EXPECT_FALSE(
+        Kestrel::CommandLine::apply("-uac -u " + PlayerName + " -p " + PlayerDigest, *app));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Login failed.\nInvalid Authentication response \nOK,only-one-value");
+    EXPECT_EQ(current(), "Login");
+}
+
+TEST_F(LauncherServerTest, TheDownloadedManifestIsKeptAndCommittedOverTheLocalOne) {
+    folder.write("manifest.xml", "<manifest version=\"6\"/>");
+    writeReleaseFile("manifest-7.xml", "<manifest version=\"7\">\r\n</manifest>\r\n");
+    app->setCredentials(PlayerName, PlayerDigest);
+    app->downloadManifest("manifest-7.xml");
+    Cobalt::XMLInputArchive *server = app->getServerManifest();
+    EXPECT_EQ(Testing::manifestVersion(server), "7");
+    EXPECT_EQ(folder.read("temp/Brightwell/manifest.xml"),
+              "<manifest version=\"7\">\r\n</manifest>")
+        << "byte for byte, without the trailing line end";
+
+    // A failed download throws and keeps the manifest that came before.
+    EXPECT_EQ(Testing::failureOf([this] { app->downloadManifest("missing.xml"); }),
+              "File not found, missing.xml");
+    EXPECT_EQ(app->getServerManifest(), server);
+
+    app->commitManifest();
+    EXPECT_EQ(folder.read("manifest.xml"), "<manifest version=\"7\">\r\n</manifest>");
+    EXPECT_FALSE(std::filesystem::exists(folder / "temp/Brightwell/manifest.xml"));
+}
+
+TEST_F(LauncherServerTest, AnUnauthorisedDownloadKeepsNoManifest) {
+    writeReleaseFile("manifest-7.xml", "<manifest version=\"7\"/>");
+    app->setCredentials(PlayerName, "wrong");
+    EXPECT_EQ(Testing::failureOf([this] { app->downloadManifest("manifest-7.xml"); }),
+              PlayerName + " is not authorized to visit this site");
+    EXPECT_EQ(app->getServerManifest(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,107 @@
+// The main loop: errors of a pass are shown and the loop goes on; the unattended limits; the
+// progress callback lets errors through to the transfer.
+#include "app/MainLoop.h"
+
+#include "app/LauncherApp.h"
+#include "app/LauncherState.h"
+#include "io/Exception.h"
+#include "platform/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <stdexcept>
+
+namespace {
+
+// Throws the scripted texts one per update ("" for a quiet update), then asks to quit.
+class ScriptedState : public Kestrel::LauncherState {
+public:
+    explicit ScriptedState(std::deque<std::string> script)
+        : LauncherState("Scripted"), script(std::move(script)) {}
+    void update(float, float) override {
+        ++updates;
+        if (script.empty()) {
+            getApp()->requestQuit();
+            return;
+        }
+        const std::string text = script.front();
+        script.pop_front();
+        if (text == "engine")
+            throw Cobalt::Exception("engine failure");
+        if (!text.empty())
+            throw std::runtime_error(text);
+    }
+    int updates = 0;
+
+private:
+    std::deque<std::string> script;
+};
+
+class MainLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous = Kestrel::Platform::setMessageBoxAnswerer(
+            [this](const std::string &text, const std::string &caption,
+                   Kestrel::Platform::MessageBoxKind kind) {
+                boxes.push_back(text);
+                EXPECT_EQ(caption, "Brightwell Launcher");
+                EXPECT_EQ(kind, Kestrel::Platform::MessageBoxKind::OkExclamation);
+                return Kestrel::Platform::MessageBoxAnswer::Ok;
+            });
+    }
+    void TearDown() override { Kestrel::Platform::setMessageBoxAnswerer(previous); }
+
+    ScriptedState &script(std::deque<std::string> steps) {
+        auto state = std::make_unique<ScriptedState>(std::move(steps));
+        ScriptedState &result = *state;
+        app.registerState(std::move(state));
+        return result;
+    }
+
+    Kestrel::LauncherApp app;
+    // Every reading is 20 ms after the one before, so that every pass updates.
+    double now = 0.0;
+    Kestrel::MainLoop loop{app, nullptr, [this] { return now += 0.02; }};
+    std::vector<std::string> boxes;
+    Kestrel::Platform::MessageBoxAnswerer previous;
+};
+
+TEST_F(MainLoopTest, ErrorsAreShownAndTheStateRetriesOnLaterPasses) {
+    ScriptedState &state = script({"first", "", "engine", "first"});
+    loop.run();
+    EXPECT_EQ(boxes, (std::vector<std::string>{"An Error Occured.\nfirst",
+                                               "An Error Occured.\nengine failure",
+                                               "An Error Occured.\nfirst"}));
+    EXPECT_EQ(state.updates, 5);
+    EXPECT_FALSE(loop.gaveUp()) << "no limit by default";
+}
+
+TEST_F(MainLoopTest, TheLoopEndsWhenTheSameErrorIsShownAsOftenAsTheLimitInARow) {
+    ScriptedState &state = script({"a", "a", "b", "b", "", "b", "b", "b", "b"});
+    loop.setRepeatedErrorLimit(3);
+    loop.run();
+    EXPECT_TRUE(loop.gaveUp());
+    EXPECT_EQ(boxes.size(), 5u) << "a, a, b, b, a quiet pass, and the third b in a row";
+    EXPECT_EQ(state.updates, 6);
+    EXPECT_FALSE(app.isQuitRequested());
+}
+
+TEST_F(MainLoopTest, AStopRequestEndsTheLoopAsAQuitDoes) {
+    script({"", "", "", "", "", "", "", "", "", ""});
+    int asked = 0;
+    loop.setStopCheck([&asked] { return ++asked == 3; });
+    loop.run();
+    EXPECT_EQ(asked, 3);
+    EXPECT_TRUE(app.isQuitRequested());
+}
+
+TEST_F(MainLoopTest, TheProgressCallbackLetsErrorsThroughAndShowsNothing) {
+    ScriptedState &state = script({"", "during transfer"});
+    loop.pumpOnce();
+    EXPECT_THROW(loop.pumpOnce(), std::runtime_error);
+    EXPECT_EQ(state.updates, 2);
+    EXPECT_TRUE(boxes.empty());
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+// The headless launcher program as scripts and servers run it: start-up failures, the log file,
+// ending on a signal, and the unattended "-uac" login against the reference server.
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class LauncherProgramTest : public ::testing::Test {
+protected:
+    // A copy of the program in its own folder (it reads gameStates/ beside itself), with the
+    // shipped configuration unless configuration is given.
+    void install(const std::string *configuration = nullptr) {
+        fs::create_directories(folder / "bin/gameStates");
+        fs::copy_file(BRIGHTWELL_LAUNCHER_PROGRAM, folder / "bin/brightwell");
+        const fs::path shipped = fs::path(BRIGHTWELL_LAUNCHER_PROGRAM).parent_path() / "gameStates";
+        fs::copy(shipped, folder / "bin/gameStates");
+        if (configuration)
+            folder.write("bin/gameStates/launcher.xml", *configuration);
+    }
+
+    // Runs script in sh with PROGRAM, DOCUMENTS and FOLDER set; returns the exit status of sh.
+    int run(const std::string &script) const {
+        const std::string command = "cd '" + folder.path() + "' && PROGRAM='" +
+                                    (folder / "bin/brightwell") + "' XDG_DOCUMENTS_DIR='" +
+                                    (folder / "documents") + "' sh -c '" + script + "'";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string log() const {
+        return folder.read("documents/Brightwell/configuration/launcher.log");
+    }
+
+    Testing::TempFolder folder;
+};
+
+TEST_F(LauncherProgramTest, AMissingConfigurationEndsWithCodeOneAndSaysSo) {
+    install();
+    fs::remove(folder / "bin/gameStates/launcher.xml");
+    EXPECT_EQ(run("\"$PROGRAM\" 2>errors.txt"), 1);
+    EXPECT_EQ(folder.read("errors.txt"),
+              "[Brightwell Launcher] Failed to read configuration file! [OK]\n");
+    EXPECT_NE(log().find("Destroying game"), std::string::npos) << "the log is closed";
+}
+
+TEST_F(LauncherProgramTest, ASignalEndsTheRunCleanlyAndEachStartReplacesTheLog) {
+    install();
+    fs::create_directories(folder / "documents/Brightwell/configuration");
+    folder.write("documents/Brightwell/configuration/launcher.log", "from an earlier run\n");
+    // Waits for the log's first line, then asks the launcher to end as closing the window would;
+    // one that does not end within 20 s is killed, which fails the test instead of hanging it.
+    const int status =
+        run("\"$PROGRAM\" -n & pid=$!; "
+            "for i in $(seq 100); do "
+            "grep -q started documents/Brightwell/configuration/launcher.log && break; "
+            "sleep 0.1; done; kill -TERM $pid; "
+            "for i in $(seq 200); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+            "kill -KILL $pid 2>/dev/null; wait $pid");
+    EXPECT_EQ(status, 0);
+    const std::string text = log();
+    EXPECT_EQ(text.find("from an earlier run"), std::string::npos) << text;
+    EXPECT_EQ(text.rfind("Brightwell Launcher started ", 0), 0u) << text;
+    EXPECT_NE(text.find("Destroying game\nTime: "), std::string::npos) << text;
+}
+
+TEST_F(LauncherProgramTest, AnUnattendedLoginThatIsRefusedEndsWithCodeTwo) {
+    const char *url = std::getenv("BRIGHTWELL_SERVER_URL");
+    if (!url)
+        GTEST_SKIP() << "needs the reference server: run through scripts/with-reference-server.sh";
+    const std::string configuration = std::string("<launcher><URL>") + url + "</URL></launcher>";
+    install(&configuration);
+    EXPECT_EQ(run("\"$PROGRAM\" -uac -u player -p 00000000000000000000000000000000 2>errors.txt"),
+              2);
+    EXPECT_EQ(folder.read("errors.txt"),
+              "[Brightwell Launcher] Login failed.\nLogin or Password incorrect [OK]\n");
+    EXPECT_NE(log().find("Connection: Authenticate player"), std::string::npos) << log();
+}
+
+} // namespace
