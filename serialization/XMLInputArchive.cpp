@@ -7,6 +7,7 @@
 #include "io/FileServer.h"
 #include "io/OpenMode.h"
 #include "io/Stream.h"
+#include "serialization/XMLEncoding.h"
 #include "serialization/XMLNesting.h"
 
 #include <tinyxml.h>
@@ -132,7 +133,7 @@ bool XMLInputArchive::parse(const std::vector<char> &bytes) {
         logLoadFailure(description.c_str(), row, column);
         return false;
     }
-    document->Parse(bytes.data(), nullptr, TIXML_DEFAULT_ENCODING);
+    document->Parse(bytes.data(), nullptr, documentEncoding(bytes.data()));
     if (document->Error()) {
         logLoadFailure(document->ErrorDesc(), document->ErrorRow(), document->ErrorCol());
         return false;
