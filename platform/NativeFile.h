@@ -1,5 +1,6 @@
-// Native file and folder queries under the disk file system. Paths are narrow ANSI texts, passed
-// to the system unchanged. Nothing here throws; failures are reported as false or none.
+// Native file and folder queries under the disk file system. Paths are narrow ANSI texts in which
+// slash and backslash both separate folders, as on Windows (the POSIX twin turns backslashes into
+// slashes). Nothing here throws; failures are reported as false or none.
 #pragma once
 
 #include <functional>
@@ -23,7 +24,12 @@ bool isDirectory(const std::string &path);
 bool makeDirectory(const std::string &path);
 
 // Renames a file; never replaces an existing destination (false then, both files untouched).
+// Across file systems the file is copied into a new destination, which is flushed before the
+// source is removed; on any failure the partial copy is removed and the source stays.
 bool moveNoReplace(const std::string &from, const std::string &to);
+
+// Deletes a file; false when it is missing or cannot be removed.
+bool removeFile(const std::string &path);
 
 // Calls visit(name, isFolder) for every entry of folder (which ends in a separator), "." and ".."
 // included, in the order the system gives them. Does nothing when folder cannot be listed.

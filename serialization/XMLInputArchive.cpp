@@ -317,6 +317,11 @@ bool XMLInputArchive::readAttribute(const char *name, bool &value) {
 bool XMLInputArchive::beginObject(const std::string &name, InputArchive *&source) {
     if (!enter(name))
         return false;
+    const char *reference = attribute("source");
+    if (reference && *reference && !referenceAllowed(reference)) {
+        leave();
+        return false;
+    }
     std::string referenced = name;
     std::unique_ptr<InputArchive> other = openReference(referenced);
     if (!other) {
@@ -377,12 +382,23 @@ NodeHandle XMLInputArchive::nextNode(NodeHandle previous) {
 std::string XMLInputArchive::getName() { return current ? current->ValueStr() : std::string(); }
 
 std::unique_ptr<InputArchive> XMLInputArchive::openArchive(const std::string &source) {
-    if (source.empty())
+    if (source.empty() || !referenceAllowed(source))
         return nullptr;
     auto archive = std::make_unique<XMLInputArchive>(source == "this" ? getArchiveName() : source);
+    archive->referenceDepth = referenceDepth + 1;
     if (!archive->load())
         return nullptr;
     return archive;
+}
+
+bool XMLInputArchive::referenceAllowed(const std::string &source) const {
+    if (referenceDepth < MaximumReferenceChain)
+        return true;
+    Log &log = Log::instance();
+    log.setLevel(Log::Information);
+    log << "References nested deeper than " << MaximumReferenceChain << " files at source \""
+        << source << "\", file " << getArchiveName() << std::endl;
+    return false;
 }
 
 bool XMLInputArchive::readClassName(std::string &className) {

@@ -86,6 +86,8 @@ bool moveNoReplace(const std::string &from, const std::string &to) {
     return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
+bool removeFile(const std::string &path) { return DeleteFileA(path.c_str()) != 0; }
+
 void listFolder(const std::string &folder,
                 const std::function<void(const std::string &name, bool isFolder)> &visit) {
     WIN32_FIND_DATAA entry;

@@ -36,8 +36,10 @@ const Nesting nestings[] = {
     // A numeric entity runs from "&#x" to the nearest ';' with hex digits back to an 'x'.
     {"entity", "", "<a>&#x</a>x41;"},
     // Read as UTF-8, a four-byte lead byte swallows "</a".
-    {"UTF-8 by declaration", "<?xml version=\"1.0\" ?>", "<a>\xF0</a"},
-    {"UTF-8 by byte order mark", "\xEF\xBB\xBF", "<a>\xF0</a"}};
+    {"UTF-8 by declaration", "<?xml version=\"1.0\" encoding=\"utf-8\"?>", "<a>\xF0</a"},
+    {"UTF-8 by byte order mark", "\xEF\xBB\xBF", "<a>\xF0</a"},
+    // Read as legacy, the same byte is one character and the next tag opens a level.
+    {"legacy by default", "<?xml version=\"1.0\" ?>", "<a>\xF0"}};
 
 // Deeper documents would overflow the stack inside TinyXML's recursive parser, so the check must
 // count exactly the levels TinyXML opens.
