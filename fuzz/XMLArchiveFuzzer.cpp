@@ -14,7 +14,8 @@ namespace {
 
 using Cobalt::InputArchive;
 
-void readValues(InputArchive &archive) {
+// A target of every type the archive reads.
+struct Values {
     Cobalt::Rect rect;
     Cobalt::RectF rectF;
     Cobalt::Vector2 vector2;
@@ -27,49 +28,44 @@ void readValues(InputArchive &archive) {
     bool flag = false;
     unsigned int whole = 0;
     int integer = 0;
+    std::uint16_t shortWhole = 0;
     unsigned char byte = 0;
     char character = 0;
-    archive.read(rect);
-    archive.read(rectF);
-    archive.read(vector2);
-    archive.read(vector3);
-    archive.read(vector3d);
-    archive.read(vector4);
-    archive.read(text);
-    archive.read(realD);
-    archive.read(realF);
-    archive.read(flag);
-    archive.read(whole);
-    archive.read(integer);
-    archive.read(byte);
-    archive.read(character);
+};
+
+void readValues(InputArchive &archive) {
+    Values v;
+    archive.read(v.rect);
+    archive.read(v.rectF);
+    archive.read(v.vector2);
+    archive.read(v.vector3);
+    archive.read(v.vector3d);
+    archive.read(v.vector4);
+    archive.read(v.text);
+    archive.read(v.realD);
+    archive.read(v.realF);
+    archive.read(v.flag);
+    archive.read(v.whole);
+    archive.read(v.integer);
+    archive.read(v.byte);
+    archive.read(v.character);
     archive.getLastLine();
-    archive.readClassName(text);
+    archive.readClassName(v.text);
 }
 
 void readAttributes(InputArchive &archive, const char *name) {
-    Cobalt::Vector2 vector2;
-    Cobalt::Vector3 vector3;
-    Cobalt::Vector3d vector3d;
-    Cobalt::Vector4 vector4;
-    std::string text;
-    double realD = 0;
-    float realF = 0;
-    std::uint16_t shortWhole = 0;
-    unsigned int whole = 0;
-    int integer = 0;
-    bool flag = false;
-    archive.readAttribute(name, vector2);
-    archive.readAttribute(name, vector3);
-    archive.readAttribute(name, vector3d);
-    archive.readAttribute(name, vector4);
-    archive.readAttribute(name, text);
-    archive.readAttribute(name, realD);
-    archive.readAttribute(name, realF);
-    archive.readAttribute(name, shortWhole);
-    archive.readAttribute(name, whole);
-    archive.readAttribute(name, integer);
-    archive.readAttribute(name, flag);
+    Values v;
+    archive.readAttribute(name, v.vector2);
+    archive.readAttribute(name, v.vector3);
+    archive.readAttribute(name, v.vector3d);
+    archive.readAttribute(name, v.vector4);
+    archive.readAttribute(name, v.text);
+    archive.readAttribute(name, v.realD);
+    archive.readAttribute(name, v.realF);
+    archive.readAttribute(name, v.shortWhole);
+    archive.readAttribute(name, v.whole);
+    archive.readAttribute(name, v.integer);
+    archive.readAttribute(name, v.flag);
 }
 
 // The attribute names of the current element, taken from the node the handle stands for.
