@@ -5,6 +5,7 @@
 #include "io/OpenMode.h"
 #include "io/Win32FileSystem.h"
 #include "io/ZIPPackage.h"
+#include "platform/NativeFile.h"
 #include "platform/SystemHelpers.h"
 
 namespace Cobalt::IO {
@@ -57,7 +58,7 @@ bool FileServerImpl::createDirectory(const char *path) {
 
 bool FileServerImpl::remove(const std::string &path) {
     std::string native;
-    return rootFileSystem->findFile(resolve(path), native) && removeFile(native.c_str());
+    return rootFileSystem->findFile(resolve(path), native) && Platform::removeFile(native);
 }
 
 bool FileServerImpl::move(const std::string &from, const std::string &to) {

@@ -7,7 +7,8 @@
 
 namespace Cobalt::IO {
 
-// One file entry of the central directory, its fields as the archive stores them.
+// One file entry of the central directory, its fields as the archive stores them, and where its
+// data starts as its local header says.
 struct ZIPEntry {
     std::uint32_t signature = 0;
     std::uint16_t versionMadeBy = 0;
@@ -26,6 +27,13 @@ struct ZIPEntry {
     std::uint16_t internalAttributes = 0;
     std::uint32_t externalAttributes = 0;
     std::uint32_t localHeaderOffset = 0;
+    // Found from the local header when the directory is read.
+    std::uint64_t dataOffset = 0;
+
+    // The bytes the entry's data takes in the package: what the loader reads for its method.
+    std::uint32_t storedSize() const {
+        return compressionMethod == ZIPFormat::Stored ? uncompressedSize : compressedSize;
+    }
 
     // Decodes the 46 fixed bytes of a central directory file header.
     static ZIPEntry fromCentralHeader(const unsigned char *bytes) {

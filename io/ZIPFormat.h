@@ -9,6 +9,7 @@ namespace Cobalt::IO {
 namespace ZIPFormat {
 
 constexpr std::uint32_t EndOfDirectorySignature = 0x06054b50;
+constexpr std::uint32_t CentralHeaderSignature = 0x02014b50;
 constexpr std::uint32_t LocalHeaderSignature = 0x04034b50;
 constexpr std::size_t EndOfDirectorySize = 22;
 constexpr std::size_t CentralHeaderSize = 46;

@@ -91,12 +91,16 @@ ZIPPackage::EndRecord ZIPPackage::readEndRecord(PackageReader &reader,
 
 void ZIPPackage::readEntries(PackageReader &reader, const EndRecord &end) {
     std::uint64_t position = end.directoryOffset;
+    std::vector<Extent> extents;
+    extents.reserve(end.totalEntries);
     for (unsigned index = 0; index < end.totalEntries; ++index) {
         unsigned char header[ZIPFormat::CentralHeaderSize];
         if (!stream->isOpen() ||
             !reader.readAt(position, reinterpret_cast<char *>(header), sizeof header))
             fail(" : Unable to read entry");
         auto entry = std::make_unique<ZIPEntry>(ZIPEntry::fromCentralHeader(header));
+        if (entry->signature != ZIPFormat::CentralHeaderSignature)
+            fail(" : Unable to read entry");
         if (entry->compressionMethod != ZIPFormat::Stored &&
             entry->compressionMethod != ZIPFormat::Deflated)
             fail(" : Unsupported compression format");
@@ -107,11 +111,35 @@ void ZIPPackage::readEntries(PackageReader &reader, const EndRecord &end) {
             fail(" : Unable to read entry");
         position +=
             sizeof header + name.size() + entry->extraFieldLength + entry->fileCommentLength;
+        locateData(reader, *entry);
+        extents.push_back({entry->localHeaderOffset, entry->dataOffset + entry->storedSize()});
         if (isSlash(name.back()))
             continue;
         // The first record of a name stays; later duplicates are dropped.
         entries.try_emplace(std::move(name), std::move(entry));
     }
+    refuseOverlaps(extents);
+}
+
+void ZIPPackage::locateData(PackageReader &reader, ZIPEntry &entry) const {
+    unsigned char header[ZIPFormat::LocalHeaderSize];
+    if (!reader.readAt(entry.localHeaderOffset, reinterpret_cast<char *>(header), sizeof header) ||
+        ZIPFormat::readUInt32(header) != ZIPFormat::LocalHeaderSignature)
+        fail(" : Unable to read entry");
+    // The local name and extra field may differ in length from the central ones.
+    entry.dataOffset = std::uint64_t{entry.localHeaderOffset} + ZIPFormat::LocalHeaderSize +
+                       ZIPFormat::readUInt16(header + 26) + ZIPFormat::readUInt16(header + 28);
+}
+
+// No archiving tool lets two entries share bytes. A package that does can point a thousand
+// entries at one large deflate stream and make a small download inflate to gigabytes.
+void ZIPPackage::refuseOverlaps(std::vector<Extent> &extents) const {
+    std::sort(extents.begin(), extents.end(),
+              [](const Extent &a, const Extent &b) { return a.start < b.start; });
+    // Sorted by start, any overlap shows between neighbours.
+    for (std::size_t index = 1; index < extents.size(); ++index)
+        if (extents[index].start < extents[index - 1].end)
+            fail(" : Unable to read entry");
 }
 
 void ZIPPackage::fail(const std::string &reason) const {
@@ -124,7 +152,7 @@ std::unique_ptr<Stream> ZIPPackage::open(const std::string &path, int mode) {
     const auto found = entries.find(path);
     if (found == entries.end())
         return nullptr;
-    auto file = std::make_unique<ZippedFile>(path, mode, *stream, *found->second);
+    auto file = std::make_unique<ZippedFile>(path, mode, stream, *found->second);
     if (!file->open())
         return nullptr;
     return file;

@@ -27,14 +27,16 @@ public:
 
     // Reads the central directory into the entries; called once, right after construction.
     // Throws Cobalt::Exception when the stream does not open, the package is too small, its end
-    // record is missing or describes another layout, an entry cannot be read, uses a method other
-    // than stored or deflate, or has an empty or over-long name.
+    // record is missing or describes another layout, an entry cannot be read (its central or
+    // local header is missing or lacks its signature, or its data overlaps another entry's),
+    // uses a method other than stored or deflate, or has an empty or over-long name.
     void readDirectory();
 
     // Whether a file entry has exactly that name (case and kind of slash included).
     bool exists(const std::string &path) override;
     // The entry with exactly that name, opened with mode; none when there is no such entry or it
-    // cannot be loaded (bad header, bad data, sizes beyond the package, wrong CRC-32).
+    // cannot be loaded (bad data, sizes beyond the package, wrong CRC-32). The entry may outlive
+    // the package.
     std::unique_ptr<Stream> open(const std::string &path, int mode) override;
     // Appends, in name order, the file part of every entry directly inside folder.
     void listFiles(const std::string &folder, std::vector<std::string> &names) override;
@@ -48,12 +50,22 @@ private:
         std::uint32_t directoryOffset = 0;
     };
 
+    // The bytes one entry's local header and data take: [start, end).
+    struct Extent {
+        std::uint64_t start;
+        std::uint64_t end;
+    };
+
     std::uint64_t findEndRecord(PackageReader &reader) const;
     EndRecord readEndRecord(PackageReader &reader, std::uint64_t position) const;
     void readEntries(PackageReader &reader, const EndRecord &end);
+    void locateData(PackageReader &reader, ZIPEntry &entry) const;
+    void refuseOverlaps(std::vector<Extent> &extents) const;
     [[noreturn]] void fail(const std::string &reason) const;
 
-    std::unique_ptr<Stream> stream;
+    // Shared only with the entries opened from it, which hold it weakly: they can tell that the
+    // package is gone instead of reading freed memory.
+    std::shared_ptr<Stream> stream;
     std::map<std::string, std::unique_ptr<ZIPEntry>> entries;
 };
 

@@ -64,26 +64,15 @@ bool checksumMatches(const std::vector<char> &contents, std::uint32_t expected) 
     return actual == expected;
 }
 
-// Where the entry's data starts, after its local header; false when the header is not there.
-bool findData(PackageReader &reader, const ZIPEntry &entry, std::uint64_t &dataStart) {
-    unsigned char header[ZIPFormat::LocalHeaderSize];
-    if (!reader.readAt(entry.localHeaderOffset, reinterpret_cast<char *>(header), sizeof header) ||
-        ZIPFormat::readUInt32(header) != ZIPFormat::LocalHeaderSignature)
-        return false;
-    dataStart = std::uint64_t{entry.localHeaderOffset} + ZIPFormat::LocalHeaderSize +
-                ZIPFormat::readUInt16(header + 26) + ZIPFormat::readUInt16(header + 28);
-    return true;
-}
-
-bool loadStored(PackageReader &reader, const ZIPEntry &entry, std::uint64_t dataStart,
-                std::vector<char> &contents) {
+bool loadStored(PackageReader &reader, const ZIPEntry &entry, std::vector<char> &contents) {
+    const std::uint64_t dataStart = entry.dataOffset;
     return reader.contains(dataStart, entry.uncompressedSize) &&
            allocate(contents, entry.uncompressedSize) &&
            reader.readAt(dataStart, contents.data(), contents.size());
 }
 
-bool loadDeflated(PackageReader &reader, const ZIPEntry &entry, std::uint64_t dataStart,
-                  std::vector<char> &contents) {
+bool loadDeflated(PackageReader &reader, const ZIPEntry &entry, std::vector<char> &contents) {
+    const std::uint64_t dataStart = entry.dataOffset;
     if (!reader.contains(dataStart, entry.compressedSize) ||
         entry.uncompressedSize > entry.compressedSize * MaximumDeflateRatio)
         return false;
@@ -95,9 +84,9 @@ bool loadDeflated(PackageReader &reader, const ZIPEntry &entry, std::uint64_t da
 
 } // namespace
 
-ZippedFile::ZippedFile(const std::string &name, int mode, Stream &packageStream,
+ZippedFile::ZippedFile(const std::string &name, int mode, std::weak_ptr<Stream> packageStream,
                        const ZIPEntry &entry)
-    : Stream(name, mode), packageStream(packageStream), entry(entry) {}
+    : Stream(name, mode), packageStream(std::move(packageStream)), entry(entry) {}
 
 ZippedFile::~ZippedFile() {
     // The standard stream reads from the buffer, so it goes first.
@@ -105,16 +94,18 @@ ZippedFile::~ZippedFile() {
 }
 
 bool ZippedFile::open() {
-    PackageReader reader(packageStream);
-    std::uint64_t dataStart = 0;
-    if (!findData(reader, entry, dataStart))
+    if (isOpen())
+        return true;
+    const std::shared_ptr<Stream> package = packageStream.lock();
+    if (!package)
         return false;
     if (isWriteOnly(getMode()))
         return true;
+    PackageReader reader(*package);
     std::vector<char> contents;
     const bool loaded = entry.compressionMethod == ZIPFormat::Stored
-                            ? loadStored(reader, entry, dataStart, contents)
-                            : loadDeflated(reader, entry, dataStart, contents);
+                            ? loadStored(reader, entry, contents)
+                            : loadDeflated(reader, entry, contents);
     if (!loaded || !checksumMatches(contents, entry.crc32))
         return false;
     auto newBuffer = std::make_unique<ZIPStreamBuf>(std::move(contents));

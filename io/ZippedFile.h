@@ -11,26 +11,28 @@
 
 namespace Cobalt::IO {
 
-// Refers to the package's stream and entry record without owning them: it must not outlive the
-// package it came from. Reads are sequential only; seeking fails.
+// Keeps a copy of its entry record and watches the package's stream without owning it, so it may
+// outlive the package: once loaded it serves its contents alone. Reads are sequential only;
+// seeking fails.
 class ZippedFile : public Stream {
 public:
     // Opens nothing yet; open() loads the entry.
-    ZippedFile(const std::string &name, int mode, Stream &packageStream, const ZIPEntry &entry);
+    ZippedFile(const std::string &name, int mode, std::weak_ptr<Stream> packageStream,
+               const ZIPEntry &entry);
     ~ZippedFile() override;
 
-    // Loads and checks the whole entry. False when its local header is wrong, its declared sizes
-    // do not fit the package or memory, its data does not inflate to exactly the declared size,
-    // or its CRC-32 differs; the stream stays closed then. A write-only mode returns true
-    // without loading anything (such a stream has no contents).
+    // Loads and checks the whole entry; true at once when it is loaded already. False when the
+    // package is gone, the declared sizes do not fit the package or memory, the data does not
+    // inflate to exactly the declared size, or its CRC-32 differs; the stream stays closed then.
+    // A write-only mode returns true without loading anything (such a stream has no contents).
     bool open() override;
-    // The uncompressed size that the central directory declares.
+    // The uncompressed size that the central directory declares; 0 while closed.
     std::uint32_t getSize() override;
 
 private:
     std::unique_ptr<ZIPStreamBuf> buffer;
-    Stream &packageStream;
-    const ZIPEntry &entry;
+    std::weak_ptr<Stream> packageStream;
+    ZIPEntry entry;
 };
 
 } // namespace Cobalt::IO

@@ -2,6 +2,7 @@
 #include "network/KSConnectorImpl.h"
 
 #include "app/Log.h"
+#include "network/ReplyReader.h"
 #include "network/TextHelpers.h"
 
 #include <cstdarg>
@@ -67,10 +68,6 @@ void requireStatusOk(const HttpResponse &response) {
         throw std::runtime_error(formatText(
             TransferMessageSize, "Request Failed. Http Response code: %d, Response Message: %s",
             static_cast<int>(response.statusCode), response.reason.c_str()));
-}
-
-std::runtime_error unexpectedReply(const std::string &reply) {
-    return std::runtime_error("Unexpected server response :: " + reply);
 }
 
 // Puts a value back when the scope ends, also when a failure passes through.
@@ -207,31 +204,7 @@ bool KSConnectorImpl::authenticate(std::string user, std::string pass, AuthStatu
     HttpResponse response;
     transfer({{"action", "auth"}, {"pw", pass}, {"uid", user}}, &response);
     requireStatusOk(response);
-
-    const std::string reply = trimWhitespace(response.body);
-    const std::vector<std::string> lines = splitString(reply, "\n");
-    const std::vector<std::string> fields = splitString(lines.front(), ",");
-    if (fields.front() == "OK") {
-        if (fields.size() != 3)
-            throw std::runtime_error("Invalid Authentication response \n" + reply);
-        status->set(true, fields[1], fields[2]);
-    } else if (fields.front() == "FAILED") {
-        status->set(false, std::string(), std::string());
-    } else {
-        throw unexpectedReply(reply);
-    }
-
-    if (status->ok) {
-        for (std::size_t i = 1; i < lines.size(); ++i) {
-            const std::string &line = lines[i];
-            const std::string::size_type colon = line.find(':');
-            if (colon == std::string::npos)
-                status->properties.emplace(line, line);
-            else
-                status->properties.emplace(line.substr(0, colon), line.substr(colon + 1));
-        }
-    }
-    return status->ok;
+    return readAuthReply(response.body, *status);
 }
 
 bool KSConnectorImpl::checkVersion(const std::string &launcherVersion,
@@ -247,31 +220,7 @@ bool KSConnectorImpl::checkVersion(const std::string &launcherVersion,
               {"ver", launcherVersion}},
              &response);
     requireStatusOk(response);
-
-    const std::string reply = trimWhitespace(response.body);
-    const std::vector<std::string> fields = splitString(reply, ",");
-    if (fields.front() == "OK") {
-        launcherStatus->set(true, std::string(), std::string());
-        manifestStatus->set(true, std::string(), std::string());
-    } else if (fields.front() == "KO") {
-        if (fields.size() < 3)
-            throw std::runtime_error("Invalid CheckVersion response \n" + reply);
-        switch (decimalValue(fields[1])) {
-        case 1:
-            manifestStatus->set(false, std::string(), std::string());
-            launcherStatus->set(false, std::string(), fields[2]);
-            break;
-        case 2:
-            manifestStatus->set(false, std::string(), fields[2]);
-            launcherStatus->set(true, std::string(), std::string());
-            break;
-        default:
-            throw unexpectedReply(reply);
-        }
-    } else {
-        throw unexpectedReply(reply);
-    }
-    return manifestStatus->ok;
+    return readVersionReply(response.body, *launcherStatus, *manifestStatus);
 }
 
 bool KSConnectorImpl::downloadSiteFile(const std::string &fileName, std::vector<char> *buffer) {
@@ -285,11 +234,7 @@ bool KSConnectorImpl::downloadSiteFile(const std::string &fileName, std::vector<
         return false;
 
     // Only this download's own bytes lose their line ends; what the caller held stays intact.
-    while (buffer->size() > heldBefore && buffer->back() == '\n') {
-        buffer->pop_back();
-        if (buffer->size() > heldBefore && buffer->back() == '\r')
-            buffer->pop_back();
-    }
+    dropTrailingLineEnds(*buffer, heldBefore);
 
     if (response.statusCode == 401)
         throw std::runtime_error(formatText(

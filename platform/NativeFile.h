@@ -1,5 +1,6 @@
-// Native file and folder queries under the disk file system. Paths are narrow ANSI texts, passed
-// to the system unchanged. Nothing here throws; failures are reported as false or none.
+// Native file and folder queries under the disk file system. Paths are narrow ANSI texts in which
+// slash and backslash both separate folders, as on Windows (the POSIX twin turns backslashes into
+// slashes). Nothing here throws; failures are reported as false or none.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +25,8 @@ bool isDirectory(const std::string &path);
 bool makeDirectory(const std::string &path);
 
 // Renames a file; never replaces an existing destination (false then, both files untouched).
+// Across file systems the file is copied into a new destination, which is flushed before the
+// source is removed; on any failure the partial copy is removed and the source stays.
 bool moveNoReplace(const std::string &from, const std::string &to);
 
 // Creates or truncates path, writes the size bytes of data and flushes them to the device before
@@ -34,6 +37,9 @@ bool writeFileDurably(const std::string &path, const char *data, std::size_t siz
 // Windows the rename is also written through to the device). False when from is missing or to
 // cannot be replaced (a folder, a file in use, no permission); both stay as they were then.
 bool replaceFile(const std::string &from, const std::string &to);
+
+// Deletes a file; false when it is missing or cannot be removed.
+bool removeFile(const std::string &path);
 
 // Calls visit(name, isFolder) for every entry of folder (which ends in a separator), "." and ".."
 // included, in the order the system gives them. Does nothing when folder cannot be listed.

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Configures and builds the native build (build/, with benchmarks) and the 32-bit Windows cross
 # build (build-win/), warnings as errors. Both are attempted; exits non-zero if either failed.
+# "asan" builds the native tests with AddressSanitizer and UndefinedBehaviorSanitizer instead
+# (build-asan/, no benchmarks); any finding aborts the program that made it.
 #
-# Usage: scripts/build.sh [native|windows|all]   (default: all)
-# BRIGHTWELL_JOBS sets the parallel jobs (default: number of cores); BRIGHTWELL_BUILD_DIR and
-# BRIGHTWELL_WIN_BUILD_DIR move the two build folders.
+# Usage: scripts/build.sh [native|windows|asan|all]   (default: all, which is native and windows)
+# BRIGHTWELL_JOBS sets the parallel jobs (default: number of cores); BRIGHTWELL_BUILD_DIR,
+# BRIGHTWELL_WIN_BUILD_DIR and BRIGHTWELL_ASAN_BUILD_DIR move the build folders.
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 NATIVE_DIR="${BRIGHTWELL_BUILD_DIR:-$ROOT/build}"
 WINDOWS_DIR="${BRIGHTWELL_WIN_BUILD_DIR:-$ROOT/build-win}"
+ASAN_DIR="${BRIGHTWELL_ASAN_BUILD_DIR:-$ROOT/build-asan}"
 JOBS="${BRIGHTWELL_JOBS:-$(nproc)}"
 
 log() { printf '\n[build] %s\n' "$*"; }
@@ -19,6 +22,19 @@ build_native() {
     cmake -G Ninja -S "$ROOT" -B "$NATIVE_DIR" \
         -DBRIGHTWELL_WERROR=ON -DBRIGHTWELL_TESTS=ON -DBRIGHTWELL_BENCH=ON &&
         cmake --build "$NATIVE_DIR" -j "$JOBS"
+}
+
+# -O1 as the sanitizers recommend: it compiles about a third faster than the optimised build. gcc's
+# instrumentation makes -Wmaybe-uninitialized report false positives inside the standard library
+# (<regex>), so that one warning is off in this build only.
+build_asan() {
+    local flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+    flags+=" -O1 -Wno-maybe-uninitialized"
+    log "native sanitizer build in $ASAN_DIR"
+    cmake -G Ninja -S "$ROOT" -B "$ASAN_DIR" -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+        -DBRIGHTWELL_WERROR=ON -DBRIGHTWELL_TESTS=ON -DBRIGHTWELL_BENCH=OFF &&
+        cmake --build "$ASAN_DIR" -j "$JOBS"
 }
 
 build_windows() {
@@ -33,17 +49,20 @@ build_windows() {
 main() {
     local which="${1:-all}" failed=()
     case "$which" in
-        native | windows | all) ;;
+        native | windows | asan | all) ;;
         *)
-            echo "usage: $0 [native|windows|all]" >&2
+            echo "usage: $0 [native|windows|asan|all]" >&2
             exit 2
             ;;
     esac
-    if [[ "$which" != windows ]]; then
+    if [[ "$which" == native || "$which" == all ]]; then
         build_native || failed+=(native)
     fi
-    if [[ "$which" != native ]]; then
+    if [[ "$which" == windows || "$which" == all ]]; then
         build_windows || failed+=(windows)
+    fi
+    if [[ "$which" == asan ]]; then
+        build_asan || failed+=(asan)
     fi
     if [[ ${#failed[@]} -gt 0 ]]; then
         log "FAILED: ${failed[*]} build"

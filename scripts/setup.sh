@@ -2,11 +2,13 @@
 # Installs everything both builds and their tests need on Debian 12; safe to run again.
 set -euo pipefail
 
-# Native build, its tests (PHP reference server, zip tool) and the benchmarks' OpenSSL baseline.
+# Native build, its tests (PHP reference server, zip tool), the benchmarks' OpenSSL baseline, and
+# clang with its libFuzzer runtime for the fuzz targets.
 NATIVE_PACKAGES=(
     cmake ninja-build g++ pkg-config
     libcurl4-openssl-dev zlib1g-dev libtinyxml-dev libgtest-dev libbenchmark-dev libssl-dev
     php-cli zip
+    clang libclang-rt-14-dev
 )
 # The reference server's deployment (server/deploy/), run privately by the tests, and the load
 # generator of scripts/load-test.sh.

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets the machine up, builds both targets (native with benchmarks compiled, not run) and runs every
-# test: natively with ctest, then the Windows programs under Wine with ctest. Every step is
-# attempted; exits non-zero if any build or test failed.
+# test: natively with ctest, again natively under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the Windows programs under Wine with ctest; finally every fuzz target for a short run over
+# its seeds and saved reproducers. Every step is attempted; exits non-zero if any build or test
+# failed or a sanitizer or fuzzer reported anything.
 #
 # Usage: scripts/test.sh   (as root on Debian 12, from anywhere)
 set -uo pipefail
@@ -10,6 +12,9 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SCRIPTS="$ROOT/scripts"
 NATIVE_DIR="${BRIGHTWELL_BUILD_DIR:-$ROOT/build}"
 WINDOWS_DIR="${BRIGHTWELL_WIN_BUILD_DIR:-$ROOT/build-win}"
+ASAN_DIR="${BRIGHTWELL_ASAN_BUILD_DIR:-$ROOT/build-asan}"
+# Seconds each fuzz target runs in the test command.
+FUZZ_SECONDS="${BRIGHTWELL_FUZZ_SECONDS:-20}"
 # Generous per-program limit so that a hung program fails the run instead of stalling it.
 TEST_TIMEOUT=900
 
@@ -67,6 +72,12 @@ wine_ctest() {
 }
 
 native_tests() { run_ctest "$NATIVE_DIR"; }
+# A sanitizer report ends the program that made it, so it fails that program's ctest entry.
+sanitized_tests() {
+    local -x ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+    local -x UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    run_ctest "$ASAN_DIR"
+}
 # The reference server's path conversion uses the same Wine prefix as the programs.
 windows_tests() {
     local -x WINEPREFIX="${BRIGHTWELL_WINEPREFIX:-$WINDOWS_DIR/wineprefix}" WINEARCH=win32
@@ -88,16 +99,23 @@ main() {
     else
         tests_failed=$((tests_failed + 1))
     fi
+    if step "sanitizer build" "$SCRIPTS/build.sh" asan; then
+        step "sanitizer tests" sanitized_tests
+    else
+        tests_failed=$((tests_failed + 1))
+    fi
     if step "windows build" "$SCRIPTS/build.sh" windows; then
         step "windows tests" windows_tests
     else
         tests_failed=$((tests_failed + 1))
     fi
+    step "fuzz" "$SCRIPTS/fuzz.sh" all "$FUZZ_SECONDS" || tests_failed=$((tests_failed + 1))
 
-    log "summary (logs: $NATIVE_DIR/test-run.log, $WINDOWS_DIR/test-run.log)"
+    log "summary (logs: $NATIVE_DIR/test-run.log, $ASAN_DIR/test-run.log, $WINDOWS_DIR/test-run.log)"
     printf '  %s\n' "${summary[@]}"
     printf '  total %ds\n' $((SECONDS - started))
-    # Counts are ctest's test programs of both builds; a build that failed counts as one failure.
+    # Counts are ctest's test programs of the three builds; a build that failed, or a fuzz run that
+    # found a fault, counts as one failure.
     printf 'Tests: %d passed, %d failed\n' "$tests_passed" "$tests_failed"
     [[ $failures -eq 0 ]]
 }

@@ -7,6 +7,7 @@
 #include "io/FileServer.h"
 #include "io/OpenMode.h"
 #include "io/Stream.h"
+#include "serialization/XMLEncoding.h"
 #include "serialization/XMLNesting.h"
 
 #include <tinyxml.h>
@@ -132,7 +133,7 @@ bool XMLInputArchive::parse(const std::vector<char> &bytes) {
         logLoadFailure(description.c_str(), row, column);
         return false;
     }
-    document->Parse(bytes.data(), nullptr, TIXML_DEFAULT_ENCODING);
+    document->Parse(bytes.data(), nullptr, documentEncoding(bytes.data()));
     if (document->Error()) {
         logLoadFailure(document->ErrorDesc(), document->ErrorRow(), document->ErrorCol());
         return false;
@@ -316,6 +317,11 @@ bool XMLInputArchive::readAttribute(const char *name, bool &value) {
 bool XMLInputArchive::beginObject(const std::string &name, InputArchive *&source) {
     if (!enter(name))
         return false;
+    const char *reference = attribute("source");
+    if (reference && *reference && !referenceAllowed(reference)) {
+        leave();
+        return false;
+    }
     std::string referenced = name;
     std::unique_ptr<InputArchive> other = openReference(referenced);
     if (!other) {
@@ -376,12 +382,23 @@ NodeHandle XMLInputArchive::nextNode(NodeHandle previous) {
 std::string XMLInputArchive::getName() { return current ? current->ValueStr() : std::string(); }
 
 std::unique_ptr<InputArchive> XMLInputArchive::openArchive(const std::string &source) {
-    if (source.empty())
+    if (source.empty() || !referenceAllowed(source))
         return nullptr;
     auto archive = std::make_unique<XMLInputArchive>(source == "this" ? getArchiveName() : source);
+    archive->referenceDepth = referenceDepth + 1;
     if (!archive->load())
         return nullptr;
     return archive;
+}
+
+bool XMLInputArchive::referenceAllowed(const std::string &source) const {
+    if (referenceDepth < MaximumReferenceChain)
+        return true;
+    Log &log = Log::instance();
+    log.setLevel(Log::Information);
+    log << "References nested deeper than " << MaximumReferenceChain << " files at source \""
+        << source << "\", file " << getArchiveName() << std::endl;
+    return false;
 }
 
 bool XMLInputArchive::readClassName(std::string &className) {

@@ -3,6 +3,7 @@
 
 #include "serialization/InputArchive.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,11 @@ namespace Cobalt {
 namespace IO {
 class Stream;
 }
+
+// Longest chain of archives that object references may open from one another. Real launcher
+// files refer one or two files deep; a longer chain is a cycle ("this" within "this") that would
+// otherwise open the same file again at every level a reader descends.
+constexpr std::size_t MaximumReferenceChain = 16;
 
 class XMLInputArchive : public InputArchive {
 public:
@@ -59,6 +65,8 @@ public:
     bool readAttribute(const char *name, int &value) override;
     bool readAttribute(const char *name, bool &value) override;
 
+    // As InputArchive::beginObject; also false, with a log line, when following the reference
+    // would make the chain of referenced archives longer than MaximumReferenceChain.
     bool beginObject(const std::string &name, InputArchive *&source) override;
     bool enter(const std::string &name) override;
     // At the document itself there is no parent, and the document stays current.
@@ -66,6 +74,7 @@ public:
     NodeHandle nextElement(NodeHandle previous, const char *name) override;
     NodeHandle nextNode(NodeHandle previous) override;
     std::string getName() override;
+    // As InputArchive::openArchive; none, with a log line, beyond MaximumReferenceChain.
     std::unique_ptr<InputArchive> openArchive(const std::string &source) override;
     bool readClassName(std::string &className) override;
     std::unique_ptr<InputArchive> openReference(std::string &name) override;
@@ -73,6 +82,8 @@ public:
 private:
     bool parse(const std::vector<char> &bytes);
     void logLoadFailure(const char *description, int row, int column) const;
+    // Whether one more archive may join the chain of references; logs the refusal.
+    bool referenceAllowed(const std::string &source) const;
     // The current node's text: its first child when that is text; null when there is none.
     const std::string *text() const;
     const TiXmlElement *currentElement() const;
@@ -85,6 +96,8 @@ private:
     std::unique_ptr<TiXmlDocument> document;
     TiXmlNode *current = nullptr;
     std::unique_ptr<InputArchive> delegate;
+    // How many references were followed to open this archive (0 for one opened directly).
+    std::size_t referenceDepth = 0;
 };
 
 } // namespace Cobalt

@@ -4,8 +4,11 @@
 // skip exactly the same bytes, entities and UTF-8 sequences included.
 #include "serialization/XMLNesting.h"
 
+#include "serialization/XMLEncoding.h"
+
 #include <tinyxml.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,25 +43,13 @@ NodeKind identify(const char *p, TiXmlEncoding encoding) {
     return NodeKind::Unknown;
 }
 
-// The encoding TiXmlDocument::Parse settles on after a top-level declaration.
-TiXmlEncoding encodingDeclaredBy(const TiXmlDeclaration &declaration) {
-    const char *name = declaration.Encoding();
-    const bool utf8 = *name == 0 ||
-                      Rules::StringEqual(name, "UTF-8", true, TIXML_ENCODING_UNKNOWN) ||
-                      Rules::StringEqual(name, "UTF8", true, TIXML_ENCODING_UNKNOWN);
-    return utf8 ? TIXML_ENCODING_UTF8 : TIXML_ENCODING_LEGACY;
-}
-
 // Reads a node other than an element with TinyXML's parser; returns where TinyXML goes on, null
 // where it stops.
-const char *skipLeaf(NodeKind kind, const char *p, TiXmlEncoding &encoding, bool topLevel) {
+const char *skipLeaf(NodeKind kind, const char *p, TiXmlEncoding encoding) {
     switch (kind) {
     case NodeKind::Declaration: {
         TiXmlDeclaration declaration;
-        p = declaration.Parse(p, nullptr, encoding);
-        if (topLevel && encoding == TIXML_ENCODING_UNKNOWN)
-            encoding = encodingDeclaredBy(declaration);
-        return p;
+        return declaration.Parse(p, nullptr, encoding);
     }
     case NodeKind::Comment: {
         TiXmlComment comment;
@@ -78,6 +69,7 @@ const char *skipLeaf(NodeKind kind, const char *p, TiXmlEncoding &encoding, bool
 
 // The start tag as TiXmlElement::Parse reads it, up to its content.
 StartTag readStartTag(const char *&p, TiXmlEncoding encoding, std::string &name) {
+    std::set<std::string> attributeNames;
     p = Rules::SkipWhiteSpace(p, encoding);
     if (!p || *p != '<')
         return StartTag::Stop;
@@ -100,6 +92,9 @@ StartTag readStartTag(const char *&p, TiXmlEncoding encoding, std::string &name)
         }
         TiXmlAttribute attribute;
         p = attribute.Parse(p, nullptr, encoding);
+        // TinyXML stops at an attribute named twice.
+        if (p && !attributeNames.insert(attribute.NameTStr()).second)
+            return StartTag::Stop;
     }
     return StartTag::Stop;
 }
@@ -108,8 +103,8 @@ StartTag readStartTag(const char *&p, TiXmlEncoding encoding, std::string &name)
 // recursion replaced by a stack of the open elements' end tags.
 class ElementWalk {
 public:
-    ElementWalk(const char *document, TiXmlEncoding documentEncoding, std::size_t maximumDepth)
-        : text(document), encoding(documentEncoding), limit(maximumDepth) {}
+    ElementWalk(const char *document, TiXmlEncoding textEncoding, std::size_t maximumDepth)
+        : text(document), encoding(textEncoding), limit(maximumDepth) {}
 
     // Returns where TinyXML goes on after the element, or null where it stops or the nesting
     // is too deep (fault is set then).
@@ -142,7 +137,7 @@ public:
                 if (kind == NodeKind::Element)
                     atStartTag = true;
                 else
-                    p = skipLeaf(kind, p, encoding, false);
+                    p = skipLeaf(kind, p, encoding);
             }
         }
         return nullptr;
@@ -188,19 +183,12 @@ private:
     std::vector<std::string> endTags;
 };
 
-// TinyXML reads a document that starts with the UTF-8 byte order mark as UTF-8 from the start.
-bool startsWithByteOrderMark(const char *text) {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(text);
-    return bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
-}
-
 } // namespace
 
 std::size_t findElementBeyond(const char *text, std::size_t limit) {
     if (!text || !*text)
         return NestingWithinLimit;
-    TiXmlEncoding encoding =
-        startsWithByteOrderMark(text) ? TIXML_ENCODING_UTF8 : TIXML_ENCODING_UNKNOWN;
+    const TiXmlEncoding encoding = documentEncoding(text);
     const char *p = Rules::SkipWhiteSpace(text, encoding);
     while (p && *p == '<') {
         const NodeKind kind = identify(p, encoding);
@@ -210,7 +198,7 @@ std::size_t findElementBeyond(const char *text, std::size_t limit) {
             if (element.fault != NestingWithinLimit)
                 return element.fault;
         } else {
-            p = skipLeaf(kind, p, encoding, true);
+            p = skipLeaf(kind, p, encoding);
         }
         p = Rules::SkipWhiteSpace(p, encoding);
     }

@@ -14,7 +14,7 @@ constexpr std::size_t MaximumXMLNesting = 256;
 constexpr std::size_t NestingWithinLimit = std::numeric_limits<std::size_t>::max();
 
 // Walks text (zero-terminated, padded as for TinyXML) the way TinyXML's parser would, without
-// recursion, using the current white-space setting. Returns the offset of the '<' that opens an
+// recursion, in the document's encoding (documentEncoding) and the current white-space setting. Returns the offset of the '<' that opens an
 // element at level limit + 1, or NestingWithinLimit when no element gets that deep before the
 // document ends or TinyXML would stop at an error.
 std::size_t findElementBeyond(const char *text, std::size_t limit);

@@ -1,6 +1,8 @@
-// Native file queries for Linux: POSIX calls, with a no-replace rename.
+// Native file queries for Linux: POSIX calls, with a no-replace rename that also crosses file
+// systems, and Windows separators understood.
 #include "platform/NativeFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -8,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 
 #include <dirent.h>
 
@@ -22,7 +25,8 @@ struct DirectoryCloser {
     void operator()(DIR *directory) const { closedir(directory); }
 };
 
-struct Descriptor {
+class Descriptor {
+public:
     explicit Descriptor(int fd) : fd(fd) {}
     ~Descriptor() {
         if (fd >= 0)
@@ -30,20 +34,18 @@ struct Descriptor {
     }
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
-    const int fd;
+
+    // Closes now and reports whether the system took every write (close can fail late).
+    bool close() { return ::close(std::exchange(fd, -1)) == 0; }
+
+    int fd;
 };
 
-bool writeAll(int fd, const char *data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
+// Manifests and configurations written for Windows separate folders with backslashes.
+std::string native(const std::string &path) {
+    std::string converted = path;
+    std::replace(converted.begin(), converted.end(), '\\', '/');
+    return converted;
 }
 
 bool isFolderEntry(const std::string &folder, const dirent &entry) {
@@ -52,42 +54,93 @@ bool isFolderEntry(const std::string &folder, const dirent &entry) {
     struct stat status;
     return stat((folder + entry.d_name).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
+
+bool writeAll(int fd, const char *data, std::size_t count) {
+    while (count > 0) {
+        const ssize_t written = ::write(fd, data, count);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        count -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool copyContents(int from, int to) {
+    char block[64 * 1024];
+    for (;;) {
+        const ssize_t count = ::read(from, block, sizeof block);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return count == 0;
+        if (!writeAll(to, block, static_cast<std::size_t>(count)))
+            return false;
+    }
+}
+
+// What rename cannot do across file systems: copy into a destination that must not exist yet,
+// flush it to the disk, then remove the source. Any failure removes the copy and keeps the source.
+bool copyThenRemove(const std::string &from, const std::string &to) {
+    const Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status;
+    if (source.fd < 0 || fstat(source.fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    Descriptor target(
+        ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 07777));
+    if (target.fd < 0)
+        return false;
+    if (copyContents(source.fd, target.fd) && fsync(target.fd) == 0 && target.close() &&
+        unlink(from.c_str()) == 0)
+        return true;
+    unlink(to.c_str());
+    return false;
+}
+
+// Without an atomic no-replace rename, a hard link refuses an existing destination as well.
+bool linkThenUnlink(const std::string &from, const std::string &to) {
+    if (link(from.c_str(), to.c_str()) != 0)
+        return errno == EXDEV && copyThenRemove(from, to);
+    if (unlink(from.c_str()) == 0)
+        return true;
+    unlink(to.c_str());
+    return false;
+}
 } // namespace
 
 char preferredSeparator() { return '/'; }
 
 bool canOpenForReading(const std::string &path) {
     // Non-blocking so that a named pipe cannot hang the query.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const Descriptor file(::open(native(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat status;
     return file.fd >= 0 && fstat(file.fd, &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
 bool isDirectory(const std::string &path) {
     struct stat status;
-    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    return stat(native(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool makeDirectory(const std::string &path) { return mkdir(path.c_str(), 0777) == 0; }
+bool makeDirectory(const std::string &path) { return mkdir(native(path).c_str(), 0777) == 0; }
 
-bool moveNoReplace(const std::string &from, const std::string &to) {
+bool moveNoReplace(const std::string &fromPath, const std::string &toPath) {
+    const std::string from = native(fromPath), to = native(toPath);
 #if defined(SYS_renameat2) && defined(RENAME_NOREPLACE)
     if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
+    if (errno == EXDEV)
+        return copyThenRemove(from, to);
     if (errno != ENOSYS && errno != EINVAL)
         return false;
 #endif
-    // Without an atomic no-replace rename, a hard link refuses an existing destination as well.
-    if (link(from.c_str(), to.c_str()) != 0)
-        return false;
-    if (unlink(from.c_str()) == 0)
-        return true;
-    unlink(to.c_str());
-    return false;
+    return linkThenUnlink(from, to);
 }
 
 bool writeFileDurably(const std::string &path, const char *data, std::size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
     const bool written = writeAll(fd, data, size) && fsync(fd) == 0;
@@ -98,22 +151,25 @@ bool writeFileDurably(const std::string &path, const char *data, std::size_t siz
 // The folder is not flushed: a power cut may undo the rename, which leaves the old file, still
 // whole, and costs as much again as flushing the data (measured 9 ms per file on a virtual disk).
 bool replaceFile(const std::string &from, const std::string &to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    return std::rename(native(from).c_str(), native(to).c_str()) == 0;
 }
+
+bool removeFile(const std::string &path) { return std::remove(native(path).c_str()) == 0; }
 
 void listFolder(const std::string &folder,
                 const std::function<void(const std::string &name, bool isFolder)> &visit) {
+    const std::string path = native(folder);
     const std::unique_ptr<DIR, DirectoryCloser> directory(
-        opendir(folder.empty() ? "." : folder.c_str()));
+        opendir(path.empty() ? "." : path.c_str()));
     if (!directory)
         return;
     while (const dirent *entry = readdir(directory.get()))
-        visit(entry->d_name, isFolderEntry(folder, *entry));
+        visit(entry->d_name, isFolderEntry(path, *entry));
 }
 
 std::unique_ptr<std::iostream> openFileStream(const std::string &path,
                                               std::ios_base::openmode mode) {
-    auto stream = std::make_unique<std::fstream>(path, mode);
+    auto stream = std::make_unique<std::fstream>(native(path), mode);
     if (!stream->is_open())
         return nullptr;
     return stream;

@@ -115,6 +115,8 @@ bool replaceFile(const std::string &from, const std::string &to) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool removeFile(const std::string &path) { return DeleteFileA(path.c_str()) != 0; }
+
 void listFolder(const std::string &folder,
                 const std::function<void(const std::string &name, bool isFolder)> &visit) {
     WIN32_FIND_DATAA entry;

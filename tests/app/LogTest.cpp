@@ -1,5 +1,6 @@
 // Tests of the engine log: level masks and printf-style messages.
 #include "app/Log.h"
+#include "io/Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,24 @@ TEST_F(LogTest, MessageWritesALineAtLevelEightCutTo511CharactersAndStaysThere) {
     EXPECT_EQ(information.str(), "user anna, 3 files\n" + std::string(511, 'x') + "\n" + part +
                                      "|" + part.substr(0, 210) + "\nmore\n");
     EXPECT_EQ(byDefault.str(), "");
+}
+
+// Indentation starts each line, texts above the maximum level vanish, and an engine exception
+// leaves its own line at the exceptions level.
+TEST_F(LogTest, IndentsLinesDropsLevelsAboveTheMaximumAndRecordsExceptions) {
+    std::stringbuf &text = attach(Log::Default | Log::Information | Log::Exceptions);
+    log.setIndentation(3);
+    log << "one"
+        << " more" << std::endl
+        << "two" << std::endl;
+    log.setIndentation(0);
+    log.setMaximumLevel(Log::Information);
+    log << "dropped" << std::endl;
+    log.message("kept %d", 8);
+    Cobalt::Exception("disk full");
+    log.setMaximumLevel(Log::Exceptions);
+    log.message("also dropped");
+    EXPECT_EQ(text.str(), "   one more\n   two\nkept 8\nException: disk full\n");
 }
 
 } // namespace

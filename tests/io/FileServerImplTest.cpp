@@ -3,7 +3,9 @@
 #include "io/Exception.h"
 #include "io/MemoryStream.h"
 #include "io/OpenMode.h"
+#include "platform/SystemHelpers.h"
 #include "tests/support/FailureOf.h"
+#include "tests/support/ScopedCurrentDirectory.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/ZipWriter.h"
 
@@ -225,6 +227,48 @@ TEST_F(FileServerImplTest, MountsPackagesFromFilesAndBytesUnderTheirNames) {
     EXPECT_FALSE(server.exists("only.txt"));
     EXPECT_EQ(server.getMountedNames(), Names{"root"});
     EXPECT_TRUE(server.remove("tst:pkg.zip")) << "the unmounted package must be closed";
+}
+
+TEST(FileServerAliasTest, BuiltInAliasesNameTheProgramAndSystemFoldersUntilRemoved) {
+    FileServerImpl server;
+    const std::pair<const char *, std::string> aliases[] = {
+        {"home", Cobalt::executableFolder()},
+        {"_temp", Cobalt::tempFolder()},
+        {"_user", Cobalt::documentsFolder()},
+        {"_data", Cobalt::commonAppDataFolder()}};
+    for (const auto &[id, target] : aliases) {
+        const std::string path = std::string(id) + ":f.txt";
+        EXPECT_EQ(server.resolve(path), target.empty() ? path : target + "/f.txt") << id;
+        server.removeAlias(id);
+        EXPECT_EQ(server.resolve(path), path) << id;
+    }
+    server.removeAlias(nullptr);
+    server.removeAlias("never defined");
+}
+
+// Writes never go into a package, whatever it holds.
+TEST_F(FileServerImplTest, WritesGoToTheDiskEvenWhereAPackageHoldsThePath) {
+    server.mountPackage("in memory", package.vector());
+    const Testing::ScopedCurrentDirectory inFolder(folder.path());
+    {
+        const auto out = server.open("only.txt", Cobalt::IO::Out | Cobalt::IO::Trunc);
+        ASSERT_TRUE(out);
+        EXPECT_TRUE(out->write({'d', 'i', 's', 'k'}, 4));
+    }
+    EXPECT_EQ(folder.read("only.txt"), "disk");
+}
+
+TEST_F(FileServerImplTest, RemoveAndExistsTakeFilesOnly) {
+    fs::create_directories(folder / "sub");
+    folder.write("file.txt", "x");
+    EXPECT_FALSE(server.exists("tst:sub"));
+    EXPECT_FALSE(server.remove("tst:sub"));
+    EXPECT_TRUE(fs::is_directory(folder / "sub"));
+    EXPECT_FALSE(server.remove("tst:missing.txt"));
+    EXPECT_TRUE(server.exists("tst:file.txt"));
+    EXPECT_TRUE(server.remove("tst:file.txt"));
+    EXPECT_FALSE(fs::exists(folder / "file.txt"));
+    EXPECT_FALSE(server.remove("tst:file.txt"));
 }
 
 } // namespace

@@ -15,6 +15,19 @@ const std::vector<char> TenBytes{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9
 const std::streampos Invalid(std::streamoff(-1));
 constexpr auto Eof = std::char_traits<char>::eof();
 
+TEST(MemoryStreamTest, OpenWithItsBytesAndSizedWithoutMovingOrClosedWhenEmpty) {
+    MemoryStream stream(TenBytes);
+    EXPECT_TRUE(stream.isOpen());
+    stream.seekg(3, 0);
+    EXPECT_EQ(stream.getSize(), 10u);
+    EXPECT_EQ(stream.tellg(), std::streampos(3));
+    MemoryStream empty({});
+    EXPECT_FALSE(empty.isOpen());
+    EXPECT_TRUE(empty.open()) << "there is nothing to open";
+    EXPECT_FALSE(empty.isOpen());
+    EXPECT_EQ(empty.getSize(), 0u);
+}
+
 TEST(MemoryStreamTest, Byte255IsDataNotEndOfFile) {
     MemoryStream stream({'\xff', 'a', '\xff', '\n', '\xff'});
     std::string line;

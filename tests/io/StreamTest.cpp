@@ -67,6 +67,12 @@ TEST_F(StreamTest, WriteTakesAtMostCountBytesAndNeverMoreThanTheVectorHolds) {
         stream->close();
         EXPECT_EQ(folder.read("file.bin"), "abc") << count;
     }
+    // An empty vector writes nothing, whatever the count says.
+    auto stream = openWith("", Cobalt::IO::Out);
+    EXPECT_TRUE(stream->write({}, 5));
+    EXPECT_EQ(stream->tellp(), std::streampos(0));
+    stream->close();
+    EXPECT_EQ(folder.read("file.bin"), "");
 }
 
 TEST_F(StreamTest, ReadLineKeepsAtMost254CharactersAndFailsBeyond) {

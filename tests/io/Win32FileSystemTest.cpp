@@ -1,5 +1,7 @@
 // The disk file system over real folders: search roots and folder creation.
 #include "io/Win32FileSystem.h"
+#include "io/OpenMode.h"
+#include "io/Stream.h"
 #include "platform/NativeFile.h"
 #include "platform/SystemHelpers.h"
 #include "tests/support/ScopedCurrentDirectory.h"
@@ -7,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -33,7 +36,7 @@ TEST_F(Win32FileSystemTest, TriesTheEmptyRootThenSearchRootsInByteOrderThenHome)
     disk.addSearchPath(folder / "b");
     disk.addSearchPath(folder / "a" + Separator);
     std::string native = "unchanged";
-    EXPECT_FALSE(disk.findFile("a", native)) << "folders are never found";
+    EXPECT_FALSE(disk.findFile(folder / "a", native)) << "folders are never found";
     EXPECT_EQ(native, "unchanged");
     ASSERT_TRUE(disk.findFile("f.txt", native));
     EXPECT_EQ(native, folder / "a" + Separator + "f.txt");
@@ -65,6 +68,45 @@ TEST_F(Win32FileSystemTest, CreatesEveryMissingFolderOfAPathAndNothingElse) {
     EXPECT_FALSE(disk.createDirectory("plain"));
     EXPECT_FALSE(disk.createDirectory(""));
     EXPECT_TRUE(fs::is_empty(folder / "x/y/z"));
+}
+
+TEST_F(Win32FileSystemTest, ListsFilesAndFoldersApartAndWritesExactlyThePathGiven) {
+    makeFolder("top/sub");
+    makeFolder("top/.hidden");
+    folder.write("top/a.txt", "a");
+    folder.write("top/b.txt", "b");
+    std::vector<std::string> files, folders;
+    disk.listFiles(folder / "top" + Separator, files);
+    disk.listDirectories(folder / "top" + Separator, folders);
+    std::sort(files.begin(), files.end());
+    std::sort(folders.begin(), folders.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(folders, (std::vector<std::string>{".hidden", "sub"}));
+    // A search root holds a.txt, yet a write creates the file where the path says.
+    disk.addSearchPath(folder / "top");
+    const Testing::ScopedCurrentDirectory inSub(folder / "top/sub");
+    ASSERT_TRUE(disk.open("a.txt", Cobalt::IO::Out)->write({'n', 'e', 'w'}, 3));
+    EXPECT_EQ(folder.read("top/sub/a.txt"), "new");
+    EXPECT_EQ(folder.read("top/a.txt"), "a");
+}
+
+// Manifests and configurations written for Windows separate folders with backslashes.
+TEST_F(Win32FileSystemTest, BackslashesSeparateFoldersOnEverySystem) {
+    const std::string town = folder / "data\\maps\\town.map";
+    EXPECT_TRUE(disk.createDirectory(town));
+    EXPECT_TRUE(fs::is_directory(folder / "data/maps"));
+    ASSERT_TRUE(disk.open(town, Cobalt::IO::Out)->write({'t'}, 1));
+    EXPECT_EQ(folder.read("data/maps/town.map"), "t");
+    EXPECT_TRUE(disk.exists(town));
+    std::vector<std::string> files;
+    disk.listFiles(folder / "data\\maps\\", files);
+    EXPECT_EQ(files, std::vector<std::string>{"town.map"});
+    EXPECT_TRUE(disk.move(town, folder / "data\\town.map"));
+    EXPECT_EQ(folder.read("data/town.map"), "t");
+    std::vector<std::string> top;
+    for (const auto &entry : fs::directory_iterator(folder.path()))
+        top.push_back(entry.path().filename().string());
+    EXPECT_EQ(top, std::vector<std::string>{"data"});
 }
 
 } // namespace

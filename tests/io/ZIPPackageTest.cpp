@@ -12,6 +12,7 @@
 using Testing::contentsOf;
 using Testing::ZipWriter;
 using Names = std::vector<std::string>;
+using Entry = ZipWriter::Entry;
 
 namespace {
 
@@ -74,6 +75,37 @@ TEST(ZIPPackageTest, RefusesOtherMethodsAndEmptyOrOverlongNamesInAnyEntry) {
     ZipWriter writer;
     writer.add(std::string(32767, 'n'), "long named");
     EXPECT_EQ(contentsOf(*writer.mount(), std::string(32767, 'n')), "long named");
+}
+
+// Records without their signatures are not entries; entries sharing bytes are a decompression
+// bomb (one deflate stream read once per entry), which no archiving tool writes.
+TEST(ZIPPackageTest, RefusesEntriesWithoutSignaturesOrSharingBytes) {
+    const std::string entry = Prefix + " : Unable to read entry";
+    const std::function<void(ZipWriter &)> damages[] = {
+        [](ZipWriter &w) { w.add("b.txt", "b").centralSignature = 0x02014b51; },
+        [](ZipWriter &w) { w.add("b.txt", "b").localSignature = 0x06054b50; },
+        [](ZipWriter &w) { w.add("b.txt", "b").localHeaderOffset = 0xfffffff0; },
+        [](ZipWriter &w) { w.addFolder("folder/").localSignature = 0; },
+        // Two records of one local header, and stored data that runs into the next header.
+        [](ZipWriter &w) { w.add("b.txt", "b").localHeaderOffset = 0; },
+        [](ZipWriter &w) {
+            w.add("b.txt", "b");
+            w.add("c.txt", "c", ZipWriter::Stored).localHeaderOffset = 0;
+        },
+        [](ZipWriter &w) {
+            Entry &grown = w.add("b.txt", "bbbb", ZipWriter::Stored);
+            grown.compressedSize = grown.uncompressedSize = 5;
+            grown.crc = ZipWriter::crc32("bbbbP");
+            w.add("c.txt", "c");
+        }};
+    for (std::size_t row = 0; row < std::size(damages); ++row)
+        EXPECT_EQ(errorAfter(damages[row]), entry) << "row " << row;
+    // Adjacent entries touch without overlapping.
+    ZipWriter writer;
+    writer.add("a.txt", "a", ZipWriter::Stored);
+    writer.add("b.txt", "", ZipWriter::Stored);
+    writer.add("c.txt", "c", ZipWriter::Stored);
+    EXPECT_EQ(contentsOf(*writer.mount(), "c.txt"), "c");
 }
 
 TEST(ZIPPackageTest, FolderEntriesAreNeitherFilesNorListedAndTheFirstDuplicateWins) {

@@ -32,14 +32,15 @@ TEST(TransferTest, BrokenReplyFailsTheDownloadWithItsTextAndResetsProgress) {
         std::vector<std::string> parts;
         std::string message;
         std::string received;
-    } cases[] = {
-        {{"HTTP/1.1 abc Broken\r\nConnection: close\r\n\r\nOK,a,b"}, error1, ""},
-        {{"HTTP/1.1\r\nConnection: close\r\n\r\nOK"}, error1, ""},
-        {{"HTTP/1.1  200 OK\r\nContent-Length: 8\r\n\r\n", "data", "more"},
-         "Error: Invalid http response code \n",
-         ""},
-        {{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nshort"}, error18, "short"},
-        {{"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999\r\n\r\nabc"}, error18, "abc"}};
+    } cases[] = {{{"HTTP/1.1 abc Broken\r\nConnection: close\r\n\r\nOK,a,b"}, error1, ""},
+                 {{"HTTP/1.1\r\nConnection: close\r\n\r\nOK"}, error1, ""},
+                 {{"HTTP/1.1  200 OK\r\nContent-Length: 8\r\n\r\n", "data", "more"},
+                  "Error: Invalid http response code \n",
+                  ""},
+                 {{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nshort"}, error18, "short"},
+                 {{"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999\r\n\r\nabc"}, error18, "abc"},
+                 // Small enough that an uncapped reservation would be granted.
+                 {{"HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\nabc"}, error18, "abc"}};
     for (const auto &test : cases) {
         SCOPED_TRACE(test.parts.front());
         ScriptedServer server(test.parts);
@@ -52,18 +53,76 @@ TEST(TransferTest, BrokenReplyFailsTheDownloadWithItsTextAndResetsProgress) {
     }
 }
 
-TEST(TransferTest, InterimStatusDecidesTheStatusCode) {
+// Interim replies and a proxy's answer come first; the final reply's status line counts, and
+// each status line starts the reason afresh.
+TEST(TransferTest, TheLastStatusLineDecides) {
     ScriptedServer server({"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 6\r\n"
                            "Connection: close\r\n\r\nOK,a,b"});
     KSConnectorImpl connector(server.url());
     HttpResponse response;
     EXPECT_TRUE(connector.transfer({{"action", "auth"}}, &response));
-    EXPECT_EQ(response.statusCode, 100);
-    EXPECT_EQ(response.reason, "Continue\r\n ");
+    EXPECT_EQ(response.statusCode, 200);
+    EXPECT_EQ(response.reason, "OK\r\n ");
     EXPECT_EQ(response.body, "OK,a,b");
     ASSERT_GE(response.headers.size(), 3u);
     EXPECT_EQ(response.headers[0], "HTTP/1.1 100 Continue\r\n");
     EXPECT_EQ(response.headers[2], "HTTP/1.1 200 OK\r\n");
+
+    // As libcurl hands over a tunnel through an HTTPS proxy; a header named like a status line
+    // inside a block is no status line.
+    HttpResponse proxied;
+    for (std::string line : {"HTTP/1.1 200 Connection established\r\n", "\r\n",
+                             "HTTP/1.1 404 Not Found\r\n", "HTTP-Note: 200 OK\r\n", "\r\n"})
+        EXPECT_EQ(
+            Response::receiveHeader(line.data(), 1, line.size(), static_cast<Response *>(&proxied)),
+            line.size());
+    EXPECT_EQ(proxied.statusCode, 404);
+    EXPECT_EQ(proxied.reason, "Not Found\r\n ");
+}
+
+TEST(TransferTest, AnErrorBehindAnInterimReplyFailsWithItsOwnText) {
+    const std::string interim = "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\n\r\n";
+    ScriptedServer notFound({interim + "HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno"});
+    ScriptedServer unauthorized(
+        {interim + "HTTP/1.1 401 Unauthorized\r\nContent-Length: 2\r\n\r\nno"});
+    std::vector<char> buffer;
+    EXPECT_EQ(failureOf([&] { createConnector(notFound.url())->downloadSiteFile("f", &buffer); }),
+              "File not found, f");
+    AuthStatus status;
+    EXPECT_EQ(
+        failureOf([&] { createConnector(unauthorized.url())->authenticate("u", "p", &status); }),
+        "Request Failed. Http Response code: 401, Response Message: Unauthorized\r\n ");
+}
+
+// Every value goes out as held, in the order of the parameter names.
+TEST(TransferTest, RequestLinesCarryTheParametersInNameOrder) {
+    ScriptedServer server({"HTTP/1.1 200 OK\r\nContent-Length: 6\r\nConnection: close\r\n\r\n"
+                           "FAILED"},
+                          3);
+    const auto connector = createConnector(server.url());
+    AuthStatus status;
+    EXPECT_FALSE(connector->authenticate("Us:er@1", "d1g/est", &status));
+    connector->setCredentials("Pl@yer", "5f4d");
+    ServerStatus launcher, manifest;
+    failureOf([&] { connector->checkVersion("l2010,1", "m/7", &launcher, &manifest); });
+    std::vector<char> buffer;
+    EXPECT_TRUE(connector->downloadSiteFile("packages/base.zip", &buffer));
+    const std::string script = "GET /ksclient/ksserver.php?";
+    EXPECT_EQ(server.requestLines(),
+              (std::vector<std::string>{
+                  script + "action=auth&pw=d1g/est&uid=Us:er@1 HTTP/1.1",
+                  script + "action=ver2&app=1&man=m/7&pw=5f4d&uid=Pl@yer&ver=l2010,1 HTTP/1.1",
+                  script + "action=download_pf&dirfile=packages/base.zip&pw=5f4d&uid=Pl@yer "
+                           "HTTP/1.1"}));
+}
+
+TEST(TransferTest, CustomMessageIsFalseOnAnotherStatusAndLeavesTheReply) {
+    ScriptedServer server({"HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\nnope"});
+    CustomMessage message;
+    message.action = "news";
+    std::string reply = "kept";
+    EXPECT_FALSE(createConnector(server.url())->sendCustomMessage(message, reply));
+    EXPECT_EQ(reply, "kept");
 }
 
 TEST(TransferTest, TextBodyEndsAtAZeroByte) {

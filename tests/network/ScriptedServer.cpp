@@ -99,6 +99,11 @@ std::string ScriptedServer::url() const {
     return "http://127.0.0.1:" + std::to_string(portOf(*listener)) + "/ksclient/ksserver.php";
 }
 
+std::vector<std::string> ScriptedServer::requestLines() const {
+    const std::lock_guard<std::mutex> guard(requestsLock);
+    return requests;
+}
+
 void ScriptedServer::serve(int connections) {
     for (; connections > 0 && listener->handle != NoSocket; --connections) {
         while (!readable(listener->handle, PollMilliseconds))
@@ -121,6 +126,10 @@ void ScriptedServer::answer(const Socket &connection) {
         if (count <= 0)
             break;
         received.append(block, static_cast<std::size_t>(count));
+    }
+    {
+        const std::lock_guard<std::mutex> guard(requestsLock);
+        requests.push_back(received.substr(0, received.find("\r\n")));
     }
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (i > 0)

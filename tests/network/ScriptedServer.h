@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +24,8 @@ public:
 
     // "http://127.0.0.1:<port>/ksclient/ksserver.php".
     std::string url() const;
+    // The request line of every request read so far, without its CR LF.
+    std::vector<std::string> requestLines() const;
 
 private:
     void serve(int connections);
@@ -30,6 +33,8 @@ private:
 
     std::vector<std::string> parts;
     std::unique_ptr<Socket> listener;
+    mutable std::mutex requestsLock;
+    std::vector<std::string> requests;
     std::atomic<bool> stopping{false};
     std::thread worker;
 };

@@ -65,6 +65,29 @@ TEST_F(ArchiveRoundTripTest, EveryValueTypeReadsBackUnchangedAsTextAndAsAttribut
     EXPECT_EQ(static_cast<std::int16_t>(shortBits), -300) << "the same low 16 bits";
 }
 
+// The launcher writes the ANSI code page under a declaration that names no encoding: a name
+// ending in a byte such as é or ß must not swallow the end tag when it is read back.
+TEST_F(ArchiveRoundTripTest, AccentedNamesAndValuesReadBack) {
+    const std::string names[] = {"Jos\xe9", "Stra\xdf", "\xe9t\xe9 \xf0\xff"};
+    {
+        Cobalt::XMLOutputArchive out(path("credentials.xml"));
+        out.enter("credentials");
+        for (std::size_t i = 0; i < std::size(names); ++i) {
+            EXPECT_TRUE(Cobalt::writeNamed(out, "userID" + std::to_string(i), names[i]));
+            EXPECT_TRUE(out.writeAttribute(("a" + std::to_string(i)).c_str(), names[i]));
+        }
+    }
+    EXPECT_NE(folder.read("credentials.xml").find(">Jos\xe9</userID0>"), std::string::npos);
+    auto in = reread("credentials.xml", "credentials");
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        std::string text, attribute;
+        EXPECT_TRUE(Cobalt::readNamed(*in, "userID" + std::to_string(i), text));
+        EXPECT_TRUE(in->readAttribute(("a" + std::to_string(i)).c_str(), attribute));
+        EXPECT_EQ(text, names[i]);
+        EXPECT_EQ(attribute, names[i]);
+    }
+}
+
 // nextElement steps into each child and back out to the parent after the last.
 TEST_F(ArchiveRoundTripTest, NestedNodesAndRepeatedChildrenReadBack) {
     {

@@ -80,6 +80,44 @@ TEST(XMLInputArchiveTest, NumericAttributesTakeTheLeadingNumberAsAtoiAndAtofDo) 
     expectAttribute("1 2 x 4", Cobalt::Vector4{9, 9, 9, 9}, Cobalt::Vector4{1, 2, 9, 9});
 }
 
+// The legacy code page unless the document says UTF-8; the encoding shows in what a character
+// reference becomes: one byte, or its UTF-8 sequence.
+TEST(XMLInputArchiveTest, ReadsUtf8OnlyWhenTheDocumentSaysSo) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "\xe9"},
+        {"<?xml version=\"1.0\" ?>", "\xe9"},
+        {"<?xml version='1.0' encoding='ISO-8859-1'?>", "\xe9"},
+        {"<?xml version='1.0' encoding='UTF-8x'?>", "\xe9"},
+        {"<!-- first --><?xml version='1.0' encoding='UTF-8'?>", "\xe9"},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "\xc3\xa9"},
+        {" \n<?XML version='1.0' encoding='utf8'?>", "\xc3\xa9"},
+        {"\xef\xbb\xbf", "\xc3\xa9"},
+        {"\xef\xbb\xbf<?xml version='1.0' encoding='ISO-8859-1'?>", "\xc3\xa9"}};
+    for (const auto &[head, expected] : cases) {
+        auto archive = loaded(head + "<a v='&#xE9;'>&#xE9;</a>", "a");
+        std::string text, attribute;
+        EXPECT_TRUE(archive->read(text) && archive->readAttribute("v", attribute));
+        EXPECT_EQ(text + "|" + attribute, expected + "|" + expected) << head;
+    }
+    // A legacy byte before an end tag stays one character.
+    std::string name;
+    EXPECT_TRUE(loaded("<?xml version=\"1.0\" ?><u>Jos\xe9</u>", "u")->read(name));
+    EXPECT_EQ(name, "Jos\xe9");
+}
+
+// Siblings of any name in order, comments skipped, and back to the parent at the end.
+TEST(XMLInputArchiveTest, NextNodeVisitsEveryChildButComments) {
+    auto archive = loaded("<r><!--c--><a>1</a>text<b/><!--d--></r>", "r");
+    std::string seen;
+    for (Cobalt::NodeHandle node = nullptr; (node = archive->nextNode(node));)
+        seen += archive->getName() + ",";
+    EXPECT_EQ(seen, "a,text,b,");
+    EXPECT_EQ(archive->getName(), "r");
+    EXPECT_TRUE(archive->enter("b"));
+    EXPECT_EQ(archive->nextNode(nullptr), nullptr);
+    EXPECT_EQ(archive->getName(), "b") << "no children: nothing changes";
+}
+
 TEST(XMLInputArchiveTest, ArchivesThatDidNotLoadFailEverything) {
     XMLInputArchive withoutStream(std::unique_ptr<Cobalt::IO::Stream>{});
     EXPECT_FALSE(withoutStream.load());

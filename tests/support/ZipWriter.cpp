@@ -76,7 +76,7 @@ std::string ZipWriter::bytes() const {
         const SharedFields fields = sharedFields(entry, payload);
         const auto localOffset = static_cast<std::uint32_t>(archive.size());
 
-        put32(archive, 0x04034b50);
+        put32(archive, entry.localSignature.value_or(0x04034b50));
         put16(archive, 20); // version needed
         put16(archive, 0);  // flags
         putShared(archive, fields);
@@ -84,7 +84,7 @@ std::string ZipWriter::bytes() const {
         put16(archive, entry.localExtraLength.value_or(0));
         archive += entry.name + payload;
 
-        put32(directory, 0x02014b50);
+        put32(directory, entry.centralSignature.value_or(0x02014b50));
         put16(directory, 0x031e); // made by: Unix, 3.0
         put16(directory, 20);
         put16(directory, 0);

@@ -32,6 +32,8 @@ public:
         std::optional<std::uint16_t> nameLength;        // central header only
         std::optional<std::uint32_t> localHeaderOffset; // central header only
         std::optional<std::uint16_t> localExtraLength;  // local header only
+        std::optional<std::uint32_t> centralSignature;  // central header only
+        std::optional<std::uint32_t> localSignature;    // local header only
         std::optional<std::string> payload; // written instead of the stored or deflated data
     };
 

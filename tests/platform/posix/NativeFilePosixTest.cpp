@@ -1,0 +1,114 @@
+// The POSIX twin of the native file calls: moves between file systems, which rename cannot do.
+#include "platform/NativeFile.h"
+
+#include "platform/SystemHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Cobalt::Platform::moveNoReplace;
+
+std::string contentsOf(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write(const std::string &path, const std::string &bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Limits the size of files this process writes while it lives; writing past it fails (EFBIG)
+// instead of raising SIGXFSZ.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~ScopedFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    ScopedFileSizeLimit(const ScopedFileSizeLimit &) = delete;
+    ScopedFileSizeLimit &operator=(const ScopedFileSizeLimit &) = delete;
+
+private:
+    rlimit saved{};
+    void (*previousHandler)(int);
+};
+
+// A folder in /dev/shm (a RAM file system on Linux) and one on the disk beside the test program,
+// as the launcher meets a tmpfs temporary folder and its installation.
+class CrossFileSystemMoveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string name = "brightwell-move-" + std::to_string(getpid()) + "/";
+        ram = "/dev/shm/" + name;
+        disk = Cobalt::executableFolder() + "/" + name;
+        std::error_code error;
+        fs::create_directories(ram, error);
+        fs::create_directories(disk, error);
+        struct stat ramStatus, diskStatus;
+        if (stat(ram.c_str(), &ramStatus) != 0 || stat(disk.c_str(), &diskStatus) != 0 ||
+            ramStatus.st_dev == diskStatus.st_dev)
+            GTEST_SKIP() << "no second file system beside the build folder";
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(ram, ignored);
+        fs::remove_all(disk, ignored);
+    }
+
+    std::string ram, disk;
+};
+
+TEST_F(CrossFileSystemMoveTest, MovesEveryByteWithItsPermissionsBothWays) {
+    std::string bytes;
+    for (int i = 0; i < 300000; ++i)
+        bytes += static_cast<char>(i * 31 % 256);
+    write(ram + "package.zip", bytes);
+    chmod((ram + "package.zip").c_str(), 0640);
+    ASSERT_TRUE(moveNoReplace(ram + "package.zip", disk + "package.zip"));
+    EXPECT_FALSE(fs::exists(ram + "package.zip"));
+    EXPECT_TRUE(contentsOf(disk + "package.zip") == bytes);
+    struct stat status;
+    ASSERT_EQ(stat((disk + "package.zip").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+    ASSERT_TRUE(moveNoReplace(disk + "package.zip", ram + "back.zip"));
+    EXPECT_FALSE(fs::exists(disk + "package.zip"));
+    EXPECT_TRUE(contentsOf(ram + "back.zip") == bytes);
+}
+
+TEST_F(CrossFileSystemMoveTest, NeverReplacesAndLeavesNoPartialCopy) {
+    write(ram + "new.xml", "new");
+    write(disk + "old.xml", "old");
+    EXPECT_FALSE(moveNoReplace(ram + "new.xml", disk + "old.xml"));
+    EXPECT_EQ(contentsOf(ram + "new.xml") + contentsOf(disk + "old.xml"), "newold");
+    EXPECT_FALSE(moveNoReplace(ram + "new.xml", disk + "missing/new.xml"));
+    EXPECT_FALSE(moveNoReplace(ram + "absent.xml", disk + "absent.xml"));
+    EXPECT_FALSE(moveNoReplace(ram, disk + "folder")) << "only files are copied";
+    EXPECT_EQ(contentsOf(ram + "new.xml"), "new");
+    // The copy stops part way: the destination goes, the source stays whole.
+    write(ram + "big.bin", std::string(200000, 'b'));
+    {
+        const ScopedFileSizeLimit limit(64 * 1024);
+        EXPECT_FALSE(moveNoReplace(ram + "big.bin", disk + "big.bin"));
+    }
+    EXPECT_FALSE(fs::exists(disk + "big.bin"));
+    EXPECT_EQ(contentsOf(ram + "big.bin").size(), 200000u);
+}
+
+} // namespace
