@@ -28,6 +28,12 @@ public:
     virtual bool remove(const std::string &path) = 0;
     // Renames a file on disk; never replaces an existing destination (false then).
     virtual bool move(const std::string &from, const std::string &to) = 0;
+    // Renames a file on disk over to in one step: to is its old file or the new one, never a
+    // mix. False when from is missing or to cannot be replaced (in use, a folder, no permission).
+    virtual bool replace(const std::string &from, const std::string &to) = 0;
+    // Writes bytes to a disk file (created or truncated) and flushes them to the device. False
+    // when it cannot be created or written whole; part of the bytes may be on disk then.
+    virtual bool writeFile(const std::string &path, const std::vector<char> &bytes) = 0;
     // Reads a whole file into out; false when it does not open. An empty file leaves out as it was.
     virtual bool readFile(const std::string &path, std::vector<char> &out) = 0;
     // Mounts a ZIP package from a copy of data; throws Cobalt::Exception when its directory is
@@ -36,6 +42,9 @@ public:
     // Mounts the ZIP package at path, named by path; throws Cobalt::Exception when it does not
     // open or its directory is unreadable.
     virtual void mountPackage(const std::string &path) = 0;
+    // The first mounted file system named name (non-owning, valid until it is unmounted); null
+    // when there is none.
+    virtual FileSystem *findFileSystem(const std::string &name) = 0;
     // Destroys the first mounted file system named name; no match does nothing.
     virtual void unmount(const std::string &name) = 0;
     virtual void setAlias(const char *id, const char *target) = 0;

@@ -64,6 +64,14 @@ bool FileServerImpl::move(const std::string &from, const std::string &to) {
     return rootFileSystem->move(resolve(from), resolve(to));
 }
 
+bool FileServerImpl::replace(const std::string &from, const std::string &to) {
+    return rootFileSystem->replace(resolve(from), resolve(to));
+}
+
+bool FileServerImpl::writeFile(const std::string &path, const std::vector<char> &bytes) {
+    return rootFileSystem->writeFile(resolve(path), bytes);
+}
+
 bool FileServerImpl::readFile(const std::string &path, std::vector<char> &out) {
     const auto stream = open(path, In | Binary);
     if (!stream)
@@ -93,14 +101,23 @@ void FileServerImpl::mountPackage(const std::string &path) {
     addFileSystem(std::move(package));
 }
 
-void FileServerImpl::unmount(const std::string &name) {
-    for (auto entry = mounted.begin(); entry != mounted.end(); ++entry) {
+FileServerImpl::MountedSet::iterator FileServerImpl::findMounted(const std::string &name) {
+    for (auto entry = mounted.begin(); entry != mounted.end(); ++entry)
         // Destroying the disk would leave every later write with a dangling root.
-        if (entry->first != rootFileSystem && entry->second->getName() == name) {
-            mounted.erase(entry);
-            return;
-        }
-    }
+        if (entry->first != rootFileSystem && entry->second->getName() == name)
+            return entry;
+    return mounted.end();
+}
+
+FileSystem *FileServerImpl::findFileSystem(const std::string &name) {
+    const auto entry = findMounted(name);
+    return entry == mounted.end() ? nullptr : entry->first;
+}
+
+void FileServerImpl::unmount(const std::string &name) {
+    const auto entry = findMounted(name);
+    if (entry != mounted.end())
+        mounted.erase(entry);
 }
 
 // A null text from a C caller is ignored rather than turned into a string.

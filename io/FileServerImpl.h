@@ -27,10 +27,14 @@ public:
     bool createDirectory(const char *path) override;
     bool remove(const std::string &path) override;
     bool move(const std::string &from, const std::string &to) override;
+    bool replace(const std::string &from, const std::string &to) override;
+    bool writeFile(const std::string &path, const std::vector<char> &bytes) override;
     // Also false when the file opens but its bytes cannot be read; out is left as it was then.
     bool readFile(const std::string &path, std::vector<char> &out) override;
     void mountPackage(const std::string &name, const std::vector<char> &data) override;
     void mountPackage(const std::string &path) override;
+    // The disk is never found here, whatever its name, so that it is never unmounted.
+    FileSystem *findFileSystem(const std::string &name) override;
     // The disk is never unmounted here, whatever its name.
     void unmount(const std::string &name) override;
     void setAlias(const char *id, const char *target) override;
@@ -50,11 +54,14 @@ public:
     static constexpr int MaxAliasSubstitutions = 64;
 
 private:
+    using MountedSet = std::map<FileSystem *, std::unique_ptr<FileSystem>>;
+
+    MountedSet::iterator findMounted(const std::string &name);
     void defineFolderAlias(const char *id, const std::string &folder);
 
     Win32FileSystem *rootFileSystem;
     // Ordered by object identity, as the file systems are searched.
-    std::map<FileSystem *, std::unique_ptr<FileSystem>> mounted;
+    MountedSet mounted;
     std::map<std::string, std::string> aliases;
 };
 

@@ -92,6 +92,15 @@ bool Win32FileSystem::move(const std::string &from, const std::string &to) {
     return findFile(from, native) && Platform::moveNoReplace(native, to);
 }
 
+bool Win32FileSystem::replace(const std::string &from, const std::string &to) {
+    std::string native;
+    return findFile(from, native) && Platform::replaceFile(native, to);
+}
+
+bool Win32FileSystem::writeFile(const std::string &path, const std::vector<char> &bytes) {
+    return Platform::writeFileDurably(path, bytes.data(), bytes.size());
+}
+
 void Win32FileSystem::addSearchPath(const std::string &folder) {
     searchRoots.insert(normalisedFolder(folder));
 }

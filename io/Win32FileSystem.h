@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 namespace Cobalt::IO {
 
@@ -33,6 +34,12 @@ public:
     // Renames the file that findFile finds for from to to; false when it is missing or to
     // exists (nothing is replaced).
     bool move(const std::string &from, const std::string &to);
+    // Renames the file that findFile finds for from over to in one step, replacing a file there;
+    // false when from is missing or to cannot be replaced (both stay as they were then).
+    bool replace(const std::string &from, const std::string &to);
+    // Writes bytes to path itself (never under another root), created or truncated, and flushes
+    // them to the device. False when that fails; part of the bytes may be on disk then.
+    bool writeFile(const std::string &path, const std::vector<char> &bytes);
     // A folder with or without its trailing separator names the same root.
     void addSearchPath(const std::string &folder);
     void removeSearchPath(const std::string &folder);

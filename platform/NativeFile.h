@@ -2,6 +2,7 @@
 // to the system unchanged. Nothing here throws; failures are reported as false or none.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <ios>
 #include <memory>
@@ -24,6 +25,15 @@ bool makeDirectory(const std::string &path);
 
 // Renames a file; never replaces an existing destination (false then, both files untouched).
 bool moveNoReplace(const std::string &from, const std::string &to);
+
+// Creates or truncates path, writes the size bytes of data and flushes them to the device before
+// closing. False when any of that fails; what was written so far may then remain.
+bool writeFileDurably(const std::string &path, const char *data, std::size_t size);
+
+// Renames from over to in one step, so that to is always either its old file or the new one, and
+// has the rename reach the device where the system can promise that. False when from is missing
+// or to cannot be replaced (a folder, a file in use, no permission); both stay as they were then.
+bool replaceFile(const std::string &from, const std::string &to);
 
 // Calls visit(name, isFolder) for every entry of folder (which ends in a separator), "." and ".."
 // included, in the order the system gives them. Does nothing when folder cannot be listed.

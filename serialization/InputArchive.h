@@ -100,4 +100,11 @@ template <typename T> bool readNamed(InputArchive &archive, const std::string &n
     return result;
 }
 
+// The text of the current node's attribute name, always a fresh text: empty when it is missing.
+inline std::string attributeText(InputArchive &archive, const char *name) {
+    std::string value;
+    archive.readAttribute(name, value);
+    return value;
+}
+
 } // namespace Cobalt

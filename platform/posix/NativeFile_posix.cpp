@@ -33,6 +33,27 @@ struct Descriptor {
     const int fd;
 };
 
+// The folder part of path, for flushing a rename; "." when path names no folder.
+std::string folderOf(const std::string &path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool writeAll(int fd, const char *data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
 bool isFolderEntry(const std::string &folder, const dirent &entry) {
     if (entry.d_type != DT_UNKNOWN)
         return entry.d_type == DT_DIR;
@@ -71,6 +92,25 @@ bool moveNoReplace(const std::string &from, const std::string &to) {
         return true;
     unlink(to.c_str());
     return false;
+}
+
+bool writeFileDurably(const std::string &path, const char *data, std::size_t size) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, data, size) && fsync(fd) == 0;
+    // close reports late write errors of some file systems (NFS), so its result counts too.
+    return ::close(fd) == 0 && written;
+}
+
+bool replaceFile(const std::string &from, const std::string &to) {
+    if (std::rename(from.c_str(), to.c_str()) != 0)
+        return false;
+    // The new name lives in the folder's own data; without this a power cut may undo the rename.
+    const Descriptor folder(::open(folderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.fd >= 0)
+        fsync(folder.fd);
+    return true;
 }
 
 void listFolder(const std::string &folder,

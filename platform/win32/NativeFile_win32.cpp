@@ -15,6 +15,10 @@ struct FindCloser {
     void operator()(HANDLE search) const { FindClose(search); }
 };
 
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+
 struct FileCloser {
     void operator()(std::FILE *file) const { std::fclose(file); }
 };
@@ -84,6 +88,31 @@ bool makeDirectory(const std::string &path) { return CreateDirectoryA(path.c_str
 
 bool moveNoReplace(const std::string &from, const std::string &to) {
     return MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+bool writeFileDurably(const std::string &path, const char *data, std::size_t size) {
+    const HANDLE created = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE)
+        return false;
+    std::unique_ptr<void, HandleCloser> file(created);
+    while (size > 0) {
+        // WriteFile takes 32-bit counts; a chunk also keeps one call's buffer bounded.
+        const DWORD chunk = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(file.get(), data, chunk, &written, nullptr) || written == 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    if (!FlushFileBuffers(file.get()))
+        return false;
+    return CloseHandle(file.release()) != 0;
+}
+
+bool replaceFile(const std::string &from, const std::string &to) {
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 void listFolder(const std::string &folder,

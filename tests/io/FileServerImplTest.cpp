@@ -111,6 +111,54 @@ TEST_F(FileServerImplTest, MovesThroughAliasesButNeverReplaces) {
     EXPECT_FALSE(fs::exists(folder / "from.txt"));
 }
 
+TEST_F(FileServerImplTest, ReplacesInOneStepThroughAliasesOnlyWhereItCan) {
+    folder.write("new.txt", "new");
+    folder.write("old.txt", "old and longer");
+    EXPECT_TRUE(server.replace("tst:new.txt", "tst:old.txt"));
+    EXPECT_EQ(folder.read("old.txt"), "new");
+    EXPECT_FALSE(fs::exists(folder / "new.txt"));
+    EXPECT_TRUE(server.replace("tst:old.txt", "tst:fresh.txt")) << "no file to replace";
+    EXPECT_EQ(folder.read("fresh.txt"), "new");
+
+    EXPECT_FALSE(server.replace("tst:missing.txt", "tst:fresh.txt"));
+    EXPECT_EQ(folder.read("fresh.txt"), "new");
+    fs::create_directories(folder / "busy/inside");
+    EXPECT_FALSE(server.replace("tst:fresh.txt", "tst:busy"));
+    EXPECT_EQ(folder.read("fresh.txt"), "new");
+    EXPECT_TRUE(fs::is_directory(folder / "busy/inside"));
+}
+
+TEST_F(FileServerImplTest, WritesWholeFilesToDiskEvenOverPackageEntries) {
+    server.mountPackage("pkg", package.vector());
+    const std::string bytes("a\0b\xff", 4);
+    ASSERT_TRUE(server.writeFile("tst:only.txt", std::vector<char>(bytes.begin(), bytes.end())));
+    EXPECT_EQ(folder.read("only.txt"), bytes);
+    ASSERT_TRUE(server.writeFile("tst:only.txt", {}));
+    EXPECT_EQ(folder.read("only.txt"), "") << "truncated";
+    EXPECT_FALSE(server.writeFile("tst:no-such-folder/x.txt", {'x'}));
+    fs::create_directories(folder / "folder");
+    EXPECT_FALSE(server.writeFile("tst:folder", {'x'}));
+}
+
+TEST_F(FileServerImplTest, AFullDiskIsAFailedWrite) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full on this system";
+    EXPECT_FALSE(server.writeFile("/dev/full", std::vector<char>(100, 'x')));
+}
+
+TEST_F(FileServerImplTest, FindsMountedFileSystemsByNameButNeverTheDisk) {
+    server.mountPackage("first", package.vector());
+    server.addFileSystem(std::make_unique<ShortFileSystem>());
+    EXPECT_EQ(server.findFileSystem("root"), nullptr);
+    EXPECT_EQ(server.findFileSystem("missing"), nullptr);
+    ASSERT_NE(server.findFileSystem("first"), nullptr);
+    EXPECT_EQ(server.findFileSystem("first")->getName(), "first");
+    EXPECT_TRUE(server.findFileSystem("first")->exists("only.txt"));
+    EXPECT_TRUE(server.findFileSystem("short")->exists("virtual.txt"));
+    server.unmount("first");
+    EXPECT_EQ(server.findFileSystem("first"), nullptr);
+}
+
 TEST_F(FileServerImplTest, ReadFileTakesWholeFilesAndLeavesTheOutputOtherwise) {
     const std::string bytes("line\r\n\0\xff", 8);
     folder.write("whole.bin", bytes);

@@ -1,0 +1,91 @@
+// Group and file examination over the manifest archive and the file server.
+#include "states/GroupExamination.h"
+
+#include "app/DecimalText.h"
+#include "app/Log.h"
+#include "app/Md5.h"
+#include "io/FileServer.h"
+#include "io/Win32FileSystem.h"
+#include "serialization/InputArchive.h"
+#include "states/InstallName.h"
+#include "states/ManifestVersion.h"
+
+#include <algorithm>
+
+namespace Kestrel {
+
+namespace {
+using Cobalt::attributeText;
+
+bool differsFromDisk(Cobalt::InputArchive &manifest, Cobalt::IO::FileServer &files,
+                     const std::string &name) {
+    std::vector<char> bytes;
+    // A missing file does not read; an empty one reads as no bytes, whose digest is empty.
+    if (!files.readFile(name, bytes))
+        return true;
+    return Cobalt::md5Hex(bytes) != attributeText(manifest, "md5");
+}
+
+bool shouldPlan(FileActionKind kind, Cobalt::IO::FileServer &files, const std::string &name) {
+    switch (kind) {
+    case FileActionKind::RestoreOnly:
+        return !files.exists(name);
+    case FileActionKind::Delete:
+        // A package of the group may be mounted: only the disk copy is to be removed.
+        return files.getRootFileSystem()->exists(name);
+    default:
+        return true;
+    }
+}
+
+// The action for the current "file" element when it is to be planned.
+std::optional<FileAction> plannedAction(Cobalt::InputArchive &manifest, std::int32_t localVersion,
+                                        bool fullCheck, Cobalt::IO::FileServer &files) {
+    FileAction action;
+    action.name = attributeText(manifest, "name");
+    if (!isSafeInstallName(action.name)) {
+        Cobalt::Log::instance().message(
+            "Skipped manifest entry \"%s\": it names a file outside the installation",
+            action.name.c_str());
+        return std::nullopt;
+    }
+    const bool outOfDate =
+        fullCheck ? differsFromDisk(manifest, files, action.name)
+                  : parseManifestVersion(attributeText(manifest, "ver")) > localVersion;
+    if (!outOfDate)
+        return std::nullopt;
+    const auto kind = fileActionKindOf(attributeText(manifest, "type"));
+    if (!kind || !shouldPlan(*kind, files, action.name))
+        return std::nullopt;
+    action.kind = *kind;
+    if (action.kind == FileActionKind::Execute)
+        action.args = attributeText(manifest, "args");
+    return action;
+}
+} // namespace
+
+bool GroupPlan::needsPackage() const {
+    return std::any_of(actions.begin(), actions.end(), [](const FileAction &action) {
+        return action.kind != FileActionKind::Folder && action.kind != FileActionKind::Delete;
+    });
+}
+
+GroupPlan examineGroup(Cobalt::InputArchive &manifest, std::int32_t localVersion, bool fullCheck,
+                       Cobalt::IO::FileServer &files) {
+    GroupPlan plan;
+    plan.name = attributeText(manifest, "name");
+    if (!fullCheck && parseManifestVersion(attributeText(manifest, "ver")) <= localVersion)
+        return plan;
+    // The last, unsuccessful step leaves the group current again.
+    for (Cobalt::NodeHandle file = manifest.nextElement(nullptr, "file"); file;
+         file = manifest.nextElement(file, "file"))
+        if (auto action = plannedAction(manifest, localVersion, fullCheck, files))
+            plan.actions.push_back(std::move(*action));
+    if (!plan.actions.empty()) {
+        plan.packagePath = attributeText(manifest, "path");
+        plan.packageSize = Cobalt::atoiSaturated(attributeText(manifest, "size").c_str());
+    }
+    return plan;
+}
+
+} // namespace Kestrel

@@ -1,0 +1,195 @@
+// Installing package entries into a real folder: atomic replacement, failures that keep the old
+// file.
+#include "states/FileInstaller.h"
+
+#include "tests/states/UpdateTestSupport.h"
+#include "tests/support/ZipWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using Kestrel::FileAction;
+using Kestrel::FileActionKind;
+using Kestrel::InstallOutcome;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileInstallerTest : public Testing::InstallationTest {
+protected:
+    // Mounts the package (and a decoy holding other bytes under the same names, so that a read
+    // through the file server's search could pick either) and returns the package.
+    Cobalt::IO::FileSystem *mounted() {
+        if (!files.findFileSystem("main.zip")) {
+            Testing::ZipWriter decoy;
+            for (const char *name : {"game.exe", "data/level.dat", "tool.exe", "empty.txt"})
+                decoy.add(name, "decoy bytes");
+            files.mountPackage("decoy.zip", decoy.vector());
+            files.mountPackage("main.zip", package.vector());
+        }
+        return files.findFileSystem("main.zip");
+    }
+
+    Kestrel::InstallResult carryOut(const std::string &name, FileActionKind kind,
+                                    const std::string &args = "") {
+        return installer.carryOut(FileAction{name, args, kind}, mounted());
+    }
+
+    bool pendingLeftFor(const std::string &name) const {
+        return fs::exists(folder / (name + Kestrel::FileInstaller::PendingSuffix));
+    }
+
+    Testing::ZipWriter package;
+    std::vector<std::pair<std::string, std::string>> started;
+    std::vector<std::string> seenAtStart;
+    Kestrel::FileInstaller installer{files,
+                                     [this](const std::string &path, const std::string &args) {
+                                         started.emplace_back(path, args);
+                                         seenAtStart.push_back(installed("tool.exe"));
+                                     }};
+};
+
+TEST_F(FileInstallerTest, ReplacesTheDiskFileWithThePackagesOwnEntry) {
+    package.add("game.exe", "new game");
+    package.add("data/level.dat", std::string(70000, 'L'), Testing::ZipWriter::Stored);
+    place("game.exe", "old game, longer than the new one");
+
+    const auto replaced = carryOut("game.exe", FileActionKind::Replace);
+    const auto created = carryOut("data/level.dat", FileActionKind::Replace);
+
+    EXPECT_TRUE(replaced.succeeded());
+    EXPECT_TRUE(created.succeeded());
+    EXPECT_EQ(replaced.message(), "");
+    EXPECT_EQ(installed("game.exe"), "new game");
+    EXPECT_TRUE(installed("data/level.dat") == std::string(70000, 'L'));
+    EXPECT_FALSE(pendingLeftFor("game.exe"));
+    EXPECT_FALSE(pendingLeftFor("data/level.dat"));
+}
+
+TEST_F(FileInstallerTest, AnEntryThatCannotBeReadLeavesTheInstalledFileAsItWas) {
+    package.add("corrupt.dat", "payload").crc = 0x12345678;
+    package.add("other.txt", "other");
+    place("game.exe", "working game");
+    place("corrupt.dat", "working data");
+    Testing::ZipWriter truncated;
+    truncated.add("game.exe", "new game").payload = "\x01\x02";
+
+    const auto missing = carryOut("game.exe", FileActionKind::Replace);
+    const auto badCrc = carryOut("corrupt.dat", FileActionKind::Replace);
+    const auto noPackage = installer.carryOut({"game.exe", "", FileActionKind::Replace}, nullptr);
+    files.mountPackage("truncated.zip", truncated.vector());
+    const auto badData = installer.carryOut({"game.exe", "", FileActionKind::Replace},
+                                            files.findFileSystem("truncated.zip"));
+
+    for (const auto &result : {missing, badCrc, noPackage, badData})
+        EXPECT_EQ(result.outcome, InstallOutcome::Unreadable) << result.name;
+    EXPECT_EQ(missing.message(), "Could not read the file game.exe from the update package.");
+    EXPECT_EQ(installed("game.exe"), "working game");
+    EXPECT_EQ(installed("corrupt.dat"), "working data");
+    EXPECT_FALSE(pendingLeftFor("game.exe"));
+}
+
+TEST_F(FileInstallerTest, AnEmptyEntryIsAnEmptyFileNotAFailure) {
+    package.add("empty.txt", "");
+    place("empty.txt", "to be emptied");
+
+    EXPECT_TRUE(carryOut("empty.txt", FileActionKind::Replace).succeeded());
+    EXPECT_EQ(installed("empty.txt"), "");
+}
+
+TEST_F(FileInstallerTest, ALeftoverPendingFileFromAnInterruptedRunIsOverwritten) {
+    package.add("game.exe", "new");
+    place("game.exe", "old");
+    place(std::string("game.exe") + Kestrel::FileInstaller::PendingSuffix,
+          "half of a much longer earlier attempt");
+
+    EXPECT_TRUE(carryOut("game.exe", FileActionKind::Replace).succeeded());
+    EXPECT_EQ(installed("game.exe"), "new");
+    EXPECT_FALSE(pendingLeftFor("game.exe"));
+}
+
+TEST_F(FileInstallerTest, AFileThatCannotBeReplacedAsksForRetryAndLeavesNothingBehind) {
+    package.add("game.exe", "new");
+    // A folder in the file's place refuses the replacement on every system.
+    place("game.exe/inside.txt", "keeps the folder busy");
+
+    const auto result = carryOut("game.exe", FileActionKind::Replace);
+
+    EXPECT_EQ(result.outcome, InstallOutcome::NotReplaced);
+    EXPECT_EQ(result.message(), "Could not update the local file game.exe.");
+    EXPECT_EQ(installed("game.exe/inside.txt"), "keeps the folder busy");
+    EXPECT_FALSE(pendingLeftFor("game.exe"));
+}
+
+TEST_F(FileInstallerTest, ANewFileThatCannotBeWrittenIsReportedAndTheOldOneStays) {
+    package.add("game.exe", "new");
+    place("game.exe", "old");
+    // The pending file's place is taken by a folder, as a full or read-only disk refuses a file.
+    place(std::string("game.exe") + Kestrel::FileInstaller::PendingSuffix + "/x", "busy");
+
+    const auto result = carryOut("game.exe", FileActionKind::Replace);
+
+    EXPECT_EQ(result.outcome, InstallOutcome::WriteFailed);
+    EXPECT_EQ(result.message(), "Could not write the local file game.exe.");
+    EXPECT_EQ(installed("game.exe"), "old");
+}
+
+TEST_F(FileInstallerTest, RestoreOnlyWritesOnlyAMissingFile) {
+    package.add("game.exe", "defaults");
+    package.add("data/level.dat", "defaults");
+    place("game.exe", "player's own");
+
+    EXPECT_TRUE(carryOut("game.exe", FileActionKind::RestoreOnly).succeeded());
+    EXPECT_TRUE(carryOut("data/level.dat", FileActionKind::RestoreOnly).succeeded());
+    EXPECT_EQ(installed("game.exe"), "player's own");
+    EXPECT_EQ(installed("data/level.dat"), "defaults");
+}
+
+TEST_F(FileInstallerTest, AProgramStartsOnlyOnceItsNewBytesAreInPlace) {
+    package.add("tool.exe", "new tool");
+    place("tool.exe", "old tool");
+
+    EXPECT_TRUE(carryOut("tool.exe", FileActionKind::Execute, "-a b").succeeded());
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0], std::make_pair(files.resolve("tool.exe"), std::string("-a b")));
+    EXPECT_EQ(seenAtStart[0], "new tool");
+
+    const auto missing = carryOut("missing.exe", FileActionKind::Execute);
+    EXPECT_EQ(missing.outcome, InstallOutcome::Unreadable);
+    EXPECT_EQ(started.size(), 1u) << "a program that was not installed must not start";
+}
+
+TEST_F(FileInstallerTest, FoldersAreCreatedAndRemovedFilesDeleted) {
+    place("old.txt", "stale");
+
+    EXPECT_TRUE(carryOut("maps/north", FileActionKind::Folder).succeeded());
+    EXPECT_TRUE(carryOut("saves/", FileActionKind::Folder).succeeded());
+    EXPECT_TRUE(carryOut("saves/", FileActionKind::Folder).succeeded()) << "exists already";
+    EXPECT_TRUE(carryOut("old.txt", FileActionKind::Delete).succeeded());
+    EXPECT_TRUE(carryOut("never.txt", FileActionKind::Delete).succeeded());
+
+    EXPECT_TRUE(fs::is_directory(folder / "maps/north"));
+    EXPECT_TRUE(fs::is_directory(folder / "saves"));
+    EXPECT_FALSE(fs::exists(folder / "old.txt"));
+}
+
+TEST_F(FileInstallerTest, NamesOutsideTheInstallationAreRefusedUntouched) {
+    fs::create_directories(folder / "inside");
+    const Testing::ScopedCurrentDirectory deeper(folder / "inside");
+    package.add("../escaped.txt", "escaped");
+    place("victim.txt", "kept");
+
+    for (const auto &[name, kind] : {std::pair{"../escaped.txt", FileActionKind::Replace},
+                                     {"../victim.txt", FileActionKind::Delete},
+                                     {"../made/", FileActionKind::Folder},
+                                     {"", FileActionKind::Folder}}) {
+        const auto result = carryOut(name, kind);
+        EXPECT_EQ(result.outcome, InstallOutcome::Refused) << name;
+    }
+    EXPECT_FALSE(fs::exists(folder / "escaped.txt"));
+    EXPECT_FALSE(fs::exists(folder / "made"));
+    EXPECT_EQ(installed("victim.txt"), "kept");
+}
+
+} // namespace

@@ -1,0 +1,35 @@
+# Runs the built release tool (through EMULATOR when cross-built) as a publisher would: a usage
+# mistake, a refused description and a good release, checking exit codes and what was written.
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}/game/bin")
+file(WRITE "${WORK}/game/bin/game.exe" "MZ game")
+file(WRITE "${WORK}/game/readme.txt" "read me")
+file(WRITE "${WORK}/bad.txt" "group core core.zip\nfiles *\nexec ../outside.exe\n")
+file(WRITE "${WORK}/good.txt" "group core core.zip\nfiles *\nexec bin/game.exe -window\n")
+
+function(expect_exit code)
+    execute_process(COMMAND ${EMULATOR} "${PROGRAM}" ${ARGN} RESULT_VARIABLE status
+        OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(NOT status EQUAL code)
+        message(FATAL_ERROR "expected exit ${code}, got ${status}: ${output}")
+    endif()
+endfunction()
+
+set(common --files "${WORK}/game" --version 1.0 --output "${WORK}/out")
+expect_exit(2)
+expect_exit(1 ${common} --description "${WORK}/bad.txt")
+if(EXISTS "${WORK}/out")
+    message(FATAL_ERROR "a refused release wrote ${WORK}/out")
+endif()
+expect_exit(0 ${common} --description "${WORK}/good.txt")
+file(READ "${WORK}/out/manifest.xml" manifest)
+foreach(expected [[version="1.0"]] [[name="readme.txt"]] [[type="exec" args="-window"]]
+        [[path="core.zip"]])
+    string(FIND "${manifest}" "${expected}" found)
+    if(found EQUAL -1)
+        message(FATAL_ERROR "manifest lacks ${expected}:\n${manifest}")
+    endif()
+endforeach()
+if(NOT EXISTS "${WORK}/out/core.zip")
+    message(FATAL_ERROR "no package written")
+endif()

@@ -1,0 +1,336 @@
+// The release tool over real folders, its output read back with the launcher's own code.
+#include "tools/release/ReleaseCommandLine.h"
+
+#include "app/Md5.h"
+#include "io/FileServerImpl.h"
+#include "io/FileStream.h"
+#include "io/OpenMode.h"
+#include "io/Win32FileSystem.h"
+#include "io/ZIPPackage.h"
+#include "serialization/XMLInputArchive.h"
+#include "states/GroupExamination.h"
+#include "states/ManifestVersion.h"
+#include "tests/support/FailureOf.h"
+#include "tests/support/ReleaseWriter.h"
+#include "tests/support/ScopedCurrentDirectory.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/ZipWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace fs = std::filesystem;
+using Testing::failureOf;
+
+namespace {
+
+// One "file" element as the launcher reads it.
+struct Listed {
+    std::string group, ver, md5, type, args;
+    bool operator==(const Listed &other) const {
+        return std::tie(group, ver, md5, type, args) ==
+               std::tie(other.group, other.ver, other.md5, other.type, other.args);
+    }
+};
+
+std::ostream &operator<<(std::ostream &out, const Listed &listed) {
+    return out << '{' << listed.group << ", ver " << listed.ver << ", md5 " << listed.md5
+               << ", type " << listed.type << ", args " << listed.args << '}';
+}
+
+struct GroupAttributes {
+    std::string ver, path, size;
+    std::vector<std::string> names; // in document order
+};
+
+// A written manifest as the launcher reads it: file entries and groups, each by name.
+struct ReadBack {
+    std::map<std::string, Listed> files;
+    std::map<std::string, GroupAttributes> groups;
+};
+
+class ReleaseToolTest : public ::testing::Test {
+protected:
+    void put(const std::string &name, const std::string &bytes) const {
+        const fs::path path = fs::path(folder / "game") / name;
+        fs::create_directories(path.parent_path());
+        folder.write("game/" + name, bytes);
+    }
+
+    void describe(const std::string &text) const { folder.write("release.txt", text); }
+
+    Release::ReleaseContents release(const std::string &version, const std::string &output,
+                                     const std::string &previous = "") const {
+        Release::ReleaseOptions options;
+        options.filesFolder = folder / "game";
+        options.outputFolder = folder / output;
+        options.version = version;
+        options.descriptionPath = fs::exists(folder / "release.txt") ? folder / "release.txt" : "";
+        options.previousManifest = previous.empty() ? "" : folder / previous;
+        return Release::runRelease(options);
+    }
+
+    std::unique_ptr<Cobalt::XMLInputArchive> manifest(const std::string &output) const {
+        auto archive =
+            std::make_unique<Cobalt::XMLInputArchive>(std::make_unique<Cobalt::IO::FileStream>(
+                folder / output + "/manifest.xml", Cobalt::IO::In));
+        EXPECT_TRUE(archive->load());
+        return archive;
+    }
+
+    ReadBack readBack(const std::string &output) const {
+        ReadBack result;
+        const auto archive = manifest(output);
+        EXPECT_TRUE(archive->enter("manifest"));
+        const auto text = [&](const char *name) { return Cobalt::attributeText(*archive, name); };
+        for (auto group = archive->nextElement(nullptr, "group"); group;
+             group = archive->nextElement(group, "group")) {
+            const std::string groupName = text("name");
+            GroupAttributes &attributes = result.groups[groupName];
+            attributes = {text("ver"), text("path"), text("size"), {}};
+            for (auto file = archive->nextElement(nullptr, "file"); file;
+                 file = archive->nextElement(file, "file")) {
+                result.files[text("name")] = {groupName, text("ver"), text("md5"), text("type"),
+                                              text("args")};
+                attributes.names.push_back(text("name"));
+            }
+        }
+        return result;
+    }
+
+    std::unique_ptr<Cobalt::IO::ZIPPackage> package(const std::string &path) const {
+        auto zip = std::make_unique<Cobalt::IO::ZIPPackage>(
+            path, std::make_unique<Cobalt::IO::FileStream>(folder / path, Cobalt::IO::In));
+        zip->readDirectory();
+        return zip;
+    }
+
+    static std::string md5Of(const std::string &text) {
+        return Cobalt::md5Hex(std::vector<char>(text.begin(), text.end()));
+    }
+
+    Testing::TempFolder folder;
+};
+
+const char *const TwoGroups = "group core core.zip\n"
+                              "files game.exe setup/ config/ empty.txt\n"
+                              "group data packs/data.zip\n"
+                              "files data/\n"
+                              "exec setup/run.exe /quiet  now\n"
+                              "restore_only config/options.ini\n";
+
+TEST_F(ReleaseToolTest, AFirstReleaseListsEveryFileAndPackagesItUnderItsName) {
+    const std::map<std::string, std::string> game = {
+        {"game.exe", "MZ game"},
+        {"setup/run.exe", "MZ setup"},
+        {"config/options.ini", "volume=3\n"},
+        {"empty.txt", ""},
+        {"data/maps/one.map", std::string(20000, 'm')},
+        {"data/readme.txt", "read me"},
+    };
+    for (const auto &[name, bytes] : game)
+        put(name, bytes);
+    describe(TwoGroups);
+
+    release("1.0", "out");
+
+    auto [files, groups] = readBack("out");
+    const std::map<std::string, Listed> expected = {
+        {"game.exe", {"core", "1.0", md5Of("MZ game"), "", ""}},
+        {"setup/run.exe", {"core", "1.0", md5Of("MZ setup"), "exec", "/quiet  now"}},
+        {"config/options.ini", {"core", "1.0", md5Of("volume=3\n"), "restore_only", ""}},
+        {"empty.txt", {"core", "1.0", "", "", ""}},
+        {"data/maps/one.map", {"data", "1.0", md5Of(std::string(20000, 'm')), "", ""}},
+        {"data/readme.txt", {"data", "1.0", md5Of("read me"), "", ""}},
+    };
+    EXPECT_EQ(files, expected);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups["core"].names.back(), "setup/run.exe") << "programs run last";
+    for (const auto &[name, group] : groups) {
+        EXPECT_EQ(group.ver, "1.0");
+        EXPECT_EQ(group.size, std::to_string(fs::file_size(folder / "out/" + group.path)));
+        const auto zip = package("out/" + group.path);
+        for (const std::string &file : group.names)
+            EXPECT_EQ(Testing::contentsOf(*zip, file), game.at(file)) << file;
+    }
+    EXPECT_EQ(groups["data"].path, "packs/data.zip");
+}
+
+TEST_F(ReleaseToolTest, WithoutADescriptionEverythingGoesToOneGroup) {
+    put("a.txt", "a");
+    put("sub/b.txt", "b");
+    release("3", "out");
+    auto [files, groups] = readBack("out");
+    EXPECT_EQ(groups["game"].path, "game.zip");
+    EXPECT_EQ(groups["game"].names, (std::vector<std::string>{"a.txt", "sub/b.txt"}));
+}
+
+TEST_F(ReleaseToolTest, ANextReleaseKeepsUnchangedVersionsAndListsRemovedFiles) {
+    put("game.exe", "MZ game");
+    put("setup/run.exe", "MZ setup");
+    put("config/options.ini", "volume=3\n");
+    put("empty.txt", "");
+    put("data/readme.txt", "read me");
+    put("data/maps/one.map", "map one");
+    describe(TwoGroups);
+    release("1.0", "r1");
+
+    put("data/readme.txt", "read me again");
+    put("data/new.txt", "new");
+    fs::remove(fs::path(folder / "game") / "empty.txt");
+    release("1.1", "r2", "r1/manifest.xml");
+    auto [files, groups] = readBack("r2");
+
+    EXPECT_EQ(files["game.exe"].ver, "1.0");
+    EXPECT_EQ(files["data/maps/one.map"].ver, "1.0");
+    EXPECT_EQ(files["data/readme.txt"].ver, "1.1");
+    EXPECT_EQ(files["data/new.txt"].ver, "1.1");
+    EXPECT_EQ(files["empty.txt"], (Listed{"core", "1.1", "", "removed", ""}));
+    EXPECT_EQ(groups["core"].ver, "1.1") << "a removal changes its group";
+    EXPECT_EQ(groups["data"].ver, "1.1");
+    EXPECT_FALSE(package("r2/core.zip")->exists("empty.txt"));
+
+    // Nothing changes: every version stays, the removal included.
+    release("2", "r3", "r2/manifest.xml");
+    auto [again, againGroups] = readBack("r3");
+    EXPECT_EQ(again, files);
+    EXPECT_EQ(againGroups["core"].ver, "1.1");
+
+    // Changing only how a program is started is a change.
+    describe("group core core.zip\nfiles game.exe setup/ config/\ngroup data packs/data.zip\n"
+             "files data/\nexec setup/run.exe /other\nrestore_only config/options.ini\n");
+    release("2.1", "r4", "r3/manifest.xml");
+    auto [changed, changedGroups] = readBack("r4");
+    EXPECT_EQ(changed["setup/run.exe"].ver, "2.1");
+    EXPECT_EQ(changed["game.exe"].ver, "1.0");
+    EXPECT_EQ(changed["empty.txt"].ver, "1.1");
+    EXPECT_EQ(changedGroups["data"].ver, "1.1");
+}
+
+TEST_F(ReleaseToolTest, APreviousManifestFromAnotherToolKeepsItsRemovalsAndDropsFolders) {
+    Testing::ReleaseWriter earlier("1.0");
+    auto &group = earlier.addGroup("game", "1.0", "game.zip");
+    group.add("a.txt", "a", "0.9");
+    group.add("saves/", "", "1.0", "folder");
+    group.add("old.txt", "", "0.5", "deleted");
+    earlier.writeTo(folder / "r0");
+    put("a.txt", "a");
+
+    release("1.1", "r1", "r0/manifest.xml");
+
+    auto [files, groups] = readBack("r1");
+    const std::map<std::string, Listed> expected = {
+        {"a.txt", {"game", "0.9", md5Of("a"), "", ""}},
+        {"old.txt", {"game", "0.5", "", "removed", ""}},
+    };
+    EXPECT_EQ(files, expected);
+    EXPECT_EQ(groups["game"].ver, "0.9");
+}
+
+TEST_F(ReleaseToolTest, TheLauncherPlansExactlyTheChangesOfTheNextRelease) {
+    put("game.exe", "MZ game");
+    put("gone.txt", "old");
+    put("data/readme.txt", "read me");
+    put("data/same.txt", "same");
+    release("1.0", "r1");
+    fs::copy(fs::path(folder / "game"), fs::path(folder / "installed"),
+             fs::copy_options::recursive);
+    put("data/readme.txt", "read me again");
+    fs::remove(fs::path(folder / "game/gone.txt"));
+    release("1.1", "r2", "r1/manifest.xml");
+
+    Cobalt::IO::FileServerImpl files;
+    const Testing::ScopedCurrentDirectory inInstallation(folder / "installed");
+    const auto archive = manifest("r2");
+    ASSERT_TRUE(archive->enter("manifest"));
+    ASSERT_NE(archive->nextElement(nullptr, "group"), nullptr);
+    const auto plan =
+        Kestrel::examineGroup(*archive, Kestrel::parseManifestVersion("1.0"), false, files);
+    const auto full = Kestrel::examineGroup(*archive, 0, true, files);
+
+    const std::vector<Kestrel::FileAction> expected = {
+        {"data/readme.txt", "", Kestrel::FileActionKind::Replace},
+        {"gone.txt", "", Kestrel::FileActionKind::Delete},
+    };
+    EXPECT_TRUE(plan.actions == expected);
+    EXPECT_TRUE(full.actions == expected) << "digests agree with the versions";
+    EXPECT_EQ(plan.packagePath, "game.zip");
+    EXPECT_EQ(static_cast<std::uintmax_t>(plan.packageSize), fs::file_size(folder / "r2/game.zip"));
+}
+
+TEST_F(ReleaseToolTest, RefusesWithAClearMessageAndWritesNothing) {
+    put("game.exe", "MZ");
+    const std::pair<std::string, std::string> descriptions[] = {
+        {"group a a.zip\nfiles *\nexec ../up.exe\n", "names a file outside the installation"},
+        {"group a a.zip\nfiles data/\n", "game.exe belongs to no group"},
+        {"group a a.zip\nfiles *\nexec missing.exe\n",
+         "missing.exe is marked in the description but is not in the folder"},
+        {"group a a.zip\nfiles *\ngroup b manifest.xml\n", "would overwrite the manifest"},
+    };
+    for (const auto &[text, message] : descriptions) {
+        describe(text);
+        const std::string failure = failureOf([&] { release("1", "out"); });
+        EXPECT_NE(failure.find(message), std::string::npos) << failure;
+        EXPECT_FALSE(fs::exists(folder / "out")) << text;
+    }
+    fs::remove(folder / "release.txt");
+    EXPECT_EQ(failureOf([&] { release("beta", "out"); }),
+              "the version \"beta\" is not a number above 0");
+    release("2.0", "r1");
+    EXPECT_EQ(failureOf([&] { release("2", "out", "r1/manifest.xml"); }),
+              "the version \"2\" is not newer than the previous \"2.0\"");
+    folder.write("broken.xml", "<manifest version=\"1\"><group>");
+    EXPECT_NE(failureOf([&] { release("3", "out", "broken.xml"); }), "");
+    EXPECT_FALSE(fs::exists(folder / "out"));
+}
+
+TEST_F(ReleaseToolTest, RefusesFilesItCannotReadOrTheLauncherWouldRefuse) {
+    put("game.exe", "MZ");
+    // Windows keeps no colon in a file name, so only other systems can offer this one.
+    const fs::path colon = fs::path(folder / "game") / "drive:name.txt";
+    std::ofstream(colon) << "x";
+    if (fs::exists(colon)) {
+        EXPECT_EQ(failureOf([&] { release("1", "out"); }),
+                  "the launcher refuses the file name drive:name.txt");
+        fs::remove(colon);
+    }
+    std::error_code error;
+    fs::create_symlink(fs::path(folder / "nowhere"), fs::path(folder / "game/broken-link"), error);
+    if (error)
+        GTEST_SKIP() << "no symbolic links here: " << error.message();
+    EXPECT_EQ(failureOf([&] { release("1", "out"); }),
+              "cannot read broken-link: not a readable file");
+    EXPECT_FALSE(fs::exists(folder / "out"));
+}
+
+TEST(ReleaseCommandLineTest, ReadsOptionsAndRefusesMistakes) {
+    const auto options = Release::parseReleaseArguments(
+        {"--version", "1.2", "--files", "in", "--output", "out", "--previous", "old.xml",
+         "--description", "d.txt", "--manifest", "sub/m.xml"});
+    EXPECT_EQ(options.version, "1.2");
+    EXPECT_EQ(options.filesFolder, "in");
+    EXPECT_EQ(options.outputFolder, "out");
+    EXPECT_EQ(options.previousManifest, "old.xml");
+    EXPECT_EQ(options.descriptionPath, "d.txt");
+    EXPECT_EQ(options.manifestName, "sub/m.xml");
+    EXPECT_EQ(Release::parseReleaseArguments({"--version", "1", "--files", "i", "--output", "o"})
+                  .manifestName,
+              "manifest.xml");
+
+    const std::pair<std::vector<std::string>, std::string> mistakes[] = {
+        {{}, "--files is required"},
+        {{"--files", "i", "--output", "o"}, "--version is required"},
+        {{"--files", "i", "--version"}, "--version needs a value"},
+        {{"--files", "i", "--files", "j"}, "--files is given twice"},
+        {{"--fast"}, "unknown option --fast"},
+        {{"--files", "i", "--version", "1", "--output", "o", "--manifest", "../m.xml"},
+         "the manifest name ../m.xml must be a relative path inside the release folder"},
+    };
+    for (const auto &[arguments, message] : mistakes)
+        EXPECT_EQ(failureOf([&] { Release::parseReleaseArguments(arguments); }), message);
+}
+
+} // namespace

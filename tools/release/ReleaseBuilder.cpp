@@ -1,0 +1,206 @@
+// Versions, groups and packages of a release, and writing them where a server serves them.
+#include "tools/release/ReleaseBuilder.h"
+
+#include "app/Md5.h"
+#include "platform/NativeFile.h"
+#include "states/FileAction.h"
+#include "states/ManifestVersion.h"
+#include "tools/release/PackageWriter.h"
+#include "tools/release/ReleaseError.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+
+namespace Release {
+
+namespace {
+using Kestrel::FileActionKind;
+using Kestrel::typeKeywordOf;
+
+std::string typeOf(const ReleaseDescription &description, const std::string &name) {
+    if (description.execs.count(name))
+        return typeKeywordOf(FileActionKind::Execute);
+    const auto &restore = description.restoreOnly;
+    if (std::find(restore.begin(), restore.end(), name) != restore.end())
+        return typeKeywordOf(FileActionKind::RestoreOnly);
+    return typeKeywordOf(FileActionKind::Replace);
+}
+
+bool isRemoval(const std::string &type) {
+    return Kestrel::fileActionKindOf(type) == FileActionKind::Delete;
+}
+
+void checkVersion(const std::string &version, const std::optional<PreviousManifest> &previous) {
+    const std::int32_t number = Kestrel::parseManifestVersion(version);
+    if (number <= 0)
+        throw ReleaseError("the version \"" + version + "\" is not a number above 0");
+    if (previous && number <= Kestrel::parseManifestVersion(previous->version))
+        throw ReleaseError("the version \"" + version + "\" is not newer than the previous \"" +
+                           previous->version + "\"");
+}
+
+void checkMarkedFilesExist(const ReleaseDescription &description,
+                           const std::map<std::string, std::vector<char>> &files) {
+    std::vector<std::string> marked = description.restoreOnly;
+    for (const auto &exec : description.execs)
+        marked.push_back(exec.first);
+    for (const std::string &name : marked)
+        if (!files.count(name))
+            throw ReleaseError(name + " is marked in the description but is not in the folder");
+}
+
+void keepVerIfUnchanged(ManifestFile &file, const std::optional<PreviousManifest> &previous) {
+    if (!previous)
+        return;
+    const auto before = previous->entries.find(file.name);
+    if (before != previous->entries.end() && before->second.md5 == file.md5 &&
+        before->second.type == file.type && before->second.args == file.args)
+        file.ver = before->second.ver;
+}
+
+// The group an entry goes to; removals of files no rule names go to the first group.
+std::size_t groupIndex(const ReleaseDescription &description, const std::string &name,
+                       bool removal) {
+    const int group = description.groupOf(name);
+    if (group >= 0)
+        return static_cast<std::size_t>(group);
+    if (removal)
+        return 0;
+    throw ReleaseError(name + " belongs to no group: add it to a \"files\" line");
+}
+
+// Programs run after the other files of their group are in place.
+void orderEntries(std::vector<ManifestFile> &files) {
+    std::stable_sort(files.begin(), files.end(), [](const ManifestFile &a, const ManifestFile &b) {
+        const bool aRuns = a.type == typeKeywordOf(FileActionKind::Execute);
+        const bool bRuns = b.type == typeKeywordOf(FileActionKind::Execute);
+        return aRuns != bRuns ? bRuns : a.name < b.name;
+    });
+}
+
+std::string newestVer(const ManifestGroup &group, const std::string &version) {
+    if (group.files.empty())
+        return version;
+    const auto newest = std::max_element(
+        group.files.begin(), group.files.end(), [](const ManifestFile &a, const ManifestFile &b) {
+            return Kestrel::parseManifestVersion(a.ver) < Kestrel::parseManifestVersion(b.ver);
+        });
+    return newest->ver;
+}
+
+void package(ManifestGroup &group, const std::map<std::string, std::vector<char>> &files) {
+    PackageWriter writer;
+    for (const ManifestFile &file : group.files)
+        if (!isRemoval(file.type))
+            writer.add(file.name, files.at(file.name));
+    group.package = writer.finish();
+    // The manifest states the size as a signed 32-bit number.
+    if (group.package.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw ReleaseError("the package " + group.path + " would be larger than 2 GiB");
+}
+
+void writeDurably(const std::filesystem::path &path, const std::vector<char> &bytes) {
+    std::error_code ignored;
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    const std::string target = path.string();
+    const std::string pending = target + ".writing";
+    if (!Cobalt::Platform::writeFileDurably(pending, bytes.data(), bytes.size()) ||
+        !Cobalt::Platform::replaceFile(pending, target)) {
+        std::filesystem::remove(pending, ignored);
+        throw ReleaseError("cannot write " + target);
+    }
+}
+
+void addElement(TiXmlNode &parent, const char *name,
+                const std::vector<std::pair<const char *, std::string>> &attributes) {
+    TiXmlElement element(name);
+    for (const auto &[key, value] : attributes)
+        element.SetAttribute(key, value.c_str());
+    parent.InsertEndChild(element);
+}
+} // namespace
+
+ReleaseContents buildRelease(const ReleaseDescription &description,
+                             const std::map<std::string, std::vector<char>> &files,
+                             const std::optional<PreviousManifest> &previous,
+                             const std::string &version) {
+    checkVersion(version, previous);
+    checkMarkedFilesExist(description, files);
+    ReleaseContents release;
+    release.version = version;
+    for (const GroupRule &rule : description.groups)
+        release.groups.push_back({rule.name, "", rule.packagePath, {}, {}});
+
+    for (const auto &[name, bytes] : files) {
+        ManifestFile file{name, version, Cobalt::md5Hex(bytes), typeOf(description, name), ""};
+        if (file.type == typeKeywordOf(FileActionKind::Execute))
+            file.args = description.execs.at(name);
+        keepVerIfUnchanged(file, previous);
+        release.groups[groupIndex(description, name, false)].files.push_back(file);
+    }
+    if (previous)
+        for (const auto &[name, entry] : previous->entries) {
+            const auto kind = Kestrel::fileActionKindOf(entry.type);
+            if (files.count(name) || kind == FileActionKind::Folder)
+                continue;
+            ManifestFile removal{name, isRemoval(entry.type) ? entry.ver : version, "",
+                                 typeKeywordOf(FileActionKind::Delete), ""};
+            release.groups[groupIndex(description, name, true)].files.push_back(removal);
+        }
+
+    for (ManifestGroup &group : release.groups) {
+        orderEntries(group.files);
+        group.ver = newestVer(group, version);
+        package(group, files);
+    }
+    return release;
+}
+
+std::string ReleaseContents::manifestText() const {
+    TiXmlDocument document;
+    document.InsertEndChild(TiXmlDeclaration("1.0", "", ""));
+    TiXmlElement root("manifest");
+    root.SetAttribute("version", version.c_str());
+    for (const ManifestGroup &group : groups) {
+        TiXmlElement element("group");
+        for (const auto &[key, value] : {std::pair{"name", group.name},
+                                         {"ver", group.ver},
+                                         {"path", group.path},
+                                         {"size", std::to_string(group.package.size())}})
+            element.SetAttribute(key, value.c_str());
+        for (const ManifestFile &file : group.files) {
+            std::vector<std::pair<const char *, std::string>> attributes = {
+                {"name", file.name}, {"ver", file.ver}, {"md5", file.md5}};
+            if (!file.type.empty())
+                attributes.emplace_back("type", file.type);
+            if (file.type == typeKeywordOf(FileActionKind::Execute))
+                attributes.emplace_back("args", file.args);
+            addElement(element, "file", attributes);
+        }
+        root.InsertEndChild(element);
+    }
+    document.InsertEndChild(root);
+    TiXmlPrinter printer;
+    printer.SetIndent("\t");
+    printer.SetLineBreak("\n");
+    document.Accept(&printer);
+    return printer.Str();
+}
+
+void writeRelease(const ReleaseContents &release, const std::string &folder,
+                  const std::string &manifestName) {
+    for (const ManifestGroup &group : release.groups)
+        if (group.path == manifestName)
+            throw ReleaseError("the package of " + group.name + " would overwrite the manifest");
+    const std::filesystem::path root(folder);
+    // The manifest goes last: a server never offers a manifest whose packages are missing.
+    for (const ManifestGroup &group : release.groups)
+        writeDurably(root / group.path, group.package);
+    const std::string text = release.manifestText();
+    writeDurably(root / manifestName, std::vector<char>(text.begin(), text.end()));
+}
+
+} // namespace Release

@@ -1,0 +1,32 @@
+// The release tool's command line and the run it describes.
+#pragma once
+
+#include "tools/release/ReleaseBuilder.h"
+
+#include <string>
+#include <vector>
+
+namespace Release {
+
+struct ReleaseOptions {
+    std::string filesFolder;
+    std::string outputFolder;
+    std::string version;
+    std::string descriptionPath;  // empty: every file in one group "game", package "game.zip"
+    std::string previousManifest; // empty: a first release
+    std::string manifestName = "manifest.xml";
+};
+
+// How to call the tool, for its usage message.
+extern const char *const ReleaseUsage;
+
+// Reads "--files DIR --version TEXT --output DIR [--description FILE] [--previous FILE]
+// [--manifest NAME]" (arguments without the program's name). Throws ReleaseError for an unknown
+// or repeated option, a missing value or a missing required option.
+ReleaseOptions parseReleaseArguments(const std::vector<std::string> &arguments);
+
+// Reads everything, builds the release and only then writes it. Throws ReleaseError; nothing is
+// written when reading or building fails.
+ReleaseContents runRelease(const ReleaseOptions &options);
+
+} // namespace Release
