@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/LauncherState.h"
+#include "network/ServerStatus.h"
 
 namespace Kestrel {
 
@@ -12,5 +13,9 @@ public:
     // Set for "-f"/"-full": report a placeholder instead of the local manifest's version.
     bool fullCheck = false;
 };
+
+// The manifest half of the last version check's reply; its value2 is the server's name of the
+// current manifest, which the manifest download asks for.
+extern KSNetwork::ServerStatus manifestStatus;
 
 } // namespace Kestrel
