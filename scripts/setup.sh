@@ -8,6 +8,9 @@ NATIVE_PACKAGES=(
     libcurl4-openssl-dev zlib1g-dev libtinyxml-dev libgtest-dev libbenchmark-dev libssl-dev
     php-cli zip
 )
+# The reference server's deployment (server/deploy/), run privately by the tests, and the load
+# generator of scripts/load-test.sh.
+SERVER_PACKAGES=(nginx php-fpm wrk)
 # Windows cross build and Wine; dpkg-dev and xz-utils unpack the Debian source packages of curl
 # and TinyXML, googletest holds the GoogleTest sources; imagemagick's import takes the main
 # command's picture of the Login screen.
@@ -34,7 +37,7 @@ package_installed() {
 
 missing_packages() {
     local package
-    for package in "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"; do
+    for package in "${NATIVE_PACKAGES[@]}" "${SERVER_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"; do
         package_installed "$package" || printf '%s\n' "$package"
     done
 }
@@ -90,6 +93,22 @@ add_source_entries() {
     fi
 }
 
+# Debian starts a service when its package is installed (nginx's default site on port 80 of every
+# address); the tests run their own private processes, so nothing is started while installing.
+# An existing policy is left as it is.
+install_without_starting_services() {
+    local policy=/usr/sbin/policy-rc.d created=0 status=0
+    if [[ ! -e $policy ]]; then
+        printf '#!/bin/sh\nexit 101\n' | as_root tee "$policy" >/dev/null
+        as_root chmod 755 "$policy"
+        created=1
+    fi
+    as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q -o DPkg::Lock::Timeout=600 "$@" || status=$?
+    [[ $created -eq 0 ]] || as_root rm -f "$policy"
+    return $status
+}
+
 main() {
     local need_update=0
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -113,8 +132,7 @@ main() {
     fi
     if [[ ${#missing[@]} -gt 0 ]]; then
         log "installing: ${missing[*]}"
-        as_root env DEBIAN_FRONTEND=noninteractive \
-            apt-get install -y -q -o DPkg::Lock::Timeout=600 "${missing[@]}"
+        install_without_starting_services "${missing[@]}"
     fi
     log "all packages present"
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs a program against the PHP reference server (server/ksclient/ksserver.php), started with
-# PHP's built-in web server on a free port of 127.0.0.1 and stopped afterwards. Exits with the
-# program's status.
+# Runs a program against the reference server (server/public/ksclient/ksserver.php) on a free
+# port of 127.0.0.1, stopped afterwards: PHP's built-in web server, or with --nginx the
+# deployment of server/deploy/ (nginx and PHP-FPM as private processes, file bodies handed to
+# nginx). Exits with the program's status.
 #
-# Usage: scripts/with-reference-server.sh [emulator...] program [arguments...]
+# Usage: scripts/with-reference-server.sh [--nginx] [emulator...] program [arguments...]
 #
 # The server reads the configuration <root>/ksserver.config.php (a copy of the repository's
 # default at the start) and serves downloads from <root>/release, where <root> is a scratch folder
@@ -17,60 +18,32 @@
 set -uo pipefail
 
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=scripts/server-processes.sh
+source "$REPO/scripts/server-processes.sh"
 
+kind=builtin
+if [[ "${1:-}" == --nginx ]]; then
+    kind=nginx
+    shift
+fi
 if [[ $# -eq 0 ]]; then
-    echo "usage: $0 [emulator...] program [arguments...]" >&2
+    echo "usage: $0 [--nginx] [emulator...] program [arguments...]" >&2
     exit 2
 fi
 command -v php >/dev/null || { echo "[reference-server] php is not installed" >&2; exit 2; }
 
 root="$(mktemp -d "${TMPDIR:-/tmp}/brightwell-server.XXXXXX")"
-server_pid=""
 cleanup() {
-    if [[ -n "$server_pid" ]]; then
-        kill "$server_pid" 2>/dev/null
-        wait "$server_pid" 2>/dev/null
-    fi
+    stop_servers
     rm -rf "$root"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-mkdir -p "$root/release" "$root/outside"
-cp "$REPO/server/ksclient/ksserver.config.php" "$root/ksserver.config.php"
+mkdir -p "$root/release" "$root/outside" "$root/run"
+cp "$REPO/server/ksserver.config.php" "$root/ksserver.config.php"
 printf 'outside the release folder\n' >"$root/outside/secret.txt"
 ln -s "$root/outside/secret.txt" "$root/release/outside-link"
-: >"$root/errors.log"
-
-free_port() {
-    php -r '$s = stream_socket_server("tcp://127.0.0.1:0"); echo parse_url("tcp://" . stream_socket_get_name($s, false), PHP_URL_PORT);'
-}
-
-# Another process may take the chosen port before PHP binds it; then PHP ends and we try again.
-start_server() {
-    local port attempt
-    for attempt in 1 2 3 4 5; do
-        port="$(free_port)" || return 1
-        KSSERVER_CONFIG="$root/ksserver.config.php" php -d error_log="$root/errors.log" \
-            -d display_errors=stderr -S "127.0.0.1:$port" -t "$REPO/server" \
-            >"$root/server.log" 2>&1 &
-        server_pid=$!
-        for _ in $(seq 100); do
-            if grep -q "127.0.0.1:$port) started" "$root/server.log" 2>/dev/null; then
-                echo "$port"
-                return 0
-            fi
-            kill -0 "$server_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$server_pid" 2>/dev/null
-        wait "$server_pid" 2>/dev/null
-        server_pid=""
-    done
-    echo "[reference-server] the server did not start:" >&2
-    cat "$root/server.log" >&2
-    return 1
-}
 
 # A Windows program under Wine sees this machine's files through its Z: drive, which maps "/";
 # translating here keeps winepath from creating a prefix of its own.
@@ -86,13 +59,17 @@ program_path() {
     printf '%s\n' "$path"
 }
 
-port_file="$root/port"
-start_server >"$port_file" || exit 1
+port_file="$root/run/port"
+if [[ $kind == nginx ]]; then
+    start_nginx_deployment "$root/run" "$root/ksserver.config.php" "$root/release" >"$port_file"
+else
+    start_builtin_server "$root/run" "$root/ksserver.config.php" >"$port_file"
+fi || exit 1
 port="$(cat "$port_file")"
 
 export BRIGHTWELL_SERVER_URL="http://127.0.0.1:$port"
 export BRIGHTWELL_SERVER_ROOT
 export BRIGHTWELL_SERVER_LOG
 BRIGHTWELL_SERVER_ROOT="$(program_path "$root/" "$@")"
-BRIGHTWELL_SERVER_LOG="$(program_path "$root/errors.log" "$@")"
+BRIGHTWELL_SERVER_LOG="$(program_path "$root/run/errors.log" "$@")"
 "$@"

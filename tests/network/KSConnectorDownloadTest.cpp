@@ -67,6 +67,23 @@ TEST_F(SiteDownloadTest, RefusalsFailWithTheirTextAndEscapesAreLogged) {
     EXPECT_EQ(failure("guarded.zip"), "Http request failed. 500 Internal Server Error\r\n ");
 }
 
+// Hidden files are never release files, and naming the folder itself is no escape attempt.
+TEST_F(SiteDownloadTest, HiddenFilesAndTheFolderAreNotFoundWithoutAnEscapeLogged) {
+    writeReleaseFile(".hidden", "hidden");
+    writeReleaseFile("sub/.git/config", "hidden");
+    writeReleaseFile("sub/visible.txt", "visible");
+    const std::string logBefore = errorLog();
+    std::vector<char> buffer;
+    for (const std::string name : {".hidden", "sub/.git/config", ".", "sub/.", "./.hidden"}) {
+        EXPECT_EQ(failureOf([&] { connector->downloadSiteFile(name, &buffer); }),
+                  "File not found, " + name);
+    }
+    EXPECT_EQ(errorLog(), logBefore);
+    buffer.clear();
+    ASSERT_TRUE(connector->downloadSiteFile("./sub/visible.txt", &buffer));
+    EXPECT_EQ(text(buffer), "visible");
+}
+
 // The order shows that the script's path comes back after a failed and after a good download.
 TEST_F(SiteDownloadTest, FileDownloadTakesEmptyRelativeAndAbsolutePaths) {
     std::vector<char> buffer;

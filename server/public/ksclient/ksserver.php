@@ -1,7 +1,7 @@
 <?php
 // Brightwell reference server: the one script the launcher calls. It answers logins, version
 // checks, release downloads and the publisher's own actions from one configuration file
-// (ksserver.config.php beside this script, or the file named by KSSERVER_CONFIG).
+// (ksserver.config.php beside the document root, or the file named by KSSERVER_CONFIG).
 declare(strict_types=1);
 
 const DOWNLOAD_CHUNK_SIZE = 1048576;
@@ -18,7 +18,10 @@ function reply(int $status, string $text): never
 function configurationPath(): string
 {
     $override = getenv('KSSERVER_CONFIG');
-    return is_string($override) && $override !== '' ? $override : __DIR__ . '/ksserver.config.php';
+    // The script lives in <root>/public/ksclient/, the configuration in <root>/, out of reach of
+    // the web server's static file handling.
+    return is_string($override) && $override !== '' ? $override
+                                                    : dirname(__DIR__, 2) . '/ksserver.config.php';
 }
 
 function loadConfiguration(): array
@@ -118,15 +121,36 @@ function releaseFolder(array $configuration): ?string
     return $resolved !== false && is_dir($resolved) ? $resolved : null;
 }
 
-// The real path of the release file called name, or null when there is none inside the release
-// folder. Requests that try to leave the folder are logged.
-function releaseFile(array $configuration, string $name): ?string
+function isInside(string $path, string $folder): bool
 {
-    $folder = releaseFolder($configuration);
-    if ($folder === null) {
-        error_log('ksserver: the release folder does not exist');
-        return null;
+    return str_starts_with($path . DIRECTORY_SEPARATOR, rtrim($folder, '/\\') . DIRECTORY_SEPARATOR);
+}
+
+// A web server hands out whatever lies below its document root without asking this script, so
+// a release folder in there would bypass the login check (and follow symbolic links).
+function insideDocumentRoot(string $folder): bool
+{
+    $root = (string) ($_SERVER['DOCUMENT_ROOT'] ?? '');
+    $resolved = $root === '' ? false : realpath($root);
+    return $resolved !== false && isInside($folder, $resolved);
+}
+
+// Hidden files (".htaccess", ".git/...") are never release files; "." alone is the folder itself.
+function namesHiddenFile(string $name): bool
+{
+    foreach (preg_split('#[/\\\\]#', $name) as $segment) {
+        if ($segment !== '.' && str_starts_with($segment, '.')) {
+            return true;
+        }
     }
+    return false;
+}
+
+// The path of the release file called name relative to the release folder, with every symbolic
+// link resolved, or null when there is none inside the release folder. Requests that try to
+// leave the folder are logged.
+function releaseFile(string $folder, string $name): ?string
+{
     if ($name === '') {
         return null;
     }
@@ -135,15 +159,19 @@ function releaseFile(array $configuration, string $name): ?string
         error_log("ksserver: refused download of \"$logged\": outside the release folder");
         return null;
     }
+    if (namesHiddenFile($name)) {
+        return null;
+    }
     $file = realpath($folder . DIRECTORY_SEPARATOR . $name);
     if ($file === false) {
         return null;
     }
-    if (!str_starts_with($file, $folder . DIRECTORY_SEPARATOR)) {
+    if (!isInside($file, $folder)) {
         error_log("ksserver: refused download of \"$logged\": it leads outside the release folder");
         return null;
     }
-    return is_file($file) ? $file : null;
+    $relative = substr($file, strlen($folder) + 1);
+    return is_file($file) && !namesHiddenFile($relative) ? $relative : null;
 }
 
 // Streams the file in chunks, so a package of any size never sits in memory.
@@ -173,16 +201,59 @@ function sendFile(string $file): never
     exit;
 }
 
+// The prefix of the web server's internal location over the release folder when the server
+// sends file bodies itself (X-Accel-Redirect), or the empty text when this script streams them.
+function handOffPrefix(): string
+{
+    $prefix = getenv('KSSERVER_ACCEL_REDIRECT');
+    return is_string($prefix) ? $prefix : '';
+}
+
+// Leaves the bytes to the web server, which sends them from its internal location with the same
+// status, type and length as sendFile; the worker is free as soon as this returns. The relative
+// path holds no symbolic link and no dot segment, and is percent-encoded segment by segment.
+function handOff(string $prefix, string $relative): never
+{
+    // Real paths use the system's separator only: elsewhere a backslash is part of a name.
+    $segments = explode(DIRECTORY_SEPARATOR, $relative);
+    http_response_code(200);
+    header('Content-Type: application/octet-stream');
+    header('X-Accel-Redirect: ' . $prefix . implode('/', array_map('rawurlencode', $segments)));
+    exit;
+}
+
 function answerDownload(array $configuration, array $query): never
 {
     if (authenticatedUser($configuration, $query) === null) {
         reply(401, 'Unauthorized');
     }
-    $file = releaseFile($configuration, $query['dirfile'] ?? '');
-    if ($file === null) {
+    $folder = releaseFolder($configuration);
+    if ($folder === null) {
+        error_log('ksserver: the release folder does not exist');
         reply(404, 'File not found');
     }
-    sendFile($file);
+    if (insideDocumentRoot($folder)) {
+        error_log("ksserver: the release folder $folder lies inside the document root: "
+            . 'downloads are refused until it is moved out');
+        reply(500, 'Server configuration error');
+    }
+    $relative = releaseFile($folder, $query['dirfile'] ?? '');
+    if ($relative === null) {
+        reply(404, 'File not found');
+    }
+    $prefix = handOffPrefix();
+    if ($prefix !== '') {
+        handOff($prefix, $relative);
+    }
+    sendFile($folder . DIRECTORY_SEPARATOR . $relative);
+}
+
+// The raw query string with every non-empty password digest replaced by asterisks, so that a
+// reply that echoes the query never hands the digest to whoever reads the reply.
+function queryWithoutDigest(): string
+{
+    $query = (string) ($_SERVER['QUERY_STRING'] ?? '');
+    return preg_replace('/(^|&)pw=[^&]+/', '$1pw=***', $query);
 }
 
 function answerCustomAction(array $configuration, string $action): never
@@ -191,10 +262,11 @@ function answerCustomAction(array $configuration, string $action): never
     if ($action === '' || !is_string($text)) {
         reply(400, 'Unknown action');
     }
-    reply(200, str_replace('{query}', (string) ($_SERVER['QUERY_STRING'] ?? ''), $text));
+    reply(200, str_replace('{query}', queryWithoutDigest(), $text));
 }
 
 ini_set('zlib.output_compression', '0');
+header_remove('X-Powered-By');
 clearstatcache(true);
 if (($_SERVER['REQUEST_METHOD'] ?? 'GET') !== 'GET') {
     reply(405, 'Method not allowed');

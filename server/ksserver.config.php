@@ -13,7 +13,7 @@ return [
         'file' => 'manifest.xml',
     ],
     // Folder of the files the launcher downloads; relative paths start at this file's folder.
-    // Keep it outside the web server's document root, or deny direct access to it.
+    // It must lie outside the web server's document root: the script refuses downloads otherwise.
     'releaseFolder' => 'release',
     // Users: name => password digest (MD5 as 32 hexadecimal digits), the two values of an accepted
     // login, and optional property lines "key:value" sent after it.

@@ -1,0 +1,207 @@
+# Starts and stops the reference server as private processes on a free port of 127.0.0.1:
+# PHP's built-in web server, or the deployment of server/deploy/ (nginx and PHP-FPM in the
+# foreground, with their configuration, pid and log files under a folder of the caller's).
+# Nothing is installed as a service and no system configuration is touched.
+# Sourced by with-reference-server.sh and load-test.sh; not run on its own.
+#
+#   start_builtin_server <run-dir> <config-file> [document-root]
+#                                                        PHP's built-in server; prints the port
+#   start_nginx_deployment <run-dir> <config-file> <release-dir> [extra-server-block-file]
+#                                                        nginx + PHP-FPM; prints the port
+#   stop_servers                                         stops everything started here
+# SERVER_OPCACHE=on keeps opcache on (off by default: tests rewrite the configuration several
+# times a second, and opcache looks at modification times at most every 2 s and to the second).
+# Both serve server/public of this repository unless told otherwise; the script reads
+# <config-file> (its default beside the document root when empty) and writes its error_log lines
+# to <run-dir>/errors.log.
+
+SERVER_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SERVER_PIDS=()
+
+free_port() {
+    php -r '$s = stream_socket_server("tcp://127.0.0.1:0"); echo parse_url("tcp://" . stream_socket_get_name($s, false), PHP_URL_PORT);'
+}
+
+stop_servers() {
+    local pid
+    for pid in "${SERVER_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
+    for pid in "${SERVER_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null
+    done
+    SERVER_PIDS=()
+}
+
+# True once something accepts connections on 127.0.0.1:<port>.
+port_listens() {
+    (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
+}
+
+# Waits up to 10 s until <pid> listens on <port>; false when it ended or never did.
+wait_listening() {
+    local pid="$1" port="$2"
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || return 1
+        port_listens "$port" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Another process may take the chosen port before the server binds it; then it ends and we try
+# again on another one.
+start_builtin_server() {
+    local run="$1" config="$2" docroot="${3:-$SERVER_REPO/server/public}" port attempt pid
+    local opcache=0
+    [[ "${SERVER_OPCACHE:-off}" == on ]] && opcache=1
+    : >"$run/errors.log"
+    for attempt in 1 2 3 4 5; do
+        port="$(free_port)" || return 1
+        KSSERVER_CONFIG="$config" php -d error_log="$run/errors.log" -d display_errors=stderr \
+            -d opcache.enable="$opcache" \
+            -S "127.0.0.1:$port" -t "$docroot" >"$run/builtin.log" 2>&1 &
+        pid=$!
+        if wait_listening "$pid" "$port"; then
+            SERVER_PIDS+=("$pid")
+            echo "$port"
+            return 0
+        fi
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    echo "[server] PHP's built-in server did not start:" >&2
+    cat "$run/builtin.log" >&2
+    return 1
+}
+
+php_fpm_program() {
+    local candidate
+    for candidate in /usr/sbin/php-fpm*; do
+        [[ -x "$candidate" ]] && { echo "$candidate"; return 0; }
+    done
+    echo "[server] php-fpm is not installed (scripts/setup.sh installs it)" >&2
+    return 1
+}
+
+# The shipped files with the machine's paths replaced by private ones. Fails when a path that
+# the shipped file should name is not there any more, so that the files and this script cannot
+# drift apart unnoticed.
+render() {
+    local file="$1" rendered
+    shift
+    rendered="$(sed "$@" "$file")" || return 1
+    if grep -nE '/srv/|/run/php|/var/log|443|ssl' <<<"$rendered" >&2; then
+        echo "[server] $file: the lines above were not replaced for the private deployment" >&2
+        return 1
+    fi
+    printf '%s\n' "$rendered"
+}
+
+render_pool() {
+    local run="$1" config="$2"
+    render "$SERVER_REPO/server/deploy/php-fpm-pool.conf" -e '/^;/d' \
+        -e '/^\(user\|group\|listen\.owner\|listen\.group\) = /d' \
+        -e "s|^listen = .*|listen = $run/fpm.sock|" \
+        -e "s|^php_admin_value\[error_log\] = .*|php_admin_value[error_log] = $run/errors.log|" ||
+        return 1
+    echo "env[KSSERVER_CONFIG] = $config"
+    [[ "${SERVER_OPCACHE:-off}" == on ]] || echo "php_admin_flag[opcache.enable] = off"
+    if [[ $EUID -eq 0 ]]; then
+        printf 'user = root\ngroup = root\n'
+    fi
+}
+
+render_site() {
+    local run="$1" release="$2" port="$3"
+    render "$SERVER_REPO/server/deploy/nginx-site.conf" -e '/^[[:space:]]*#/d' \
+        -e "s|listen 443 ssl;|listen 127.0.0.1:$port;|" -e '/listen \[::\]:443 ssl;/d' \
+        -e '/ssl_certificate/d' \
+        -e "s|/srv/brightwell/public|$SERVER_REPO/server/public|" \
+        -e "s|/srv/brightwell/release/|${release%/}/|" \
+        -e "s|unix:/run/php/brightwell-fpm.sock|unix:$run/fpm.sock|" \
+        -e "s|/var/log/nginx/brightwell-access.log|off|" \
+        -e "s|/var/log/nginx/brightwell-error.log|$run/nginx-error.log|"
+}
+
+write_nginx_conf() {
+    local run="$1" extra="$2" account=""
+    [[ $EUID -eq 0 ]] && account="user root root;"
+    cp /etc/nginx/fastcgi_params "$run/fastcgi_params"
+    cat >"$run/nginx.conf" <<EOF
+# Private nginx of the reference server; see scripts/server-processes.sh.
+$account
+daemon off;
+worker_processes auto;
+pid $run/nginx.pid;
+error_log $run/nginx-error.log;
+events { worker_connections 4096; }
+http {
+    client_body_temp_path $run/client_body;
+    fastcgi_temp_path $run/fastcgi;
+    proxy_temp_path $run/proxy;
+    uwsgi_temp_path $run/uwsgi;
+    scgi_temp_path $run/scgi;
+    include $run/site.conf;
+    ${extra:+include $extra;}
+}
+EOF
+}
+
+# PHP-FPM refuses to run workers as root unless told to; as root the private pool runs as root
+# so that it can read the caller's private folders.
+start_php_fpm() {
+    local run="$1" config="$2" fpm extra=()
+    fpm="$(php_fpm_program)" || return 1
+    [[ $EUID -eq 0 ]] && extra=(-R)
+    render_pool "$run" "$config" >"$run/pool.conf" || return 1
+    cat >"$run/php-fpm.conf" <<EOF
+[global]
+pid = $run/php-fpm.pid
+error_log = $run/php-fpm.log
+daemonize = no
+include = $run/pool.conf
+EOF
+    "$fpm" -F -y "$run/php-fpm.conf" -p "$run" "${extra[@]}" >>"$run/php-fpm.log" 2>&1 &
+    local pid=$!
+    for _ in $(seq 100); do
+        if [[ -S "$run/fpm.sock" ]]; then
+            SERVER_PIDS+=("$pid")
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    echo "[server] PHP-FPM did not start:" >&2
+    cat "$run/php-fpm.log" >&2
+    return 1
+}
+
+start_nginx_deployment() {
+    local run="$1" config="$2" release="$3" extra="${4:-}" port attempt pid
+    command -v nginx >/dev/null || {
+        echo "[server] nginx is not installed (scripts/setup.sh installs it)" >&2
+        return 1
+    }
+    : >"$run/errors.log"
+    start_php_fpm "$run" "$config" || return 1
+    write_nginx_conf "$run" "$extra"
+    for attempt in 1 2 3 4 5; do
+        port="$(free_port)" || return 1
+        render_site "$run" "$release" "$port" >"$run/site.conf" || return 1
+        nginx -p "$run" -c "$run/nginx.conf" -e "$run/nginx-error.log" >>"$run/nginx.log" 2>&1 &
+        pid=$!
+        if wait_listening "$pid" "$port"; then
+            SERVER_PIDS+=("$pid")
+            echo "$port"
+            return 0
+        fi
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    echo "[server] nginx did not start:" >&2
+    cat "$run/nginx.log" "$run/nginx-error.log" >&2
+    return 1
+}
