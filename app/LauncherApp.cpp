@@ -114,33 +114,55 @@ void LauncherApp::saveCredentials() {
 
 std::string LauncherApp::tempManifestPath() const { return "temp:" + manifestFile; }
 
-void LauncherApp::downloadManifest(const std::string &remoteName) {
+bool LauncherApp::downloadManifest(const std::string &remoteName) {
     if (!connector || !fileServer)
-        return;
+        return false;
     std::vector<char> bytes;
     if (!connector->downloadSiteFile(remoteName, &bytes))
-        return;
+        return false;
+    serverManifest.reset();
+    serverManifestCopied = false;
     const std::string tempPath = tempManifestPath();
     fileServer->createDirectory(tempPath.c_str());
-    {
-        // Binary: the copy becomes the local manifest byte for byte.
-        auto out =
-            fileServer->open(tempPath, Cobalt::IO::Out | Cobalt::IO::Trunc | Cobalt::IO::Binary);
-        if (!out)
-            return;
-        out->write(bytes, static_cast<int>(bytes.size()));
+    // Binary: the copy becomes the local manifest byte for byte.
+    if (!fileServer->writeFile(tempPath, bytes)) {
+        Cobalt::Log::instance().message("Could not save the server manifest %s as %s",
+                                        remoteName.c_str(), tempPath.c_str());
+        fileServer->remove(tempPath);
+        return false;
     }
-    if (auto archive = openArchive(*fileServer, tempPath))
-        serverManifest = std::move(archive);
+    // Read back from the copy, so that what was read is what a commit puts in place.
+    bool parsed = false;
+    auto archive = openArchive(*fileServer, tempPath, &parsed);
+    if (!parsed || !archive->enter("manifest")) {
+        Cobalt::Log::instance().message("The server manifest %s is no manifest (%u bytes)",
+                                        remoteName.c_str(), static_cast<unsigned>(bytes.size()));
+        // An archive that failed to parse still holds its file open, which Windows would not
+        // let go.
+        archive.reset();
+        fileServer->remove(tempPath);
+        return false;
+    }
+    archive->leave();
+    serverManifest = std::move(archive);
+    serverManifestCopied = true;
+    return true;
 }
 
-void LauncherApp::commitManifest() {
-    const std::string tempPath = tempManifestPath();
-    if (!fileServer || !fileServer->exists(tempPath))
-        return;
-    if (fileServer->exists(manifestFile))
-        fileServer->remove(manifestFile);
-    fileServer->move(tempPath, manifestFile);
+bool LauncherApp::commitManifest() {
+    if (!serverManifestCopied || !fileServer)
+        return false;
+    // A local manifest that did not parse keeps its file open, which Windows would not replace.
+    localManifest.reset();
+    const bool replaced = fileServer->replace(tempManifestPath(), manifestFile);
+    if (replaced)
+        serverManifestCopied = false;
+    else
+        Cobalt::Log::instance().message("Could not replace the local manifest %s",
+                                        manifestFile.c_str());
+    // The local manifest is again what the file holds, old or new.
+    openLocalManifest();
+    return replaced;
 }
 
 // ---- Configuration ----

@@ -66,11 +66,16 @@ public:
     void saveCredentials();
 
     // Downloads the server's manifest remoteName into "temp:" + the manifest file and keeps it,
-    // parsed, as the server manifest. A refused download or an unwritable copy keeps the previous
-    // one; failures of the connector and the file server propagate.
-    void downloadManifest(const std::string &remoteName);
-    // Moves the downloaded manifest over the local one; nothing when none was downloaded.
-    void commitManifest();
+    // parsed, as the server manifest; true then. A copy that cannot be written whole or is no
+    // manifest (a cut transfer, an error page) is removed and leaves no server manifest: false,
+    // logged. A refused download (one is running) changes nothing: false. Failures of the
+    // connector propagate and change nothing.
+    bool downloadManifest(const std::string &remoteName);
+    // Puts the manifest that downloadManifest kept in this run in place of the local one, in one
+    // step (the old file or the new one, never neither). False, changing nothing, when this run
+    // kept none (a copy left in "temp:" by an earlier run is never taken) or the local file
+    // cannot be replaced. The local manifest is read again from its file afterwards.
+    bool commitManifest();
 
     // The main window's element (not owned); null until the entry point gives it.
     WindowElement *getRootElement() const { return rootElement; }
@@ -117,6 +122,8 @@ private:
     std::uint32_t localManifestSize = 0;
     std::unique_ptr<Cobalt::XMLInputArchive> localManifest;
     std::unique_ptr<Cobalt::XMLInputArchive> serverManifest;
+    // Whether "temp:" holds the copy that serverManifest was read from, made in this run.
+    bool serverManifestCopied = false;
     std::string serverUrl;
     std::unique_ptr<KSNetwork::KSConnector> connector;
     Cobalt::IO::FileServer *fileServer = nullptr;
