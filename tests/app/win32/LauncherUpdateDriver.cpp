@@ -3,6 +3,7 @@
 // the real edit controls and presses the real button with window messages, then waits for the
 // launcher to log in, check the versions, download and install the release, run its program and
 // start the game (the sample game), and checks everything on disk.
+#include "tests/app/win32/LauncherDriving.h"
 #include "tests/network/ReferenceServerFixture.h"
 #include "tests/support/ReleaseWriter.h"
 
@@ -22,25 +23,14 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using Testing::builtLauncherFolder;
+using Testing::LauncherProcess;
+using Testing::readFile;
+using Testing::waitForMainWindow;
 
 namespace {
 
-constexpr wchar_t MainWindowClass[] = L"BrightwellLauncher";
 constexpr auto TimeLimit = std::chrono::seconds(60);
-
-fs::path driverFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(path).parent_path();
-}
-
-// The build folder: one folder above the test programs.
-fs::path buildFolder() { return driverFolder().parent_path(); }
-
-std::string readFile(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void writeFile(const fs::path &path, const std::string &bytes) {
     fs::create_directories(path.parent_path());
@@ -49,37 +39,6 @@ void writeFile(const fs::path &path, const std::string &bytes) {
 
 std::string installedOrMissing(const fs::path &path) {
     return fs::is_regular_file(path) ? readFile(path) : "<missing>";
-}
-
-struct Search {
-    DWORD process;
-    HWND window;
-};
-
-BOOL CALLBACK matchMainWindow(HWND window, LPARAM data) {
-    auto *search = reinterpret_cast<Search *>(data);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (std::wstring(className) == MainWindowClass && IsWindowVisible(window) &&
-        process == search->process) {
-        search->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND waitForMainWindow(DWORD process) {
-    const auto deadline = std::chrono::steady_clock::now() + TimeLimit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        Search search{process, nullptr};
-        EnumWindows(matchMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.window)
-            return search.window;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return nullptr;
 }
 
 struct Controls {
@@ -114,40 +73,6 @@ Controls loginControls(HWND window) {
     return controls;
 }
 
-// Brightwell.exe started in folder without arguments; ended by force if still running at the end.
-class LauncherProcess {
-public:
-    explicit LauncherProcess(const fs::path &folder) {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        std::wstring commandLine = L"\"" + (folder / "Brightwell.exe").wstring() + L"\"";
-        started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 folder.wstring().c_str(), &startup, &info) != 0;
-    }
-    ~LauncherProcess() {
-        if (!started)
-            return;
-        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(info.hProcess, 99);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
-    LauncherProcess(const LauncherProcess &) = delete;
-    LauncherProcess &operator=(const LauncherProcess &) = delete;
-
-    bool isStarted() const { return started; }
-    DWORD id() const { return info.dwProcessId; }
-    // True when the process ended within the time limit.
-    bool waitForExit() const {
-        return WaitForSingleObject(info.hProcess, static_cast<DWORD>(TimeLimit.count() * 1000)) ==
-               WAIT_OBJECT_0;
-    }
-
-private:
-    bool started = false;
-    PROCESS_INFORMATION info{};
-};
-
 // Waits until the file exists (a program started through the shell runs on its own).
 std::string waitForFile(const fs::path &path) {
     const auto deadline = std::chrono::steady_clock::now() + TimeLimit;
@@ -167,9 +92,9 @@ protected:
         folder = fs::path(temp) / ("brightwell-update-" + std::to_string(GetCurrentProcessId()));
         fs::remove_all(folder);
         fs::create_directories(folder / "gameStates");
-        fs::copy_file(buildFolder() / "Brightwell.exe", folder / "Brightwell.exe");
+        fs::copy_file(builtLauncherFolder() / "Brightwell.exe", folder / "Brightwell.exe");
         // The shipped configuration, pointed at the server, with a short farewell.
-        std::string configuration = readFile(buildFolder() / "gameStates/launcher.xml");
+        std::string configuration = readFile(builtLauncherFolder() / "gameStates/launcher.xml");
         configuration = std::regex_replace(
             configuration, std::regex("<URL>[^<]*</URL>"),
             "<URL>" + std::string(std::getenv("BRIGHTWELL_SERVER_URL")) + "</URL>");
@@ -179,7 +104,8 @@ protected:
             std::regex_replace(configuration, std::regex("<lingerTime>[^<]*</lingerTime>"),
                                "<lingerTime>0.5</lingerTime>");
         writeFile(folder / "gameStates/launcher.xml", configuration);
-        fs::copy_file(buildFolder() / "gameStates/logo.bmp", folder / "gameStates/logo.bmp");
+        fs::copy_file(builtLauncherFolder() / "gameStates/logo.bmp",
+                      folder / "gameStates/logo.bmp");
     }
     void TearDown() override {
         std::error_code ignored;
@@ -190,7 +116,7 @@ protected:
 };
 
 TEST_F(LauncherUpdateTest, APlayerLogsInTheInstallationIsUpdatedAndTheGameStarts) {
-    const std::string game = readFile(buildFolder() / "samples/samplegame.exe");
+    const std::string game = readFile(builtLauncherFolder() / "samples/samplegame.exe");
     ASSERT_FALSE(game.empty());
     writeFile(folder / "manifest.xml", "<manifest version=\"6\"/>");
     writeFile(folder / "readme.txt", "readme of 6");
@@ -215,7 +141,8 @@ TEST_F(LauncherUpdateTest, APlayerLogsInTheInstallationIsUpdatedAndTheGameStarts
     SendMessageA(controls.edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("password"));
     SendMessageA(controls.loginButton, BM_CLICK, 0, 0);
 
-    ASSERT_TRUE(launcher.waitForExit()) << "the launcher ends after starting the game";
+    ASSERT_NE(launcher.waitForExit(60000), static_cast<DWORD>(STILL_ACTIVE))
+        << "the launcher ends after starting the game";
     EXPECT_EQ(waitForFile(folder / "samplegame-commandline.txt"),
               "user=" + PlayerName + "&password=" + PlayerDigest);
     EXPECT_EQ(waitForFile(folder / "tools/samplegame-commandline.txt"), "/quiet /log");
