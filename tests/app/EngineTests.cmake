@@ -17,7 +17,8 @@ endif()
 if(WIN32)
     target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win32/SystemHelpersWin32Test.cpp)
 else()
-    target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/posix/SystemHelpersPosixTest.cpp)
+    target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/posix/SystemHelpersPosixTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/posix/ElevationPosixTest.cpp)
 endif()
 
 set(MD5_DATA_DIR ${CMAKE_CURRENT_BINARY_DIR}/md5-data)
