@@ -15,7 +15,10 @@ if(CMAKE_SCRIPT_MODE_FILE)
 endif()
 
 if(WIN32)
-    target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win32/SystemHelpersWin32Test.cpp)
+    target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win32/SystemHelpersWin32Test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/win32/ElevationWin32Test.cpp)
+    # The sample game stands in for the launcher in the elevated start's test.
+    add_dependencies(engine_tests samplegame)
 else()
     target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/posix/SystemHelpersPosixTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/posix/ElevationPosixTest.cpp)
