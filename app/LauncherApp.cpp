@@ -7,6 +7,7 @@
 #include "io/FileServer.h"
 #include "io/OpenMode.h"
 #include "network/KSConnector.h"
+#include "platform/Elevation.h"
 #include "platform/SystemHelpers.h"
 #include "serialization/XMLInputArchive.h"
 #include "serialization/XMLOutputArchive.h"
@@ -18,6 +19,7 @@
 #include "states/WaitForUpdateState.h"
 #include "ui/WindowElement.h"
 
+#include <cstdio>
 #include <exception>
 
 namespace Kestrel {
@@ -112,35 +114,73 @@ void LauncherApp::saveCredentials() {
     Cobalt::writeNamed(archive, "password", password);
 }
 
-std::string LauncherApp::tempManifestPath() const { return "temp:" + manifestFile; }
-
-void LauncherApp::downloadManifest(const std::string &remoteName) {
-    if (!connector || !fileServer)
-        return;
-    std::vector<char> bytes;
-    if (!connector->downloadSiteFile(remoteName, &bytes))
-        return;
-    const std::string tempPath = tempManifestPath();
-    fileServer->createDirectory(tempPath.c_str());
-    {
-        // Binary: the copy becomes the local manifest byte for byte.
-        auto out =
-            fileServer->open(tempPath, Cobalt::IO::Out | Cobalt::IO::Trunc | Cobalt::IO::Binary);
-        if (!out)
-            return;
-        out->write(bytes, static_cast<int>(bytes.size()));
+bool LauncherApp::relaunchElevated() {
+    std::string parameters = "     -uac -u " + user + " -p " + password;
+    const auto *checkVersion = dynamic_cast<const CheckVersionState *>(findState("CheckVersion"));
+    if (checkVersion && checkVersion->fullCheck)
+        parameters += " -f";
+    Platform::ElevationResult result =
+        Platform::startElevated(parameters, rootElement ? rootElement->getWindow() : nullptr);
+    if (!result.started) {
+        std::printf("Error: ShellExecuteEx failed 0x%lx\n", result.error);
+        std::fflush(stdout);
+        return false;
     }
-    if (auto archive = openArchive(*fileServer, tempPath))
-        serverManifest = std::move(archive);
+    elevatedProcess = std::move(result.process);
+    return true;
 }
 
-void LauncherApp::commitManifest() {
+std::string LauncherApp::tempManifestPath() const { return "temp:" + manifestFile; }
+
+bool LauncherApp::downloadManifest(const std::string &remoteName) {
+    if (!connector || !fileServer)
+        return false;
+    std::vector<char> bytes;
+    if (!connector->downloadSiteFile(remoteName, &bytes))
+        return false;
+    serverManifest.reset();
+    serverManifestCopied = false;
     const std::string tempPath = tempManifestPath();
-    if (!fileServer || !fileServer->exists(tempPath))
-        return;
-    if (fileServer->exists(manifestFile))
-        fileServer->remove(manifestFile);
-    fileServer->move(tempPath, manifestFile);
+    fileServer->createDirectory(tempPath.c_str());
+    // Binary: the copy becomes the local manifest byte for byte.
+    if (!fileServer->writeFile(tempPath, bytes)) {
+        Cobalt::Log::instance().message("Could not save the server manifest %s as %s",
+                                        remoteName.c_str(), tempPath.c_str());
+        fileServer->remove(tempPath);
+        return false;
+    }
+    // Read back from the copy, so that what was read is what a commit puts in place.
+    bool parsed = false;
+    auto archive = openArchive(*fileServer, tempPath, &parsed);
+    if (!parsed || !archive->enter("manifest")) {
+        Cobalt::Log::instance().message("The server manifest %s is no manifest (%u bytes)",
+                                        remoteName.c_str(), static_cast<unsigned>(bytes.size()));
+        // An archive that failed to parse still holds its file open, which Windows would not
+        // let go.
+        archive.reset();
+        fileServer->remove(tempPath);
+        return false;
+    }
+    archive->leave();
+    serverManifest = std::move(archive);
+    serverManifestCopied = true;
+    return true;
+}
+
+bool LauncherApp::commitManifest() {
+    if (!serverManifestCopied || !fileServer)
+        return false;
+    // A local manifest that did not parse keeps its file open, which Windows would not replace.
+    localManifest.reset();
+    const bool replaced = fileServer->replace(tempManifestPath(), manifestFile);
+    if (replaced)
+        serverManifestCopied = false;
+    else
+        Cobalt::Log::instance().message("Could not replace the local manifest %s",
+                                        manifestFile.c_str());
+    // The local manifest is again what the file holds, old or new.
+    openLocalManifest();
+    return replaced;
 }
 
 // ---- Configuration ----

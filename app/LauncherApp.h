@@ -24,6 +24,10 @@ class KSConnector;
 
 namespace Kestrel {
 
+namespace Platform {
+class ElevatedProcess;
+}
+
 class LauncherState;
 class WindowElement;
 
@@ -66,11 +70,16 @@ public:
     void saveCredentials();
 
     // Downloads the server's manifest remoteName into "temp:" + the manifest file and keeps it,
-    // parsed, as the server manifest. A refused download or an unwritable copy keeps the previous
-    // one; failures of the connector and the file server propagate.
-    void downloadManifest(const std::string &remoteName);
-    // Moves the downloaded manifest over the local one; nothing when none was downloaded.
-    void commitManifest();
+    // parsed, as the server manifest; true then. A copy that cannot be written whole or is no
+    // manifest (a cut transfer, an error page) is removed and leaves no server manifest: false,
+    // logged. A refused download (one is running) changes nothing: false. Failures of the
+    // connector propagate and change nothing.
+    bool downloadManifest(const std::string &remoteName);
+    // Puts the manifest that downloadManifest kept in this run in place of the local one, in one
+    // step (the old file or the new one, never neither). False, changing nothing, when this run
+    // kept none (a copy left in "temp:" by an earlier run is never taken) or the local file
+    // cannot be replaced. The local manifest is read again from its file afterwards.
+    bool commitManifest();
 
     // The main window's element (not owned); null until the entry point gives it.
     WindowElement *getRootElement() const { return rootElement; }
@@ -86,6 +95,15 @@ public:
     const std::string &getServerUrl() const { return serverUrl; }
     const std::string &getCredentialFile() const { return credentialFile; }
     const std::string &getManifestFile() const { return manifestFile; }
+
+    // Starts a copy of the launcher with administrator rights that logs in with the stored
+    // credentials ("-uac"), updates and ends; keeps the copy for the wait. A full check asked
+    // for here is passed on ("-f"). On failure (a declined prompt, no launcher program in the
+    // current folder) prints the system's code to the standard output, keeps the copy held
+    // before and returns false.
+    bool relaunchElevated();
+    // The copy started by the last successful relaunch; null when none.
+    Platform::ElevatedProcess *getElevatedProcess() const { return elevatedProcess.get(); }
 
     // Set when this process was relaunched elevated and logged in at start-up.
     bool isElevatedInstance() const { return elevatedInstance; }
@@ -104,6 +122,7 @@ private:
     std::string tempManifestPath() const;
 
     bool elevatedInstance = false;
+    std::unique_ptr<Platform::ElevatedProcess> elevatedProcess;
     bool quitRequested = false;
     float lastTickTime = 0.0f;
     WindowElement *rootElement = nullptr;
@@ -117,6 +136,8 @@ private:
     std::uint32_t localManifestSize = 0;
     std::unique_ptr<Cobalt::XMLInputArchive> localManifest;
     std::unique_ptr<Cobalt::XMLInputArchive> serverManifest;
+    // Whether "temp:" holds the copy that serverManifest was read from, made in this run.
+    bool serverManifestCopied = false;
     std::string serverUrl;
     std::unique_ptr<KSNetwork::KSConnector> connector;
     Cobalt::IO::FileServer *fileServer = nullptr;

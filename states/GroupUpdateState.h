@@ -2,15 +2,96 @@
 #pragma once
 
 #include "app/LauncherState.h"
+#include "serialization/InputArchive.h"
+#include "states/FileInstaller.h"
+#include "states/GroupExamination.h"
+#include "ui/ProgressElement.h"
+#include "ui/TextElement.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Cobalt::IO {
+class FileServer;
+class FileSystem;
+} // namespace Cobalt::IO
 
 namespace Kestrel {
 
+enum class UpdatePhase { Examine = 0, Download = 1, Extract = 2, Finish = 3 };
+
 class GroupUpdateState : public LauncherState {
 public:
+    static constexpr const char *ExaminingText = "Examining . . .";
+    static constexpr const char *DownloadingText = "Downloading . . .";
+    static constexpr const char *ExtractingText = "Extracting . . .";
+    // Caption of the Retry/Cancel box for a file that cannot be replaced.
+    static constexpr const char *ErrorCaption = "Error";
+    // At most this many files are named in the box that ends an incomplete update.
+    static constexpr std::size_t NamedFailures = 10;
+
     using LauncherState::LauncherState;
+
+    // Starts the examination of the server manifest's groups against the local manifest's
+    // version ("Examining . . ." over a running bar).
+    void enter() override;
+    void leave() override;
+    // Binds "fileName", "fileSize", "fileProgress" and "currentState"; always true.
+    bool load(Cobalt::InputArchive &archive) override;
+    // One step: examine one group, download one package (or, called back from inside that
+    // download, show its progress), carry out one file action, or finish. Finishing goes to
+    // "StartGame" and commits the downloaded manifest only when every action succeeded; otherwise
+    // the player is told which files keep their old version, and the next run plans them again.
+    // A file that cannot be replaced asks Retry or Cancel; Cancel ends the launcher at that file.
+    // Download failures propagate and leave the step to be tried again.
+    void update(float time, float elapsed) override;
+
+    UpdatePhase getPhase() const { return phase; }
 
     // Set for "-f"/"-full": compare every file by its digest instead of by version.
     bool fullCheck = false;
+    // Starts the programs of "exec" entries; the shell's "open" when empty.
+    FileInstaller::ProgramStarter programStarter;
+
+private:
+    struct PlannedGroup {
+        GroupPlan plan;
+        bool stored = false; // its package is in "temp:", complete, and may be mounted
+    };
+
+    void examine();
+    void startDownloads();
+    void download();
+    void showDownloadProgress(std::uint32_t received);
+    void startExtraction();
+    // The counter and the bar after an action, "(done/total)" and done of total.
+    void showActionsDone();
+    void extract();
+    bool carryOut(const FileAction &action, Cobalt::IO::FileSystem *package);
+    Cobalt::IO::FileSystem *mountedPackage(PlannedGroup &group);
+    void finish();
+    void tellIncomplete() const;
+
+    Cobalt::IO::FileServer &files() const;
+
+    TextElement fileNameText;
+    TextElement fileSizeText;
+    TextElement statusText;
+    ProgressElement progressBar;
+    std::int32_t localVersion = 0;
+    Cobalt::NodeHandle currentGroup = nullptr;
+    std::vector<PlannedGroup> groups;
+    std::int64_t totalBytes = 0; // 64 bits: the sum of many 32-bit sizes
+    std::int64_t bytesDone = 0;
+    int barShift = 0; // the bar counts units of 2^barShift bytes
+    std::int32_t totalActions = 0;
+    std::int32_t actionsDone = 0;
+    std::uint32_t groupIndex = 0;
+    std::uint32_t actionIndex = 0;
+    UpdatePhase phase = UpdatePhase::Examine;
+    // What went wrong with the actions that failed, in order.
+    std::vector<std::string> failures;
 };
 
 } // namespace Kestrel

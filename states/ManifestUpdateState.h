@@ -2,12 +2,43 @@
 #pragma once
 
 #include "app/LauncherState.h"
+#include "ui/ProgressElement.h"
+#include "ui/TextElement.h"
+
+#include <cstdint>
 
 namespace Kestrel {
 
 class ManifestUpdateState : public LauncherState {
 public:
+    // Told to the player when no usable manifest came; the game then starts with the files there
+    // are and the local manifest stays.
+    static constexpr const char *NoManifestText =
+        "The list of game files could not be downloaded. Your game files were not updated; the "
+        "next start of the launcher tries again.";
+
     using LauncherState::LauncherState;
+
+    // Shows the three elements. The local manifest's size in KiB is the estimate of the download:
+    // the counter reads "(0/<KiB>)" and the bar runs from 0 to it, or, under 1 KiB, "(0/?)" over
+    // a running marquee.
+    void enter() override;
+    void leave() override;
+    // Binds "fileName", "fileSize" and "fileProgress" below the root element; always true.
+    bool load(Cobalt::InputArchive &archive) override;
+    // Called back while the manifest arrives, shows the KiB received (never more than the
+    // estimate). Otherwise downloads the manifest manifestStatus names, tells the player when none
+    // usable came, and goes on to "GroupUpdate" in either case. Connector failures propagate and
+    // leave the state current, so the next update downloads again.
+    void update(float time, float elapsed) override;
+
+private:
+    void showReceived(std::uint32_t received);
+
+    TextElement fileNameText;
+    TextElement fileSizeText;
+    ProgressElement progressBar;
+    std::uint32_t expectedKiB = 0;
 };
 
 } // namespace Kestrel

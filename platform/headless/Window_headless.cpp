@@ -393,6 +393,9 @@ WindowHandle findWindow(const std::wstring &className, const std::string &text) 
 }
 
 bool isVisible(WindowHandle window) {
+    // No window (an element that was never created) is nothing to see or paint.
+    if (!window)
+        return false;
     for (; window; window = window->parent)
         if (window->destroyed || !(window->style & VisibleStyle))
             return false;

@@ -156,21 +156,19 @@ TEST_F(LauncherFilesTest, CredentialsBeforeTheConnectorAreStoredOnly) {
     EXPECT_EQ(user + "/" + password, "late/digest2");
 }
 
-TEST_F(LauncherFilesTest, CommittingMovesTheDownloadedManifestOverTheLocalOne) {
+TEST_F(LauncherFilesTest, OnlyAManifestDownloadedInThisRunIsCommitted) {
     std::filesystem::create_directories(folder / "game");
     folder.write("game/manifest.xml", "<manifest version=\"1\"/>");
     ASSERT_TRUE(
         load("<URL>http://127.0.0.1:9</URL><manifestFile>game/manifest.xml</manifestFile>"));
-    // Without a download the local manifest stays.
-    app->commitManifest();
+    EXPECT_FALSE(app->commitManifest());
     EXPECT_EQ(folder.read("game/manifest.xml"), "<manifest version=\"1\"/>");
 
-    // The downloaded copy lives at "temp:" followed by the manifest's path.
+    // A copy at "temp:" followed by the manifest's path that an earlier run left behind.
     std::filesystem::create_directories(folder / "temp/Brightwell/game");
     folder.write("temp/Brightwell/game/manifest.xml", "<manifest version=\"2\"/>");
-    app->commitManifest();
-    EXPECT_EQ(folder.read("game/manifest.xml"), "<manifest version=\"2\"/>");
-    EXPECT_FALSE(std::filesystem::exists(folder / "temp/Brightwell/game/manifest.xml"));
+    EXPECT_FALSE(app->commitManifest());
+    EXPECT_EQ(folder.read("game/manifest.xml"), "<manifest version=\"1\"/>");
 }
 
 } // namespace

@@ -1,0 +1,266 @@
+// The group update's four phases, one small step per update so that the window stays alive.
+#include "states/GroupUpdateState.h"
+
+#include "app/LauncherApp.h"
+#include "app/Log.h"
+#include "io/Exception.h"
+#include "io/FileServer.h"
+#include "network/KSConnector.h"
+#include "platform/MessageBox.h"
+#include "serialization/XMLInputArchive.h"
+#include "states/InstallName.h"
+#include "states/ManifestVersion.h"
+#include "states/ProgressCounter.h"
+
+#include <limits>
+
+namespace Kestrel {
+
+namespace {
+
+std::string packageTempPath(const GroupPlan &plan) { return "temp:" + plan.packagePath; }
+
+// Groups whose actions all do without bytes (folders, removals) and groups without a package
+// are not downloaded.
+bool downloads(const GroupPlan &plan) { return plan.packageSize > 0 && plan.needsPackage(); }
+
+} // namespace
+
+bool GroupUpdateState::load(Cobalt::InputArchive &archive) {
+    WindowElement *root = getApp()->getRootElement();
+    loadChildElement(fileNameText, "fileName", archive, root);
+    loadChildElement(fileSizeText, "fileSize", archive, root);
+    loadChildElement(progressBar, "fileProgress", archive, root);
+    loadChildElement(statusText, "currentState", archive, root);
+    return LauncherState::load(archive);
+}
+
+void GroupUpdateState::enter() {
+    statusText.show();
+    statusText.setText(ExaminingText);
+    progressBar.show();
+    fileNameText.hide();
+    fileSizeText.hide();
+    phase = UpdatePhase::Examine;
+    groups.clear();
+    failures.clear();
+    currentGroup = nullptr;
+    // The archive stays inside its manifest from here on; nothing else reads it.
+    Cobalt::XMLInputArchive *manifest = getApp()->getServerManifest();
+    if (manifest && manifest->enter("manifest"))
+        currentGroup = manifest->nextElement(nullptr, "group");
+    localVersion = readManifestVersion(getApp()->getLocalManifest());
+    progressBar.setMarquee(true);
+    totalBytes = 0;
+    totalActions = 0;
+}
+
+void GroupUpdateState::leave() {
+    fileNameText.hide();
+    fileSizeText.hide();
+    progressBar.hide();
+    statusText.hide();
+}
+
+void GroupUpdateState::update(float, float) {
+    switch (phase) {
+    case UpdatePhase::Examine:
+        examine();
+        break;
+    case UpdatePhase::Download:
+        download();
+        break;
+    case UpdatePhase::Extract:
+        extract();
+        break;
+    case UpdatePhase::Finish:
+        finish();
+        break;
+    }
+}
+
+Cobalt::IO::FileServer &GroupUpdateState::files() const { return *getApp()->getFileServer(); }
+
+void GroupUpdateState::examine() {
+    if (!currentGroup) {
+        startDownloads();
+        return;
+    }
+    Cobalt::XMLInputArchive &manifest = *getApp()->getServerManifest();
+    PlannedGroup group{examineGroup(manifest, localVersion, fullCheck, files())};
+    if (!group.plan.actions.empty()) {
+        if (group.plan.packageSize > 0 && !isSafeInstallName(group.plan.packagePath)) {
+            // Its package would be written outside the temporary folder; the group's files are
+            // reported as unreadable instead.
+            Cobalt::Log::instance().message(
+                "Skipped the package \"%s\" of group \"%s\": it names a file outside the "
+                "temporary folder",
+                group.plan.packagePath.c_str(), group.plan.name.c_str());
+            group.plan.packageSize = 0;
+        }
+        totalActions += static_cast<std::int32_t>(group.plan.actions.size());
+        if (downloads(group.plan))
+            totalBytes += group.plan.packageSize;
+        groups.push_back(std::move(group));
+    }
+    currentGroup = manifest.nextElement(currentGroup, "group");
+}
+
+void GroupUpdateState::startDownloads() {
+    phase = UpdatePhase::Download;
+    progressBar.setMarquee(false);
+    // The bar counts bytes; sums beyond its 31-bit range are counted in coarser units.
+    barShift = 0;
+    while ((totalBytes >> barShift) > std::numeric_limits<int>::max())
+        ++barShift;
+    progressBar.setRange(static_cast<int>(totalBytes >> barShift));
+    progressBar.setPosition(0);
+    bytesDone = 0;
+    groupIndex = 0;
+    statusText.setText(DownloadingText);
+    fileNameText.show();
+    fileSizeText.show();
+}
+
+void GroupUpdateState::download() {
+    KSNetwork::KSConnector &connector = *getApp()->getConnector();
+    // The connector reports a byte count only while its download runs: this is a nested call.
+    if (const std::int32_t received = connector.getProgress()) {
+        showDownloadProgress(static_cast<std::uint32_t>(received));
+        return;
+    }
+    if (groupIndex >= groups.size()) {
+        startExtraction();
+        return;
+    }
+    PlannedGroup &group = groups[groupIndex];
+    if (!downloads(group.plan)) {
+        ++groupIndex;
+        return;
+    }
+    const std::string tempPath = packageTempPath(group.plan);
+    files().createDirectory(tempPath.c_str());
+    fileNameText.setText(group.plan.packagePath);
+    fileSizeText.setText(
+        progressCounter(0, static_cast<std::uint32_t>(group.plan.packageSize) / 1024));
+    std::vector<char> bytes;
+    if (!connector.downloadSiteFile(group.plan.packagePath, &bytes))
+        return;
+    // A package that is not stored whole is never mounted, nor an older file of its name.
+    group.stored = files().writeFile(tempPath, bytes);
+    if (!group.stored)
+        Cobalt::Log::instance().message("Could not save the package %s", tempPath.c_str());
+    bytesDone += group.plan.packageSize;
+    ++groupIndex;
+}
+
+void GroupUpdateState::showDownloadProgress(std::uint32_t received) {
+    const std::uint32_t size = static_cast<std::uint32_t>(groups[groupIndex].plan.packageSize);
+    progressBar.setPosition(static_cast<int>((bytesDone + received) >> barShift));
+    fileSizeText.setText(progressCounter(received >> 10, size / 1024));
+}
+
+void GroupUpdateState::startExtraction() {
+    if (groups.empty()) {
+        phase = UpdatePhase::Finish;
+        return;
+    }
+    phase = UpdatePhase::Extract;
+    groupIndex = 0;
+    actionIndex = 0;
+    actionsDone = 0;
+    progressBar.setRange(totalActions);
+    progressBar.setPosition(0);
+    statusText.setText(ExtractingText);
+    showActionsDone();
+}
+
+void GroupUpdateState::showActionsDone() {
+    progressBar.setPosition(actionsDone);
+    fileSizeText.setText(progressCounter(static_cast<std::uint32_t>(actionsDone),
+                                         static_cast<std::uint32_t>(totalActions)));
+}
+
+void GroupUpdateState::extract() {
+    while (actionIndex >= groups[groupIndex].plan.actions.size()) {
+        files().unmount(packageTempPath(groups[groupIndex].plan));
+        ++groupIndex;
+        actionIndex = 0;
+        if (groupIndex >= groups.size()) {
+            phase = UpdatePhase::Finish;
+            return;
+        }
+    }
+    PlannedGroup &group = groups[groupIndex];
+    const FileAction &action = group.plan.actions[actionIndex];
+    fileNameText.setText(action.name);
+    if (!carryOut(action, mountedPackage(group)))
+        return;
+    ++actionIndex;
+    ++actionsDone;
+    showActionsDone();
+}
+
+Cobalt::IO::FileSystem *GroupUpdateState::mountedPackage(PlannedGroup &group) {
+    if (!group.stored)
+        return nullptr;
+    const std::string path = packageTempPath(group.plan);
+    if (Cobalt::IO::FileSystem *mounted = files().findFileSystem(path))
+        return mounted;
+    try {
+        files().mountPackage(path);
+    } catch (const Cobalt::Exception &error) {
+        // The file on disk stays what it is, so mounting again would fail again: the group's
+        // files are reported as unreadable and the next run downloads the package anew.
+        Cobalt::Log::instance().message("Could not open the package %s: %s", path.c_str(),
+                                        error.what());
+        group.stored = false;
+        return nullptr;
+    }
+    return files().findFileSystem(path);
+}
+
+bool GroupUpdateState::carryOut(const FileAction &action, Cobalt::IO::FileSystem *package) {
+    FileInstaller installer(files(), programStarter);
+    InstallResult result = installer.carryOut(action, package);
+    while (result.outcome == InstallOutcome::NotReplaced) {
+        Cobalt::Log::instance().message("%s", result.message().c_str());
+        if (Platform::showMessageBox(result.message(), ErrorCaption,
+                                     Platform::MessageBoxKind::RetryCancelWarning) !=
+            Platform::MessageBoxAnswer::Retry) {
+            getApp()->requestQuit();
+            return false;
+        }
+        result = installer.carryOut(action, package);
+    }
+    if (!result.succeeded()) {
+        Cobalt::Log::instance().message("%s", result.message().c_str());
+        failures.push_back(result.message());
+    }
+    return true;
+}
+
+void GroupUpdateState::finish() {
+    LauncherApp &app = *getApp();
+    if (!failures.empty())
+        tellIncomplete();
+    app.changeState("StartGame");
+    if (failures.empty() && app.getServerManifest() && !app.commitManifest())
+        Platform::showMessageBox("The list of installed game files could not be saved. The next "
+                                 "start of the launcher checks the game files again.",
+                                 Platform::LauncherCaption,
+                                 Platform::MessageBoxKind::OkExclamation);
+}
+
+void GroupUpdateState::tellIncomplete() const {
+    std::string text = "Some game files could not be updated:\n";
+    for (std::size_t index = 0; index < failures.size() && index < NamedFailures; ++index)
+        text += failures[index] + "\n";
+    if (failures.size() > NamedFailures)
+        text += "and " + std::to_string(failures.size() - NamedFailures) + " more (see the log)\n";
+    text += "These files were left as they were; the next start of the launcher tries again.";
+    Platform::showMessageBox(text, Platform::LauncherCaption,
+                             Platform::MessageBoxKind::OkExclamation);
+}
+
+} // namespace Kestrel
