@@ -7,6 +7,7 @@
 #include "io/FileServer.h"
 #include "io/OpenMode.h"
 #include "network/KSConnector.h"
+#include "platform/Elevation.h"
 #include "platform/SystemHelpers.h"
 #include "serialization/XMLInputArchive.h"
 #include "serialization/XMLOutputArchive.h"
@@ -18,6 +19,7 @@
 #include "states/WaitForUpdateState.h"
 #include "ui/WindowElement.h"
 
+#include <cstdio>
 #include <exception>
 
 namespace Kestrel {
@@ -110,6 +112,22 @@ void LauncherApp::saveCredentials() {
     Cobalt::XMLOutputArchive archive(credentialFile);
     Cobalt::writeNamed(archive, "userID", user);
     Cobalt::writeNamed(archive, "password", password);
+}
+
+bool LauncherApp::relaunchElevated() {
+    std::string parameters = "     -uac -u " + user + " -p " + password;
+    const auto *checkVersion = dynamic_cast<const CheckVersionState *>(findState("CheckVersion"));
+    if (checkVersion && checkVersion->fullCheck)
+        parameters += " -f";
+    Platform::ElevationResult result =
+        Platform::startElevated(parameters, rootElement ? rootElement->getWindow() : nullptr);
+    if (!result.started) {
+        std::printf("Error: ShellExecuteEx failed 0x%lx\n", result.error);
+        std::fflush(stdout);
+        return false;
+    }
+    elevatedProcess = std::move(result.process);
+    return true;
 }
 
 std::string LauncherApp::tempManifestPath() const { return "temp:" + manifestFile; }

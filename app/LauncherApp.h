@@ -24,6 +24,10 @@ class KSConnector;
 
 namespace Kestrel {
 
+namespace Platform {
+class ElevatedProcess;
+}
+
 class LauncherState;
 class WindowElement;
 
@@ -92,6 +96,15 @@ public:
     const std::string &getCredentialFile() const { return credentialFile; }
     const std::string &getManifestFile() const { return manifestFile; }
 
+    // Starts a copy of the launcher with administrator rights that logs in with the stored
+    // credentials ("-uac"), updates and ends; keeps the copy for the wait. A full check asked
+    // for here is passed on ("-f"). On failure (a declined prompt, no launcher program in the
+    // current folder) prints the system's code to the standard output, keeps the copy held
+    // before and returns false.
+    bool relaunchElevated();
+    // The copy started by the last successful relaunch; null when none.
+    Platform::ElevatedProcess *getElevatedProcess() const { return elevatedProcess.get(); }
+
     // Set when this process was relaunched elevated and logged in at start-up.
     bool isElevatedInstance() const { return elevatedInstance; }
     void setElevatedInstance(bool elevated) { elevatedInstance = elevated; }
@@ -109,6 +122,7 @@ private:
     std::string tempManifestPath() const;
 
     bool elevatedInstance = false;
+    std::unique_ptr<Platform::ElevatedProcess> elevatedProcess;
     bool quitRequested = false;
     float lastTickTime = 0.0f;
     WindowElement *rootElement = nullptr;

@@ -1,20 +1,13 @@
 // The real Windows message box, without owner window.
 #include "platform/NativeMessageBox.h"
 
+#include "platform/win32/WideText.h"
+
 #include <windows.h>
 
 namespace Kestrel::Platform {
 
 namespace {
-
-// Narrow texts are widened byte by byte, as a wide stream widens characters.
-std::wstring widen(const std::string &text) {
-    std::wstring wide;
-    wide.reserve(text.size());
-    for (const char c : text)
-        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return wide;
-}
 
 UINT boxType(MessageBoxKind kind) {
     switch (kind) {
