@@ -100,7 +100,11 @@ install_release_1() {
     cp "$WORK/releases/release-1/manifest.xml" "$folder/manifest.xml"
     cp "$program" "$folder/"
     cp -a "$states" "$folder/gameStates"
-    sed -i "s|<URL>[^<]*</URL>|<URL>$BRIGHTWELL_SERVER_URL</URL>|" \
+    # The version check's pauses (readable messages for a player) are shortened: the update is
+    # what is under test.
+    sed -i -e "s|<URL>[^<]*</URL>|<URL>$BRIGHTWELL_SERVER_URL</URL>|" \
+        -e "s|<messageDisplayTime>[^<]*<|<messageDisplayTime>0.05<|" \
+        -e "s|<localVerLingerTime>[^<]*<|<localVerLingerTime>0.05<|" \
         "$folder/gameStates/launcher.xml"
 }
 
@@ -118,6 +122,14 @@ check_between_runs() {
         say "  $name is neither release's file (md5 $digest, $(stat -c %s "$folder/$name") bytes)"
         problems=$((problems + 1))
     done < <(installation_digests "$folder")
+    # A file of both releases must be there all the time: only added files may still be missing
+    # and only removed ones may be gone already.
+    while read -r name; do
+        [[ -f "$folder/$name" ]] && continue
+        say "  $name, a file of both releases, is missing"
+        problems=$((problems + 1))
+    done < <(comm -12 <(cut -d' ' -f2- "$WORK/digests-1" | LC_ALL=C sort) \
+        <(cut -d' ' -f2- "$WORK/digests-2" | LC_ALL=C sort))
     [[ $problems -eq 0 ]]
 }
 
