@@ -271,8 +271,8 @@ wine_environment() {
     # The launcher's temporary folder inside the prefix.
     local temp
     temp="$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')"
-    WINE_TEMP="$(winepath -u "$temp" 2>/dev/null)Brightwell"
-    WINE_TEMP="${WINE_TEMP%/Brightwell}/Brightwell"
+    WINE_TEMP="$(winepath -u "$temp" 2>/dev/null | sed 's:/*$::')/Brightwell"
+    [[ "$WINE_TEMP" == /*/Brightwell ]] || { say "no temporary folder in the Wine prefix"; return 1; }
     mkdir -p "$WINE_TEMP"
 }
 

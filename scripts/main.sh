@@ -148,13 +148,14 @@ write_report() {
         echo "Brightwell demo, $(date -u '+%Y-%m-%d %H:%M:%S UTC')"
         echo "server: http://127.0.0.1:$PORT (reference server, release 2); installation: $INSTALL"
         echo
-        echo "Manifest before: version $(grep -o 'version="[^"]*"' "$WORK/releases/release-1/manifest.xml" | head -n 1)"
-        echo "Manifest after:  version $(grep -o 'version="[^"]*"' "$INSTALL/manifest.xml" | head -n 1)"
+        echo "Manifest before: $(grep -o '<manifest version="[^"]*"' "$WORK/releases/release-1/manifest.xml" | cut -c11-)"
+        echo "Manifest after:  $(grep -o '<manifest version="[^"]*"' "$INSTALL/manifest.xml" | cut -c11-)"
         echo
         echo "What was updated:"
         updated_files
         echo
-        echo "Screens and how long each lasted (seconds, the pauses for the pictures left out):"
+        echo "Screens and how long each lasted (seconds, the pauses for the pictures left out; a"
+        echo "screen shorter than the driver's 5 ms look, such as the manifest download, may not appear):"
         grep '^PHASE' "$WORK/driver-figures" | awk '{ printf "  %-22s %8.3f\n", $2, $3 }'
         echo "Launcher exit code: $(grep '^EXIT' "$WORK/driver-figures" | awk '{ print $2 }')"
         echo
