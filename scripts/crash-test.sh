@@ -162,8 +162,11 @@ native_kill_point() {
 # <kind> <label> <folder> <kill-watch status> <its output> <rerun command>
 finish_kill_point() {
     local kind="$1" label="$2" folder="$3" status="$4" output="$5" rerun="$6" verdict=""
-    local pending
+    # How far the update had come: changed files already new, files half-way.
+    local pending progress
     pending="$(find "$folder" -name '*.updating' | wc -l)"
+    progress="$(installation_digests "$folder" | grep -c -x -F -f <(
+        LC_ALL=C comm -13 <(LC_ALL=C sort "$WORK/digests-1") <(LC_ALL=C sort "$WORK/digests-2")))"
     if [[ $status -ne 0 ]]; then
         verdict="the kill point was not reached: $(tail -n 1 <<<"$output")"
     elif ! check_between_runs "$folder"; then
@@ -175,7 +178,7 @@ finish_kill_point() {
     fi
     if [[ -z "$verdict" ]]; then
         passed=$((passed + 1))
-        say "ok      $kind $label ($pending file(s) half-way at the kill)"
+        say "ok      $kind $label: $progress of $CHANGED changed files new, $pending half-way"
         rm -rf "$folder" "$folder.tmp" "$folder.docs"
     else
         failed=$((failed + 1))
@@ -221,7 +224,7 @@ NATIVE_SHORT=(
     "mid-write of the first installed file|--at modified:1:.updating"
     "after 1 file was moved into place|--at moved:1:"
     "after 12 files were moved into place|--at moved:12:"
-    "after 30 files were written but before their move|--at written:30:.updating"
+    "as the 30th new copy was closed, about to move|--at written:30:.updating"
 )
 NATIVE_MORE=(
     "as the server manifest was stored|--at written:1:manifest.xml"
@@ -237,7 +240,7 @@ NATIVE_MORE=(
     "after 20 files were moved into place|--at moved:20:"
     "after 35 files were moved into place|--at moved:35:"
     "after 40 files were moved into place|--at moved:40:"
-    "after 10 files were written but before their move|--at written:10:.updating"
+    "as the 10th new copy was closed, about to move|--at written:10:.updating"
     "mid-write of the 25th installed file|--at modified:25:.updating"
     "after the exec program was moved into place|--at moved:1:firstrun.exe"
 )
@@ -261,7 +264,7 @@ WINE_POINTS_MORE=(
     "mid-write of the third package|--at modified:1:bulk.zip"
     "mid-write of the first installed file|--at modified:1:.updating"
     "after 25 files were moved into place|--at moved:25:"
-    "after 35 files were written but before their move|--at written:35:.updating"
+    "as the 35th new copy was closed, about to move|--at written:35:.updating"
 )
 
 wine_environment() {
@@ -322,6 +325,8 @@ main() {
     digests_of "$WORK/releases/game-2" >"$WORK/digests-2"
     say "release 2: $(grep -c '<file' "$WORK/releases/release-2/manifest.xml") files, packages: $(
         cd "$WORK/releases/release-2" && find . -name '*.zip' -printf '%P %s bytes, ' )"
+    CHANGED="$(LC_ALL=C comm -13 <(LC_ALL=C sort "$WORK/digests-1") <(LC_ALL=C sort "$WORK/digests-2") |
+        grep -c -v ' config/options.ini$')"
     reference_run native install_native_reference native_run || exit 1
     run_native_points
     local native_seconds=$((SECONDS - start))
