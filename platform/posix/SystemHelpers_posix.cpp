@@ -151,9 +151,14 @@ bool openWithShell(const char *target) {
     return true;
 }
 
+// A bare program name is looked for in the current folder first, as the Windows shell does, so
+// that a game installed beside the launcher starts by its name; otherwise PATH is searched.
 bool runWithShell(const char *program, const char *parameters) {
     if (program) {
-        std::vector<std::string> arguments{program};
+        std::string file = program;
+        if (!file.empty() && file.find('/') == std::string::npos && access(program, X_OK) == 0)
+            file = "./" + file;
+        std::vector<std::string> arguments{file};
         for (std::string &word : splitOnBlanks(parameters))
             arguments.push_back(std::move(word));
         spawnDetached(arguments);

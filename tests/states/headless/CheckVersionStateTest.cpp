@@ -1,0 +1,162 @@
+// The version check end to end against the reference server, on the test's clock: the paced
+// steps and the dots, the versions it reports, a failing server, a launcher out of date (the
+// address opened, no update) and a manifest out of date for an administrator.
+#include "states/CheckVersionState.h"
+
+#include "platform/headless/HeadlessWindows.h"
+#include "tests/states/headless/LaunchFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace Headless = Kestrel::Platform::Headless;
+namespace fs = std::filesystem;
+
+namespace {
+
+class CheckVersionStateTest : public Testing::LaunchTest {
+protected:
+    // Logs the player in through the Login screen; the check starts with the next pass.
+    void logIn() {
+        fillLogin("password", false);
+        ASSERT_TRUE(Headless::click(loginButton()));
+        ASSERT_EQ(current(), "CheckVersion");
+    }
+
+    // Passes until the check is left or the launcher quits (at most 20 s), recording every
+    // status text that appeared.
+    void runCheck() {
+        statusTexts = visibleTexts();
+        passUntil(
+            [this] {
+                const std::vector<std::string> texts = visibleTexts();
+                if (current() == "CheckVersion" && texts.size() == 1 &&
+                    texts[0] != statusTexts.back())
+                    statusTexts.push_back(texts[0]);
+                return current() != "CheckVersion" || app->isQuitRequested();
+            },
+            20.0);
+    }
+
+    std::vector<std::string> statusTexts;
+};
+
+TEST_F(CheckVersionStateTest, EverythingCurrentStartsTheGameInTheFifthInterval) {
+    start();
+    logIn();
+    runCheck();
+    EXPECT_EQ(now, 5.25) << "steps at 1.25, 2.25, 3.25, 4.25 and 5.25 s: nothing in the first";
+    EXPECT_EQ(statusTexts, (std::vector<std::string>{StatusBase, StatusBase + " .",
+                                                     StatusBase + " . .", StatusBase + " . . ."}));
+    EXPECT_EQ(current(), "StartGame");
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+}
+
+TEST_F(CheckVersionStateTest, AFailingServerIsAskedAgainOncePerIntervalWhileTheDotsGoRound) {
+    configure({}, "ver2", "KO,2");
+    start();
+    logIn();
+    passFor(6.0);
+    EXPECT_EQ(current(), "CheckVersion");
+    // One request per interval from 2.25 s on: at 2.25, 3.25, 4.25 and 5.25 s.
+    ASSERT_EQ(boxes.size(), 4u);
+    for (const Testing::ShownBox &box : boxes)
+        EXPECT_EQ(box.text, "An Error Occured.\nInvalid CheckVersion response \nKO,2");
+    EXPECT_EQ(visibleTexts(), std::vector<std::string>{StatusBase + " ."})
+        << "after three dots the text starts again";
+
+    configure({});
+    passFor(2.0);
+    EXPECT_EQ(current(), "CheckVersion") << "the verdicts take their own intervals";
+    passFor(2.0);
+    EXPECT_EQ(current(), "StartGame");
+    EXPECT_EQ(boxes.size(), 4u);
+}
+
+// The manifest version reported for a local manifest and the switches: the server holds exactly
+// the expected text as current, so the check goes straight on to the game only when that text
+// was sent.
+struct ReportedVersion {
+    const char *commandLine;
+    const char *localManifest; // null: none
+    const char *sent;
+};
+
+void PrintTo(const ReportedVersion &row, std::ostream *out) {
+    *out << "\"" << row.commandLine << "\", " << (row.localManifest ? row.localManifest : "none")
+         << " -> \"" << row.sent << "\"";
+}
+
+class ReportedVersionTest : public CheckVersionStateTest,
+                            public ::testing::WithParamInterface<ReportedVersion> {};
+
+TEST_P(ReportedVersionTest, TheServerHearsTheExpectedManifestVersion) {
+    const ReportedVersion &row = GetParam();
+    if (row.localManifest)
+        folder.write("manifest.xml", row.localManifest);
+    else
+        fs::remove(folder / "manifest.xml");
+    serveVersions(Kestrel::CheckVersionState::LauncherVersion, row.sent);
+    start({}, row.commandLine);
+    logIn();
+    runCheck();
+    EXPECT_EQ(current(), "StartGame") << "reported something else than " << row.sent;
+    EXPECT_EQ(statusTexts.back(), StatusBase + " . . .") << "no failure message";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ReportedVersionTest,
+    ::testing::Values(ReportedVersion{"", "<manifest version=\"7\"/>", "7"},
+                      ReportedVersion{"-full", "<manifest version=\"7\"/>", "rX"},
+                      ReportedVersion{"-f -n", "<manifest version=\"7\"/>", "rX"},
+                      ReportedVersion{"", nullptr, "rX"}, ReportedVersion{"", "<manifest/>", ""},
+                      ReportedVersion{"", "<release version=\"7\"/>", ""}));
+
+TEST_F(CheckVersionStateTest, AnOutOfDateLauncherOpensTheNewOnesPageAndQuitsWithoutUpdating) {
+    // The shell's "open" reaches xdg-open; a stand-in records the address.
+    fs::create_directories(folder / "bin");
+    folder.write("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.address\"\n");
+    fs::permissions(folder / "bin/xdg-open", fs::perms::owner_all);
+    const Testing::ScopedEnvironment path("PATH", folder / "bin:" + std::getenv("PATH"));
+    serveVersions("l20991231", "7");
+    start();
+    logIn();
+    runCheck();
+    EXPECT_TRUE(app->isQuitRequested());
+    EXPECT_EQ(now, 6.25) << "the message came at 3.25 s and stayed the configured 3 s";
+    EXPECT_EQ(statusTexts.back(), LauncherMessage);
+    EXPECT_EQ(current(), "CheckVersion") << "no update, no game";
+    for (int wait = 0; wait < 500 && !fs::exists(folder / "bin/xdg-open.address"); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(folder.read("bin/xdg-open.address"), "https://www.example.com/new-launcher");
+    EXPECT_EQ(gameRecord("", 0.5), "<not started>");
+}
+
+TEST_F(CheckVersionStateTest, WithoutAConfiguredLingerAFailureMessageStaysOneInterval) {
+    serveVersions("l20991231", "7");
+    start({{"-localVerLingerTime", ""}});
+    logIn();
+    runCheck();
+    EXPECT_TRUE(app->isQuitRequested());
+    EXPECT_EQ(now, 4.25);
+}
+
+TEST_F(CheckVersionStateTest, AnAdministratorsOutOfDateManifestGoesOnToTheUpdate) {
+    serveVersions(Kestrel::CheckVersionState::LauncherVersion, "8");
+    Kestrel::overrideUserAdmin(true);
+    start();
+    logIn();
+    runCheck();
+    EXPECT_EQ(current(), "ManifestUpdate");
+    EXPECT_EQ(now, 7.25) << "the message came at 4.25 s and stayed the configured 3 s";
+    EXPECT_EQ(statusTexts.back(), ManifestMessage);
+    EXPECT_EQ(Kestrel::manifestStatus.value2, "manifest-7.xml")
+        << "the name the manifest download asks for";
+    EXPECT_FALSE(Kestrel::manifestStatus.ok);
+}
+
+} // namespace

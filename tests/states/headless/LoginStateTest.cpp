@@ -1,0 +1,141 @@
+// The Login screen end to end against the reference server: what a refused, an accepted and a
+// remembered login send, show and leave in the credentials file, by click and by Return.
+#include "states/LoginState.h"
+
+#include "network/KSConnector.h"
+#include "platform/headless/HeadlessWindows.h"
+#include "tests/states/headless/LaunchFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace Headless = Kestrel::Platform::Headless;
+
+namespace {
+
+class LoginStateTest : public Testing::LaunchTest {
+protected:
+    std::string sentCredentials() const {
+        std::string user, password;
+        app->getConnector()->getCredentials(user, password);
+        return user + "/" + password;
+    }
+
+    // The credentials file as the launcher writes it.
+    static std::string savedFile(const std::string &password) {
+        return "<?xml version=\"1.0\" ?>\n<userID>" + PlayerName + "</userID>\n" + "<password>" +
+               password + "</password>" + "\n";
+    }
+
+    void rememberInFile(const std::string &password) const {
+        folder.write("documents/Brightwell/configuration/credentials.xml", savedFile(password));
+    }
+};
+
+TEST_F(LoginStateTest, ARefusedLoginSaysWhyInABoxTitledLikeTheWindowAndStays) {
+    start({{"text", "Brightwell Test Launcher"}});
+    fillLogin("not the password", true);
+    ASSERT_TRUE(Headless::click(loginButton()));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Login failed.\nLogin or Password incorrect");
+    EXPECT_EQ(boxes[0].caption, "Brightwell Test Launcher");
+    EXPECT_EQ(boxes[0].kind, Kestrel::Platform::MessageBoxKind::OkExclamation);
+    EXPECT_EQ(current(), "Login");
+    EXPECT_EQ(credentialsFile(), "<missing>") << "nothing is remembered of a refused login";
+    EXPECT_TRUE(Headless::isVisible(loginButton())) << "the player may try again";
+
+    // Return in the password field is one more attempt, not two: the dialog routine presses the
+    // OK button for the key's press, and its release must not log in again.
+    ASSERT_TRUE(Headless::pressReturn(passwordField()));
+    EXPECT_EQ(boxes.size(), 2u);
+}
+
+TEST_F(LoginStateTest, AServerFailureIsTheReasonShown) {
+    configure({}, "auth", "OK,only-one-value");
+    start();
+    fillLogin("password", false);
+    ASSERT_TRUE(Headless::click(loginButton()));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Login failed.\nInvalid Authentication response \nOK,only-one-value");
+    EXPECT_EQ(current(), "Login");
+    EXPECT_EQ(credentialsFile(), "<missing>");
+}
+
+TEST_F(LoginStateTest, ARememberedLoginSavesTheDigestAndGoesOnToTheVersionCheck) {
+    start();
+    fillLogin("password", true);
+    ASSERT_TRUE(Headless::click(loginButton()));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(current(), "CheckVersion");
+    EXPECT_EQ(credentialsFile(), savedFile(PlayerDigest));
+    EXPECT_EQ(sentCredentials(), PlayerName + "/" + PlayerDigest);
+    EXPECT_FALSE(Headless::isVisible(usernameField())) << "the Login screen is gone";
+}
+
+TEST_F(LoginStateTest, AnUnrememberedLoginKeepsTheNameOnlyButSendsTheDigestLater) {
+    // Without an OK button, Return in a field is what logs in.
+    start({{"okButton", "false"}});
+    fillLogin("password", false);
+    ASSERT_TRUE(Headless::pressReturn(usernameField()));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(current(), "CheckVersion");
+    EXPECT_EQ(credentialsFile(), savedFile(""));
+    EXPECT_EQ(sentCredentials(), PlayerName + "/" + PlayerDigest)
+        << "the version check and downloads still send the digest";
+}
+
+TEST_F(LoginStateTest, ReturnInThePasswordFieldLogsInWithTheOkButtonToo) {
+    start();
+    fillLogin("password", false);
+    ASSERT_TRUE(Headless::pressReturn(passwordField()));
+    EXPECT_EQ(current(), "CheckVersion");
+}
+
+TEST_F(LoginStateTest, WithoutTheVersionCheckALoginStartsTheGameAtOnce) {
+    start({}, "-no-check");
+    fillLogin("password", false);
+    ASSERT_TRUE(Headless::click(loginButton()));
+    EXPECT_EQ(current(), "StartGame");
+    EXPECT_EQ(visibleTexts(), std::vector<std::string>{StartMessage});
+    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+}
+
+TEST_F(LoginStateTest, ARememberedDigestIsSentAsItIsNotDigestedAgain) {
+    rememberInFile(PlayerDigest);
+    start();
+    EXPECT_EQ(usernameField()->text, PlayerName);
+    EXPECT_EQ(passwordField()->text, PlayerDigest);
+    EXPECT_EQ(rememberBox()->check, Kestrel::Platform::CheckChecked);
+    // The server accepts only the digest itself, so a second digest would be refused.
+    ASSERT_TRUE(Headless::click(loginButton()));
+    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].text);
+    EXPECT_EQ(current(), "CheckVersion");
+    EXPECT_EQ(credentialsFile(), savedFile(PlayerDigest));
+}
+
+TEST_F(LoginStateTest, TypingTheRememberedDigestSendsItUnhashed) {
+    rememberInFile(PlayerDigest);
+    start();
+    fillLogin(PlayerDigest, true);
+    ASSERT_TRUE(Headless::click(loginButton()));
+    EXPECT_EQ(current(), "CheckVersion");
+}
+
+TEST_F(LoginStateTest, ATypedPasswordReplacesARememberedOneAndUnticking) {
+    rememberInFile("00000000000000000000000000000000");
+    start();
+    fillLogin("password", false);
+    ASSERT_TRUE(Headless::click(loginButton()));
+    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].text);
+    EXPECT_EQ(current(), "CheckVersion");
+    EXPECT_EQ(credentialsFile(), savedFile("")) << "unticked: the old digest is forgotten";
+}
+
+TEST_F(LoginStateTest, ARememberedNameAloneShowsAnEmptyPasswordAndAClearBox) {
+    rememberInFile("");
+    start();
+    EXPECT_EQ(usernameField()->text, PlayerName);
+    EXPECT_EQ(passwordField()->text, "");
+    EXPECT_EQ(rememberBox()->check, Kestrel::Platform::CheckUnchecked);
+}
+
+} // namespace

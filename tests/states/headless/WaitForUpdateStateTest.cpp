@@ -1,0 +1,173 @@
+// A manifest out of date for a player without administrator rights, end to end: the elevated
+// relaunch's parameters, a declined prompt and a missing launcher program (straight on to the
+// game), and an accepted prompt whose copy (the real headless launcher) updates the installation
+// while this one waits with its window hidden, then starts the game.
+#include "states/WaitForUpdateState.h"
+
+#include "platform/Elevation.h"
+#include "platform/headless/HeadlessWindows.h"
+#include "tests/states/headless/LaunchFixture.h"
+#include "tests/support/ReleaseWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <csignal>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace Headless = Kestrel::Platform::Headless;
+namespace fs = std::filesystem;
+using Kestrel::Platform::ElevationAnswer;
+
+namespace {
+
+// Stops process after a minute, so that a copy that never ends fails the test instead of
+// blocking the run.
+class Watchdog {
+public:
+    explicit Watchdog(long process)
+        : thread([this, process] {
+              std::unique_lock<std::mutex> lock(mutex);
+              if (!ended.wait_for(lock, std::chrono::seconds(60), [this] { return done; }))
+                  kill(static_cast<pid_t>(process), SIGTERM);
+          }) {}
+    ~Watchdog() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            done = true;
+        }
+        ended.notify_one();
+        thread.join();
+    }
+    Watchdog(const Watchdog &) = delete;
+    Watchdog &operator=(const Watchdog &) = delete;
+
+private:
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::thread thread;
+};
+
+class WaitForUpdateStateTest : public Testing::LaunchTest {
+protected:
+    void SetUp() override {
+        LaunchTest::SetUp();
+        if (IsSkipped())
+            return;
+        // The server's default holds "7"; an administrator could update, this player cannot.
+        folder.write("manifest.xml", Installed6);
+        Kestrel::overrideUserAdmin(false);
+    }
+
+    // Declines or accepts every prompt, recording the parameters asked for.
+    void answerPrompts(ElevationAnswer answer) {
+        Kestrel::Platform::setElevationAnswerer([this, answer](const std::string &parameters) {
+            prompts.push_back(parameters);
+            return answer;
+        });
+    }
+
+    // Logs in and runs the version check until it has been left.
+    void runUntilRelaunched() {
+        fillLogin("password", false);
+        ASSERT_TRUE(Headless::click(loginButton()));
+        passUntil([this] { return current() != "CheckVersion"; }, 20.0);
+    }
+
+    std::string expectedParameters(const std::string &extra = "") const {
+        return "     -uac -u " + PlayerName + " -p " + PlayerDigest + extra;
+    }
+
+    static inline const std::string Installed6 = "<manifest version=\"6\"/>";
+    std::vector<std::string> prompts;
+};
+
+TEST_F(WaitForUpdateStateTest, ADeclinedPromptGoesStraightOnToTheGameWithoutAnUpdate) {
+    answerPrompts(ElevationAnswer::Decline);
+    start();
+    testing::internal::CaptureStdout();
+    runUntilRelaunched();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: ShellExecuteEx failed 0x4c7\n");
+    EXPECT_EQ(prompts, std::vector<std::string>{expectedParameters()});
+    EXPECT_EQ(now, 7.25) << "after the manifest message stayed its 3 s";
+    EXPECT_EQ(current(), "StartGame");
+    EXPECT_EQ(app->getElevatedProcess(), nullptr);
+    EXPECT_TRUE(Headless::isVisible(window));
+    EXPECT_EQ(visibleTexts(), std::vector<std::string>{StartMessage});
+    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+    EXPECT_EQ(folder.read("manifest.xml"), Installed6);
+}
+
+TEST_F(WaitForUpdateStateTest, AFullCheckIsPassedOnToTheElevatedCopy) {
+    folder.write("manifest.xml", "<manifest version=\"7\"/>");
+    answerPrompts(ElevationAnswer::Decline);
+    start({}, "-full");
+    testing::internal::CaptureStdout();
+    runUntilRelaunched();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(prompts, std::vector<std::string>{expectedParameters(" -f")});
+}
+
+TEST_F(WaitForUpdateStateTest, WithoutTheLauncherProgramInTheCurrentFolderTheRelaunchFails) {
+    answerPrompts(ElevationAnswer::Accept);
+    start();
+    testing::internal::CaptureStdout();
+    runUntilRelaunched();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: ShellExecuteEx failed 0x2\n");
+    EXPECT_EQ(current(), "StartGame");
+    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+}
+
+TEST_F(WaitForUpdateStateTest, AnAcceptedPromptsCopyUpdatesWhileThisOneWaitsHidden) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "the copy updates only with administrator rights (run as root)";
+    Testing::ReleaseWriter release("7");
+    release.addGroup("game", "7", "game.zip").add("data/level.txt", "level 7", "7");
+    release.writeTo(root + "release/", "manifest-7.xml");
+    Testing::ReleaseWriter installed("6");
+    installed.addGroup("game", "6", "game.zip").add("data/level.txt", "level 6", "6");
+    folder.write("manifest.xml", installed.manifest());
+    fs::create_directories(folder / "data");
+    folder.write("data/level.txt", "level 6");
+
+    // The copy: the headless launcher beside the installation, quick to check, with a game of
+    // its own that it must not start.
+    fs::copy_file(BRIGHTWELL_LAUNCHER_PROGRAM, folder / "brightwell");
+    fs::create_directories(folder / "gameStates");
+    fs::create_directories(folder / "copy");
+    fs::copy_file(BRIGHTWELL_SAMPLE_GAME, folder / "copy/samplegame.exe");
+    folder.write("gameStates/launcher.xml", configuration({{"messageDisplayTime", "0.05"},
+                                                           {"localVerLingerTime", "0"},
+                                                           {"gameExe", "copy/samplegame.exe"}}));
+    const Testing::ScopedEnvironment documents("XDG_DOCUMENTS_DIR", folder / "documents");
+    const Testing::ScopedEnvironment temp("TMPDIR", folder / "temp");
+
+    answerPrompts(ElevationAnswer::Accept);
+    start();
+    runUntilRelaunched();
+    ASSERT_EQ(current(), "WaitAdminUpdate");
+    ASSERT_NE(app->getElevatedProcess(), nullptr);
+    EXPECT_EQ(prompts, std::vector<std::string>{expectedParameters()});
+    EXPECT_FALSE(Headless::isVisible(window)) << "hidden while the copy runs";
+    {
+        const Watchdog watchdog(app->getElevatedProcess()->processId());
+        pass();
+    }
+    EXPECT_EQ(current(), "StartGame");
+    EXPECT_TRUE(Headless::isVisible(window)) << "shown again for the game's start";
+    EXPECT_EQ(folder.read("data/level.txt"), "level 7");
+    std::string served = release.manifest();
+    while (!served.empty() && (served.back() == '\n' || served.back() == '\r'))
+        served.pop_back();
+    EXPECT_EQ(folder.read("manifest.xml"), served) << "the copy committed what it downloaded";
+    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+    EXPECT_EQ(gameRecord("copy/", 0.5), "<not started>") << "the copy only updates";
+    const std::string copyLog = folder.read("documents/Brightwell/configuration/launcher.log");
+    EXPECT_NE(copyLog.find("Connection: Authenticate " + PlayerName), std::string::npos) << copyLog;
+}
+
+} // namespace
