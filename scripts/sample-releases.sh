@@ -9,7 +9,7 @@
 # Usage: scripts/sample-releases.sh <release-tool> <game-program> <out> [bulk-files [bulk-bytes]]
 #   release-tool  the native brightwell-release
 #   game-program  the sample game built for the platform that will run it; installed as
-#                 Game.exe and as the "exec" program tools/firstrun.exe
+#                 samplegame.exe and as the "exec" program tools/firstrun.exe
 #   bulk-files    extra files data/bulk/NNN.bin of bulk-bytes random bytes each (default 0 and
 #                 64 KiB) in a group of their own; every third one changes in release 2
 set -euo pipefail
@@ -33,7 +33,7 @@ random_file() { # <path> <bytes>
 make_game_1() {
     local game="$OUT/game-1" index
     mkdir -p "$game/config" "$game/tools" "$game/data/levels"
-    cp "$GAME" "$game/Game.exe"
+    cp "$GAME" "$game/samplegame.exe"
     cp "$GAME" "$game/tools/firstrun.exe"
     printf 'Brightwell sample game, release 1\r\n' >"$game/data/readme.txt"
     printf 'volume=5\r\nfullscreen=0\r\n' >"$game/config/options.ini"
@@ -63,7 +63,7 @@ describe() { # <version>
     cat <<EOF
 # Sample game, release $1
 group game game.zip
-files Game.exe tools/ config/
+files samplegame.exe tools/ config/
 group levels packs/levels.zip
 files data/levels/
 EOF
