@@ -143,7 +143,9 @@ updated_files() {
 
 write_report() {
     local report="$RESULTS/report.txt" log
-    log="$(find "$WINEPREFIX/drive_c/users" -path '*Brightwell/configuration/launcher.log' 2>/dev/null | head -n 1)"
+    # The launcher's log lies in its configuration folder below the Windows user's documents.
+    log="$WINEPREFIX/drive_c/users/$(id -un)/Documents/Brightwell/configuration/launcher.log"
+    [[ -f "$log" ]] && cp "$log" "$RESULTS/launcher.log" || log=""
     {
         echo "Brightwell demo, $(date -u '+%Y-%m-%d %H:%M:%S UTC')"
         echo "server: http://127.0.0.1:$PORT (reference server, release 2); installation: $INSTALL"
