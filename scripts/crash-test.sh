@@ -141,8 +141,10 @@ native_run() { # <folder>: the headless launcher, unattended, in its own temp an
         ./brightwell -uac -u "$USER_NAME" -p "$DIGEST")
 }
 
+# The launcher's temporary folder with the packages' subfolder made beforehand, so that the
+# watch is in place before the first write into it.
 native_folders() { # <folder>
-    mkdir -p "$1.tmp/Brightwell" "$1.docs"
+    mkdir -p "$1.tmp/Brightwell/packs" "$1.docs"
 }
 
 # <label> <kill-watch options...>: kills a native run, checks, runs again, compares.
@@ -287,7 +289,7 @@ wine_run() { # <folder>
 install_wine() {
     install_release_1 "$1" "$WINDOWS_DIR/Brightwell.exe" "$WINDOWS_DIR/gameStates"
     rm -rf "$WINE_TEMP"
-    mkdir -p "$WINE_TEMP"
+    mkdir -p "$WINE_TEMP/packs"
 }
 
 wine_kill_point() {
