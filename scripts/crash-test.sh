@@ -172,7 +172,7 @@ finish_kill_point() {
     if [[ $status -ne 0 ]]; then
         verdict="the kill point was not reached: $(tail -n 1 <<<"$output")"
     elif ! check_between_runs "$folder"; then
-        verdict="a file was neither release's after the kill"
+        verdict="after the kill a file was neither release's, or missing"
     elif ! "$rerun" "$folder" >"$folder.rerun.log" 2>&1; then
         verdict="the second run failed (log: $(tail -n 3 "$folder.rerun.log" | tr '\n' ' '))"
     elif ! diff <(installation_digests "$folder") "$WORK/reference-$kind" >"$folder.diff"; then
@@ -282,7 +282,6 @@ wine_environment() {
 }
 
 wine_run() { # <folder>
-    # A stale copy of the previous run's downloads must not matter; the run starts clean.
     (cd "$1" && wine Brightwell.exe -uac -u "$USER_NAME" -p "$DIGEST" 2>&1)
 }
 
@@ -301,7 +300,6 @@ wine_kill_point() {
         -- bash -c 'cd "$1" && exec wine Brightwell.exe -uac -u "$2" -p "$3"' _ \
         "$folder" "$USER_NAME" "$DIGEST" 2>&1)"
     local status=$?
-    # Wine's own helpers may hold the prefix for a moment after the kill.
     finish_kill_point "wine" "$label" "$folder" "$status" "$watch_output" wine_run
 }
 
