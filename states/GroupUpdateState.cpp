@@ -12,7 +12,6 @@
 #include "states/ManifestVersion.h"
 #include "states/ProgressCounter.h"
 
-#include <algorithm>
 #include <limits>
 
 namespace Kestrel {

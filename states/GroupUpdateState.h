@@ -43,6 +43,7 @@ public:
     // download, show its progress), carry out one file action, or finish. Finishing goes to
     // "StartGame" and commits the downloaded manifest only when every action succeeded; otherwise
     // the player is told which files keep their old version, and the next run plans them again.
+    // A file that cannot be replaced asks Retry or Cancel; Cancel ends the launcher at that file.
     // Download failures propagate and leave the step to be tried again.
     void update(float time, float elapsed) override;
 

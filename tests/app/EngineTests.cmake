@@ -15,9 +15,13 @@ if(CMAKE_SCRIPT_MODE_FILE)
 endif()
 
 if(WIN32)
-    target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win32/SystemHelpersWin32Test.cpp)
+    target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win32/SystemHelpersWin32Test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/win32/ElevationWin32Test.cpp)
+    # The sample game stands in for the launcher in the elevated start's test.
+    add_dependencies(engine_tests samplegame)
 else()
-    target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/posix/SystemHelpersPosixTest.cpp)
+    target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/posix/SystemHelpersPosixTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/posix/ElevationPosixTest.cpp)
 endif()
 
 set(MD5_DATA_DIR ${CMAKE_CURRENT_BINARY_DIR}/md5-data)

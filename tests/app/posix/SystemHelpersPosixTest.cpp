@@ -2,34 +2,19 @@
 #include "platform/SystemHelpers.h"
 
 #include "tests/support/TempFolder.h"
+#include "tests/support/posix/ScopedVariable.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Sets (or, for a null value, clears) an environment variable while it lives.
-class ScopedVariable {
-public:
-    ScopedVariable(const char *name, const char *value) : name(name) {
-        if (const char *old = std::getenv(name))
-            saved = old;
-        set(value);
-    }
-    ~ScopedVariable() { set(saved ? saved->c_str() : nullptr); }
-
-private:
-    void set(const char *value) const { value ? setenv(name, value, 1) : unsetenv(name); }
-
-    const char *name;
-    std::optional<std::string> saved;
-};
+using Testing::ScopedVariable;
 
 TEST(DocumentsFolderPosixTest, CreatesTheUserDirsEntryOrElseDocumentsAndNeedsAHome) {
     const Testing::TempFolder temp;

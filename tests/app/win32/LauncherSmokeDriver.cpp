@@ -3,6 +3,8 @@
 // size, sits centred on the desktop, shows its logo and the Login controls, and the program ends
 // when the window is sent WM_CLOSE. With "--close" the driver only asks a running launcher to
 // close (used by the screenshot script).
+#include "tests/app/win32/LauncherDriving.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -17,25 +19,12 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using Testing::builtLauncherFolder;
+using Testing::LauncherProcess;
+using Testing::readFile;
+using Testing::waitForMainWindow;
 
 namespace {
-
-constexpr wchar_t MainWindowClass[] = L"BrightwellLauncher";
-constexpr DWORD WaitMilliseconds = 30000;
-
-fs::path driverFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(path).parent_path();
-}
-
-// The built launcher: one folder above the test programs.
-fs::path builtLauncherFolder() { return driverFolder().parent_path(); }
-
-std::string readFile(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The text of the first <tag> after the first <section> of an XML text, or empty.
 std::string valueIn(const std::string &xml, const std::string &section, const std::string &tag) {
@@ -47,80 +36,11 @@ std::string valueIn(const std::string &xml, const std::string &section, const st
     return xml.substr(from, xml.find("</" + tag + ">", from) - from);
 }
 
-struct FoundWindow {
-    DWORD process;
-    HWND window;
-};
-
-BOOL CALLBACK matchLauncherWindow(HWND window, LPARAM data) {
-    auto *found = reinterpret_cast<FoundWindow *>(data);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (std::wstring(className) == MainWindowClass && IsWindowVisible(window) &&
-        (found->process == 0 || process == found->process)) {
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The visible main window of process (0: of any process); null after the time limit.
-HWND waitForMainWindow(DWORD process) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMilliseconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        FoundWindow found{process, nullptr};
-        EnumWindows(matchLauncherWindow, reinterpret_cast<LPARAM>(&found));
-        if (found.window)
-            return found.window;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return nullptr;
-}
-
 std::string narrowText(HWND window) {
     char text[256] = {};
     GetWindowTextA(window, text, sizeof text);
     return text;
 }
-
-// A launcher process started from folder; ended by force if a test leaves it running.
-class LauncherProcess {
-public:
-    explicit LauncherProcess(const fs::path &folder) {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        std::wstring commandLine = L"\"" + (folder / "Brightwell.exe").wstring() + L"\"";
-        started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 folder.wstring().c_str(), &startup, &info) != 0;
-    }
-    ~LauncherProcess() {
-        if (!started)
-            return;
-        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(info.hProcess, 99);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
-    LauncherProcess(const LauncherProcess &) = delete;
-    LauncherProcess &operator=(const LauncherProcess &) = delete;
-
-    bool isStarted() const { return started; }
-    DWORD id() const { return info.dwProcessId; }
-    // The exit code once the process ended within the time limit; STILL_ACTIVE otherwise.
-    DWORD waitForExit() const {
-        WaitForSingleObject(info.hProcess, WaitMilliseconds);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(info.hProcess, &code);
-        return code;
-    }
-
-private:
-    bool started = false;
-    PROCESS_INFORMATION info{};
-};
 
 struct ChildSummary {
     int edits = 0;

@@ -5,6 +5,7 @@
 
 #include "platform/headless/HeadlessWindows.h"
 #include "tests/states/headless/LaunchFixture.h"
+#include "tests/support/posix/ScopedVariable.h"
 
 #include <gtest/gtest.h>
 
@@ -121,7 +122,7 @@ TEST_F(CheckVersionStateTest, AnOutOfDateLauncherOpensTheNewOnesPageAndQuitsWith
     fs::create_directories(folder / "bin");
     folder.write("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.address\"\n");
     fs::permissions(folder / "bin/xdg-open", fs::perms::owner_all);
-    const Testing::ScopedEnvironment path("PATH", folder / "bin:" + std::getenv("PATH"));
+    const Testing::ScopedVariable path("PATH", folder / "bin:" + std::getenv("PATH"));
     serveVersions("l20991231", "7");
     start();
     logIn();

@@ -171,7 +171,8 @@ TEST_F(GroupUpdateStateTest, AServerFailureInADownloadIsShownAndTheSamePackageTr
     group.add("big.dat", big, "7");
     group.packaged = false;
     group.size = std::to_string(packageBytes.size());
-    auto &small = release.addGroup("small", "7", "small.zip");
+    // In a folder of its own, which is made for it as for the first package's.
+    auto &small = release.addGroup("small", "7", "extra/small.zip");
     small.add("small.txt", "small of 7", "7");
     publish(release);
     writeReleaseFile("big.zip", packageBytes);
@@ -487,6 +488,27 @@ TEST_F(GroupUpdateStateTest, EachUpdateTakesOneStepAndUpdatesComeNoCloserThanTen
     EXPECT_EQ(second[6], "StartGame Finish package a.txt b.txt committed");
     EXPECT_EQ(installed("x.txt"), "<missing>");
     EXPECT_EQ(installed("y.txt"), "<missing>");
+}
+
+TEST_F(GroupUpdateStateTest, ALongListOfFailuresNamesTheFirstTenAndCountsTheRest) {
+    place("manifest.xml", Installed6);
+    ReleaseWriter release("7");
+    auto &core = release.addGroup("core", "7", "core.zip");
+    for (int index = 1; index <= 12; ++index)
+        core.add("file" + std::to_string(index) + ".txt", "of 7", "7").inPackage = index == 12;
+    publish(release);
+
+    EXPECT_EQ(runUpdate(), "StartGame");
+
+    ASSERT_EQ(boxes.size(), 1u);
+    std::string expected = "Some game files could not be updated:\n";
+    for (int index = 1; index <= 10; ++index)
+        expected += "Could not read the file file" + std::to_string(index) +
+                    ".txt from the update package.\n";
+    EXPECT_EQ(boxes[0].text, expected + "and 1 more (see the log)\nThese files were left as they "
+                                        "were; the next start of the launcher tries again.");
+    EXPECT_EQ(installed("file12.txt"), "of 7");
+    EXPECT_EQ(localManifest(), Installed6);
 }
 
 } // namespace

@@ -18,20 +18,6 @@ namespace fs = std::filesystem;
 
 namespace Testing {
 
-ScopedEnvironment::ScopedEnvironment(const char *variable, const std::string &value)
-    : name(variable) {
-    if (const char *old = std::getenv(variable))
-        previous = old;
-    setenv(variable, value.c_str(), 1);
-}
-
-ScopedEnvironment::~ScopedEnvironment() {
-    if (previous)
-        setenv(name.c_str(), previous->c_str(), 1);
-    else
-        unsetenv(name.c_str());
-}
-
 void LaunchTest::SetUp() {
     ReferenceServerFixture::SetUp();
     if (IsSkipped())

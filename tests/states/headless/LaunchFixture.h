@@ -13,25 +13,11 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace Testing {
-
-// Sets an environment variable for one scope, then restores what was there.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char *name, const std::string &value);
-    ~ScopedEnvironment();
-    ScopedEnvironment(const ScopedEnvironment &) = delete;
-    ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
-
-private:
-    std::string name;
-    std::optional<std::string> previous;
-};
 
 class LaunchTest : public ReferenceServerFixture, public LauncherHarness {
 protected:

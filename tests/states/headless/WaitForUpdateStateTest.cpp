@@ -8,6 +8,7 @@
 #include "platform/headless/HeadlessWindows.h"
 #include "tests/states/headless/LaunchFixture.h"
 #include "tests/support/ReleaseWriter.h"
+#include "tests/support/posix/ScopedVariable.h"
 
 #include <gtest/gtest.h>
 
@@ -143,8 +144,8 @@ TEST_F(WaitForUpdateStateTest, AnAcceptedPromptsCopyUpdatesWhileThisOneWaitsHidd
     folder.write("gameStates/launcher.xml", configuration({{"messageDisplayTime", "0.05"},
                                                            {"localVerLingerTime", "0"},
                                                            {"gameExe", "copy/samplegame.exe"}}));
-    const Testing::ScopedEnvironment documents("XDG_DOCUMENTS_DIR", folder / "documents");
-    const Testing::ScopedEnvironment temp("TMPDIR", folder / "temp");
+    const Testing::ScopedVariable documents("XDG_DOCUMENTS_DIR", folder / "documents");
+    const Testing::ScopedVariable temp("TMPDIR", folder / "temp");
 
     answerPrompts(ElevationAnswer::Accept);
     start();

@@ -1,0 +1,159 @@
+// A whole launch under Windows: Brightwell.exe in a folder of its own, pointed at the reference
+// server, an out-of-date installation and a newer release. The driver types the credentials into
+// the real edit controls and presses the real button with window messages, then waits for the
+// launcher to log in, check the versions, download and install the release, run its program and
+// start the game (the sample game), and checks everything on disk.
+#include "tests/app/win32/LauncherDriving.h"
+#include "tests/network/ReferenceServerFixture.h"
+#include "tests/support/ReleaseWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Testing::builtLauncherFolder;
+using Testing::LauncherProcess;
+using Testing::readFile;
+using Testing::waitForMainWindow;
+
+namespace {
+
+constexpr auto TimeLimit = std::chrono::seconds(60);
+
+void writeFile(const fs::path &path, const std::string &bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string installedOrMissing(const fs::path &path) {
+    return fs::is_regular_file(path) ? readFile(path) : "<missing>";
+}
+
+struct Controls {
+    std::vector<HWND> edits; // top to bottom
+    HWND loginButton = nullptr;
+};
+
+BOOL CALLBACK collectControl(HWND child, LPARAM data) {
+    auto *controls = reinterpret_cast<Controls *>(data);
+    if (!IsWindowVisible(child))
+        return TRUE;
+    wchar_t className[64] = {};
+    GetClassNameW(child, className, 64);
+    char text[64] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (lstrcmpiW(className, L"Edit") == 0)
+        controls->edits.push_back(child);
+    else if (lstrcmpiW(className, L"Button") == 0 && std::string(text) == "Log in")
+        controls->loginButton = child;
+    return TRUE;
+}
+
+Controls loginControls(HWND window) {
+    Controls controls;
+    EnumChildWindows(window, collectControl, reinterpret_cast<LPARAM>(&controls));
+    std::sort(controls.edits.begin(), controls.edits.end(), [](HWND a, HWND b) {
+        RECT first{}, second{};
+        GetWindowRect(a, &first);
+        GetWindowRect(b, &second);
+        return first.top < second.top;
+    });
+    return controls;
+}
+
+// Waits until the file exists (a program started through the shell runs on its own).
+std::string waitForFile(const fs::path &path) {
+    const auto deadline = std::chrono::steady_clock::now() + TimeLimit;
+    while (!fs::exists(path) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return installedOrMissing(path);
+}
+
+class LauncherUpdateTest : public Testing::ReferenceServerFixture {
+protected:
+    void SetUp() override {
+        ReferenceServerFixture::SetUp();
+        if (IsSkipped())
+            return;
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        folder = fs::path(temp) / ("brightwell-update-" + std::to_string(GetCurrentProcessId()));
+        fs::remove_all(folder);
+        fs::create_directories(folder / "gameStates");
+        fs::copy_file(builtLauncherFolder() / "Brightwell.exe", folder / "Brightwell.exe");
+        // The shipped configuration, pointed at the server, with a short farewell.
+        std::string configuration = readFile(builtLauncherFolder() / "gameStates/launcher.xml");
+        configuration = std::regex_replace(
+            configuration, std::regex("<URL>[^<]*</URL>"),
+            "<URL>" + std::string(std::getenv("BRIGHTWELL_SERVER_URL")) + "</URL>");
+        configuration = std::regex_replace(configuration, std::regex("<gameExe>[^<]*</gameExe>"),
+                                           "<gameExe>samplegame.exe</gameExe>");
+        configuration =
+            std::regex_replace(configuration, std::regex("<lingerTime>[^<]*</lingerTime>"),
+                               "<lingerTime>0.5</lingerTime>");
+        writeFile(folder / "gameStates/launcher.xml", configuration);
+        fs::copy_file(builtLauncherFolder() / "gameStates/logo.bmp",
+                      folder / "gameStates/logo.bmp");
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    fs::path folder;
+};
+
+TEST_F(LauncherUpdateTest, APlayerLogsInTheInstallationIsUpdatedAndTheGameStarts) {
+    const std::string game = readFile(builtLauncherFolder() / "samples/samplegame.exe");
+    ASSERT_FALSE(game.empty());
+    writeFile(folder / "manifest.xml", "<manifest version=\"6\"/>");
+    writeFile(folder / "readme.txt", "readme of 6");
+    writeFile(folder / "config/options.ini", "the player's options");
+    Testing::ReleaseWriter release("7");
+    auto &core = release.addGroup("core", "7", "packs/core.zip");
+    core.add("samplegame.exe", game, "7");
+    core.add("data/level.dat", std::string(5000, 'L'), "7");
+    core.add("readme.txt", "readme of 7", "7");
+    core.add("config/options.ini", "default options", "7", "restore_only");
+    core.add("tools/setup.exe", game, "7", "exec").args = "/quiet /log";
+    release.writeTo(root + "release/", "manifest-7.xml");
+
+    LauncherProcess launcher(folder);
+    ASSERT_TRUE(launcher.isStarted());
+    const HWND window = waitForMainWindow(launcher.id());
+    ASSERT_NE(window, nullptr) << "no visible launcher window";
+    const Controls controls = loginControls(window);
+    ASSERT_EQ(controls.edits.size(), 2u);
+    ASSERT_NE(controls.loginButton, nullptr);
+    SendMessageA(controls.edits[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("player"));
+    SendMessageA(controls.edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("password"));
+    SendMessageA(controls.loginButton, BM_CLICK, 0, 0);
+
+    ASSERT_NE(launcher.waitForExit(60000), static_cast<DWORD>(STILL_ACTIVE))
+        << "the launcher ends after starting the game";
+    EXPECT_EQ(waitForFile(folder / "samplegame-commandline.txt"),
+              "user=" + PlayerName + "&password=" + PlayerDigest);
+    EXPECT_EQ(waitForFile(folder / "tools/samplegame-commandline.txt"), "/quiet /log");
+    EXPECT_EQ(installedOrMissing(folder / "samplegame.exe"), game);
+    EXPECT_EQ(installedOrMissing(folder / "data/level.dat"), std::string(5000, 'L'));
+    EXPECT_EQ(installedOrMissing(folder / "readme.txt"), "readme of 7");
+    EXPECT_EQ(installedOrMissing(folder / "config/options.ini"), "the player's options");
+    std::string manifest = release.manifest();
+    while (!manifest.empty() && manifest.back() == '\n')
+        manifest.pop_back();
+    EXPECT_EQ(installedOrMissing(folder / "manifest.xml"), manifest);
+}
+
+} // namespace
