@@ -1,46 +1,210 @@
 #!/usr/bin/env bash
-# The main job: sets the machine up, builds both targets (native and Windows), starts the PHP
-# reference server on 127.0.0.1:8080 (the address in gameStates/launcher.xml) and Brightwell.exe
-# under Wine with the shipped configuration. With a display the launcher opens there and the
-# command ends when its window is closed; without one it runs on a private Xvfb display, a
-# picture of its Login screen is saved, and the command says where.
+# The main job, a demo of the whole system: builds what it needs, makes two releases of the
+# sample game with the release tool (scripts/sample-releases.sh), serves the newer one from the
+# reference server on 127.0.0.1:8080 (the address in gameStates/launcher.xml; another free port,
+# written into the demo's copy of the configuration, when 8080 is taken), installs the older one
+# beside Brightwell.exe in a scratch folder and starts it under Wine with the shipped
+# configuration.
+#
+# With a display (DISPLAY set) the launcher opens there: log in as "player" with the password
+# "password" and watch the update; the sample game starts at the end. Without one, everything
+# runs on a private Xvfb display and a small driver (samples/demodriver) logs in through the real
+# controls; a picture of every screen and a report (what was updated, how long each phase took,
+# the game's command line, the launcher's log) go to a results folder named at the end.
 #
 # Usage: scripts/main.sh   (as root on Debian 12, from anywhere)
+# BRIGHTWELL_DEMO_DIR chooses the results folder (default: demo-results/<time> in the repository).
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SCRIPTS="$ROOT/scripts"
+NATIVE_DIR="${BRIGHTWELL_BUILD_DIR:-$ROOT/build}"
 WINDOWS_DIR="${BRIGHTWELL_WIN_BUILD_DIR:-$ROOT/build-win}"
-PORT=8080
+JOBS="${BRIGHTWELL_JOBS:-$(nproc)}"
+USER_NAME=player
+PASSWORD=password
+SHIPPED_PORT=8080
 
-"$SCRIPTS/setup.sh"
-"$SCRIPTS/build.sh" all
+say() { printf '[main] %s\n' "$*"; }
 
-server_log="$(mktemp "${TMPDIR:-/tmp}/brightwell-main-server.XXXXXX")"
-php -S "127.0.0.1:$PORT" -t "$ROOT/server/public" >"$server_log" 2>&1 &
-server=$!
-stop_server() {
-    kill "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-    rm -f "$server_log"
+build() {
+    say "building the release tool (native) and Brightwell.exe, the sample game and the demo driver (Windows)"
+    cmake -G Ninja -S "$ROOT" -B "$NATIVE_DIR" -DBRIGHTWELL_WERROR=ON -DBRIGHTWELL_TESTS=ON \
+        -DBRIGHTWELL_BENCH=ON >/dev/null
+    cmake --build "$NATIVE_DIR" -j "$JOBS" --target brightwell-release
+    "$SCRIPTS/build-windows-deps.sh" "$WINDOWS_DIR"
+    cmake -G Ninja -S "$ROOT" -B "$WINDOWS_DIR" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+        -DBRIGHTWELL_WERROR=ON -DBRIGHTWELL_TESTS=ON -DBRIGHTWELL_BENCH=OFF >/dev/null
+    cmake --build "$WINDOWS_DIR" -j "$JOBS" --target Brightwell samplegame brightwell-demo-driver
 }
-trap stop_server EXIT
-for _ in $(seq 50); do
-    grep -q "started" "$server_log" && break
-    if ! kill -0 "$server" 2>/dev/null; then
-        echo "[main] the reference server could not listen on 127.0.0.1:$PORT:" >&2
-        cat "$server_log" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
-echo "[main] reference server on http://127.0.0.1:$PORT (user player, password password)"
 
-if [[ -n "${DISPLAY:-}" ]]; then
-    echo "[main] starting Brightwell.exe on $DISPLAY; close its window to end"
-    "$SCRIPTS/wine-run.sh" "$WINDOWS_DIR/Brightwell.exe"
-else
-    echo "[main] no display: starting Brightwell.exe on a private Xvfb display"
-    BRIGHTWELL_WIN_BUILD_DIR="$WINDOWS_DIR" "$SCRIPTS/screenshot-login.sh" \
-        "$WINDOWS_DIR/login-screen.png"
-fi
+# ---- the reference server ----
+
+port_listens() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+
+free_port() {
+    php -r '$s = stream_socket_server("tcp://127.0.0.1:0"); echo parse_url("tcp://" . stream_socket_get_name($s, false), PHP_URL_PORT);'
+}
+
+# Serves release 2 with a scratch copy of the configuration; sets PORT.
+start_server() {
+    mkdir -p "$WORK/server"
+    cp "$ROOT/server/ksserver.config.php" "$WORK/server/ksserver.config.php"
+    cp -a "$WORK/releases/release-2" "$WORK/server/release"
+    sed -i "s/'version' => '1',/'version' => '2',/" "$WORK/server/ksserver.config.php"
+    PORT=$SHIPPED_PORT
+    if port_listens "$PORT"; then
+        PORT="$(free_port)"
+        say "127.0.0.1:$SHIPPED_PORT is taken; the demo uses port $PORT"
+    fi
+    KSSERVER_CONFIG="$WORK/server/ksserver.config.php" php -d opcache.enable=0 \
+        -d error_log="$WORK/server/errors.log" -S "127.0.0.1:$PORT" -t "$ROOT/server/public" \
+        >"$WORK/server/requests.log" 2>&1 &
+    SERVER_PID=$!
+    for _ in $(seq 100); do
+        port_listens "$PORT" && return 0
+        kill -0 "$SERVER_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    say "the reference server did not start:"
+    cat "$WORK/server/requests.log" >&2
+    return 1
+}
+
+# ---- the installation ----
+
+install_release_1() {
+    INSTALL="$WORK/install"
+    mkdir -p "$INSTALL"
+    cp -a "$WORK/releases/game-1/." "$INSTALL/"
+    cp "$WORK/releases/release-1/manifest.xml" "$INSTALL/manifest.xml"
+    cp "$WINDOWS_DIR/Brightwell.exe" "$INSTALL/"
+    cp -a "$WINDOWS_DIR/gameStates" "$INSTALL/gameStates"
+    if [[ "$PORT" != "$SHIPPED_PORT" ]]; then
+        sed -i "s|<URL>http://127.0.0.1:$SHIPPED_PORT</URL>|<URL>http://127.0.0.1:$PORT</URL>|" \
+            "$INSTALL/gameStates/launcher.xml"
+    fi
+}
+
+# ---- the run ----
+
+wine_environment() {
+    export WINEPREFIX="${BRIGHTWELL_WINEPREFIX:-$WINDOWS_DIR/wineprefix}" WINEARCH=win32
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    "$SCRIPTS/wine-run.sh" --init "$WINDOWS_DIR"
+}
+
+watch_on_display() {
+    say "Brightwell.exe opens on $DISPLAY: log in as \"$USER_NAME\", password \"$PASSWORD\""
+    (cd "$INSTALL" && wine Brightwell.exe) || true
+}
+
+# The driver announces each screen while the launcher is held still; the picture is taken then.
+drive_without_display() {
+    local line number name
+    coproc DRIVER { wine "$WINDOWS_DIR/samples/brightwell-demo-driver.exe" \
+        "Z:${INSTALL//\//\\}" "$USER_NAME" "$PASSWORD" 2>&1 | sed -u 's/\r$//'; }
+    while IFS= read -r line <&"${DRIVER[0]}"; do
+        case "$line" in
+            "SCREEN "*)
+                read -r _ number name <<<"$line"
+                import -window root "$RESULTS/$(printf '%02d' "$number")-$name.png"
+                say "screen $number: $name"
+                echo ok >&"${DRIVER[1]}"
+                ;;
+            PHASE* | EXIT*) printf '%s\n' "$line" >>"$WORK/driver-figures" ;;
+            *) printf '%s\n' "$line" ;;
+        esac
+    done
+    wait "$DRIVER_PID" || true
+}
+
+# What changed on disk, from release 1's files to the installation after the run.
+updated_files() {
+    local name
+    (cd "$WORK/releases/game-2" && find . -type f -printf '%P\n' | LC_ALL=C sort) |
+        while IFS= read -r name; do
+            if [[ ! -f "$WORK/releases/game-1/$name" ]]; then
+                printf '  added     %s\n' "$name"
+            elif ! cmp -s "$WORK/releases/game-1/$name" "$INSTALL/$name"; then
+                printf '  replaced  %s\n' "$name"
+            elif ! cmp -s "$WORK/releases/game-2/$name" "$INSTALL/$name"; then
+                printf '  kept      %s (the player'"'"'s copy of a restore_only file)\n' "$name"
+            fi
+        done
+    (cd "$WORK/releases/game-1" && find . -type f -printf '%P\n' | LC_ALL=C sort) |
+        while IFS= read -r name; do
+            [[ -f "$WORK/releases/game-2/$name" ]] || {
+                [[ -e "$INSTALL/$name" ]] && printf '  NOT removed %s\n' "$name" ||
+                    printf '  removed   %s\n' "$name"
+            }
+        done
+}
+
+write_report() {
+    local report="$RESULTS/report.txt" log
+    # The launcher's log lies in its configuration folder below the Windows user's documents.
+    log="$WINEPREFIX/drive_c/users/$(id -un)/Documents/Brightwell/configuration/launcher.log"
+    [[ -f "$log" ]] && cp "$log" "$RESULTS/launcher.log" || log=""
+    {
+        echo "Brightwell demo, $(date -u '+%Y-%m-%d %H:%M:%S UTC')"
+        echo "server: http://127.0.0.1:$PORT (reference server, release 2); installation: $INSTALL"
+        echo
+        echo "Manifest before: $(grep -o '<manifest version="[^"]*"' "$WORK/releases/release-1/manifest.xml" | cut -c11-)"
+        echo "Manifest after:  $(grep -o '<manifest version="[^"]*"' "$INSTALL/manifest.xml" | cut -c11-)"
+        echo
+        echo "What was updated:"
+        updated_files
+        echo
+        echo "Screens and how long each lasted (seconds, the pauses for the pictures left out; a"
+        echo "screen shorter than the driver's 5 ms look, such as the manifest download, may not appear):"
+        grep '^PHASE' "$WORK/driver-figures" | awk '{ printf "  %-22s %8.3f\n", $2, $3 }'
+        echo "Launcher exit code: $(grep '^EXIT' "$WORK/driver-figures" | awk '{ print $2 }')"
+        echo
+        echo "The game was started with: $(cat "$INSTALL/samplegame-commandline.txt" 2>/dev/null || echo '(not started)')"
+        echo "The exec program tools/firstrun.exe ran with: $(cat "$INSTALL/tools/samplegame-commandline.txt" 2>/dev/null || echo '(not run)')"
+        echo
+        echo "Pictures: $(cd "$RESULTS" && ls ./*.png 2>/dev/null | tr '\n' ' ')"
+        if [[ -n "$log" ]]; then
+            echo
+            echo "The launcher's log ($log):"
+            sed 's/\r$//; s/^/  /' "$log"
+        fi
+    } >"$report"
+    cat "$report"
+}
+
+main() {
+    "$SCRIPTS/setup.sh"
+    build
+    WORK="$(mktemp -d "${TMPDIR:-/tmp}/brightwell-demo.XXXXXX")"
+    RESULTS="${BRIGHTWELL_DEMO_DIR:-$ROOT/demo-results/$(date -u +%Y%m%d-%H%M%S)}"
+    mkdir -p "$RESULTS"
+    SERVER_PID=""
+    trap '[[ -n "$SERVER_PID" ]] && kill "$SERVER_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
+
+    "$SCRIPTS/sample-releases.sh" "$NATIVE_DIR/tools/release/brightwell-release" \
+        "$WINDOWS_DIR/samples/samplegame.exe" "$WORK/releases" 40 262144
+    say "releases 1 and 2 of the sample game made with brightwell-release"
+    start_server
+    say "reference server on http://127.0.0.1:$PORT serves release 2"
+    install_release_1
+    say "release 1 installed beside Brightwell.exe in $INSTALL"
+    wine_environment
+
+    if [[ -n "${DISPLAY:-}" ]]; then
+        watch_on_display
+        say "the game was started with: $(cat "$INSTALL/samplegame-commandline.txt" 2>/dev/null || echo '(not started)')"
+        return
+    fi
+    : >"$WORK/driver-figures"
+    export -f drive_without_display say
+    export INSTALL RESULTS WORK WINDOWS_DIR USER_NAME PASSWORD
+    # One private display for the launcher, the driver and the pictures.
+    DISPLAY="" "$SCRIPTS/with-xvfb.sh" bash -c 'drive_without_display; wineserver -w'
+    write_report
+    say "pictures and report: $RESULTS"
+    grep -q "user=$USER_NAME&password=" "$INSTALL/samplegame-commandline.txt"
+}
+
+main "$@"

@@ -89,12 +89,25 @@ windows_tests() {
     run_ctest "$WINDOWS_DIR" wine_ctest
 }
 
+# The short crash test (scripts/crash-test.sh --all runs every kill point); counted as one test.
+crash_test() {
+    local options=()
+    (($1)) || options=(--native-only)
+    if step "crash test" "$SCRIPTS/crash-test.sh" "${options[@]}"; then
+        tests_passed=$((tests_passed + 1))
+    else
+        tests_failed=$((tests_failed + 1))
+    fi
+}
+
 main() {
     step "setup" "$SCRIPTS/setup.sh" || {
         log "setup failed: nothing can be built"
         exit 1
     }
+    local native_built=0 windows_built=0
     if step "native build" "$SCRIPTS/build.sh" native; then
+        native_built=1
         step "native tests" native_tests
     else
         tests_failed=$((tests_failed + 1))
@@ -105,17 +118,21 @@ main() {
         tests_failed=$((tests_failed + 1))
     fi
     if step "windows build" "$SCRIPTS/build.sh" windows; then
+        windows_built=1
         step "windows tests" windows_tests
     else
         tests_failed=$((tests_failed + 1))
+    fi
+    if ((native_built)); then
+        crash_test "$windows_built"
     fi
     step "fuzz" "$SCRIPTS/fuzz.sh" all "$FUZZ_SECONDS" || tests_failed=$((tests_failed + 1))
 
     log "summary (logs: $NATIVE_DIR/test-run.log, $ASAN_DIR/test-run.log, $WINDOWS_DIR/test-run.log)"
     printf '  %s\n' "${summary[@]}"
     printf '  total %ds\n' $((SECONDS - started))
-    # Counts are ctest's test programs of the three builds; a build that failed, or a fuzz run that
-    # found a fault, counts as one failure.
+    # Counts are ctest's test programs of the three builds and the crash test; a build that failed,
+    # or a fuzz run that found a fault, counts as one failure.
     printf 'Tests: %d passed, %d failed\n' "$tests_passed" "$tests_failed"
     [[ $failures -eq 0 ]]
 }

@@ -1,0 +1,168 @@
+// The update measured end to end: the real launcher states over the in-memory window layer, the
+// real main loop with the real clock, and the reference server (run around this program by
+// scripts/update-bench.sh, which also makes the release). From entering "ManifestUpdate" to
+// "StartGame" it times every phase, the Extract phase per action against the state machine's
+// pacing measured in the same run (the same loop ticking a state that does nothing), and reports
+// the process's peak memory against the package's size.
+//
+// Usage: UpdateBench <installation folder> <server manifest name> <package bytes> <files>
+//   the folder holds launcher.xml (pointing at the server) and the local manifest.xml;
+//   BRIGHTWELL_SERVER_URL is not read here, the configuration carries the address.
+#include "app/Engine.h"
+#include "app/FrameTimer.h"
+#include "app/LauncherApp.h"
+#include "app/LauncherState.h"
+#include "app/MainLoop.h"
+#include "io/FileServer.h"
+#include "network/KSConnector.h"
+#include "platform/MessageBox.h"
+#include "platform/SystemHelpers.h"
+#include "platform/headless/HeadlessWindows.h"
+#include "states/CheckVersionState.h"
+#include "states/GroupUpdateState.h"
+#include "ui/WindowElement.h"
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int PacingTicks = 500;
+constexpr double MiB = 1024.0 * 1024.0;
+
+// The state the pacing baseline ticks: it only counts.
+class IdleState : public Kestrel::LauncherState {
+public:
+    using LauncherState::LauncherState;
+    void update(float, float) override { ++updates; }
+    int updates = 0;
+};
+
+double peakMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The name of what the launcher is doing: its state, and the update's phase inside GroupUpdate.
+std::string phaseOf(Kestrel::LauncherApp &app) {
+    Kestrel::LauncherState *state = app.getCurrentState();
+    const std::string name = state->getName();
+    if (name != "GroupUpdate")
+        return name;
+    static const char *const phases[] = {"Examine", "Download", "Extract", "Finish"};
+    return "GroupUpdate/" + std::string(phases[static_cast<int>(
+                                static_cast<Kestrel::GroupUpdateState *>(state)->getPhase())]);
+}
+
+struct Phase {
+    std::string name;
+    double start;
+};
+
+// Seconds per tick of the main loop when the state's update does nothing.
+double measurePacing(Kestrel::Platform::WindowHandle window) {
+    Kestrel::LauncherApp app;
+    auto idle = std::make_unique<IdleState>("Idle");
+    IdleState &counted = *idle;
+    app.registerState(std::move(idle));
+    app.changeState("Idle");
+    Kestrel::MainLoop loop(app, window, [] { return Cobalt::currentTime(); });
+    const double start = Cobalt::currentTime();
+    while (counted.updates < PacingTicks)
+        loop.runPass();
+    return (Cobalt::currentTime() - start) / counted.updates;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: UpdateBench <installation folder> <manifest name> <package "
+                             "bytes> <files>\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    const double packageBytes = std::atof(argv[3]);
+    Kestrel::overrideUserAdmin(true);
+    Kestrel::Platform::setMessageBoxAnswerer(
+        [](const std::string &text, const std::string &, Kestrel::Platform::MessageBoxKind) {
+            std::fprintf(stderr, "box: %s\n", text.c_str());
+            return Kestrel::Platform::MessageBoxAnswer::Cancel;
+        });
+    Cobalt::IO::FileServer *files = Cobalt::startEngine()->getFileServer();
+    Cobalt::setCurrentDirectory(folder.c_str());
+    files->setAlias("_user", (folder + "/.documents").c_str());
+    files->setAlias("_temp", (folder + "/.temp").c_str());
+    files->setAlias("_data", (folder + "/.data").c_str());
+    files->addSearchPath(folder.c_str());
+
+    Kestrel::Platform::registerMainWindowClass({});
+    const Kestrel::Platform::WindowHandle window = Kestrel::Platform::createMainWindow();
+    Kestrel::WindowElement root(window);
+    const double pacing = measurePacing(window);
+
+    Kestrel::LauncherApp app;
+    app.setRootElement(&root);
+    if (!app.loadConfiguration(folder + "/launcher.xml")) {
+        std::fprintf(stderr, "cannot load %s/launcher.xml\n", folder.c_str());
+        return 1;
+    }
+    Kestrel::MainLoop loop(app, window, [] { return Cobalt::currentTime(); });
+    std::vector<Phase> phases;
+    auto observe = [&] {
+        const std::string now = phaseOf(app);
+        if (phases.empty() || phases.back().name != now)
+            phases.push_back({now, Cobalt::currentTime()});
+    };
+    app.getConnector()->setProgressCallback([&] {
+        loop.pumpOnce();
+        observe();
+    });
+    app.setCredentials("player", "5f4dcc3b5aa765d61d8327deb882cf99");
+    Kestrel::manifestStatus.set(false, "", argv[2]);
+    const double startMiB = peakMiB();
+
+    app.changeState("ManifestUpdate");
+    observe();
+    while (phases.back().name != "StartGame" && !app.isQuitRequested()) {
+        loop.runPass();
+        observe();
+    }
+    const double end = Cobalt::currentTime();
+    if (phases.back().name != "StartGame") {
+        std::fprintf(stderr, "the update did not reach StartGame\n");
+        return 1;
+    }
+
+    std::printf("phase                    seconds\n");
+    double extractSeconds = 0;
+    for (std::size_t index = 0; index + 1 < phases.size(); ++index) {
+        const double seconds = phases[index + 1].start - phases[index].start;
+        std::printf("%-24s %8.3f\n", phases[index].name.c_str(), seconds);
+        if (phases[index].name == "GroupUpdate/Extract")
+            extractSeconds = seconds;
+    }
+    std::printf("%-24s %8.3f\n", "ManifestUpdate..StartGame", end - phases.front().start);
+    // Every file of the package is one action, and the Extract phase ends one tick after the
+    // last (the tick that unmounts the package and moves on).
+    const int actions = std::atoi(argv[4]);
+    if (actions > 0) {
+        const double perAction = extractSeconds / (actions + 1);
+        std::printf("Extract: %d actions, %.5f s per action; idle pacing %.5f s per tick "
+                    "(nominal 0.01): the actions add %.1f %% on top of the pacing\n",
+                    actions, perAction, pacing, (perAction / pacing - 1.0) * 100.0);
+    }
+    const double peak = peakMiB();
+    const double package = packageBytes / MiB;
+    std::printf("peak memory %.1f MiB (%.1f MiB before the update); package %.1f MiB; "
+                "goal 1.3 x package + 64 = %.1f MiB: %s\n",
+                peak, startMiB, package, 1.3 * package + 64,
+                peak <= 1.3 * package + 64 ? "met" : "missed");
+    return 0;
+}

@@ -1,0 +1,348 @@
+#!/usr/bin/env bash
+# Crash safety of the update, proven with real kills: the launcher updates an installation of
+# sample release 1 to release 2 (both made by the release tool, served by the reference server on
+# 127.0.0.1) and is killed with SIGKILL from outside at chosen points of its Download and Extract
+# phases (tests/crash/KillWatch.cpp watches its file activity with inotify). After every kill each
+# installed file must be byte for byte the file of release 1 or of release 2, never anything else
+# (a truncated or empty file); then the launcher runs again and must end with an installation
+# byte-identical to that of an uninterrupted update, manifest included.
+#
+# Usage: scripts/crash-test.sh [--all] [--native-only]
+#   default        a short set of kill points: natively with the headless launcher (-uac), and
+#                  two with Brightwell.exe under Wine
+#   --all          every kill point (22 native, 6 under Wine)
+#   --native-only  no Wine runs
+# Needs build/ (brightwell, brightwell-release, samplegame, tests/kill-watch) and, for Wine,
+# build-win/Brightwell.exe. Prints one line per kill point and the figures at the end; exits
+# non-zero if any kill point failed.
+set -uo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SCRIPTS="$ROOT/scripts"
+NATIVE_DIR="${BRIGHTWELL_BUILD_DIR:-$ROOT/build}"
+WINDOWS_DIR="${BRIGHTWELL_WIN_BUILD_DIR:-$ROOT/build-win}"
+USER_NAME=player
+DIGEST=5f4dcc3b5aa765d61d8327deb882cf99
+BULK_FILES=120
+
+all=0
+wine_runs=1
+for argument in "$@"; do
+    case "$argument" in
+        --all) all=1 ;;
+        --native-only) wine_runs=0 ;;
+        *)
+            sed -n '10,17p' "$0" >&2
+            exit 2
+            ;;
+    esac
+done
+
+# The whole test runs on one display (Wine needs one) and inside one reference server.
+if ((wine_runs)) && [[ -z "${DISPLAY:-}" ]]; then
+    exec "$SCRIPTS/with-xvfb.sh" "$0" "$@"
+fi
+if [[ -z "${BRIGHTWELL_SERVER_URL:-}" ]]; then
+    exec "$SCRIPTS/with-reference-server.sh" "$0" "$@"
+fi
+SERVER_ROOT="${BRIGHTWELL_SERVER_ROOT%/}"
+
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/brightwell-crash.XXXXXX")"
+trap 'rm -rf "$WORK"' EXIT
+KILL_WATCH="$NATIVE_DIR/tests/kill-watch"
+passed=0
+failed=0
+failures=()
+
+say() { printf '[crash-test] %s\n' "$*"; }
+
+# ---- releases and server ----
+
+prepare_releases() {
+    "$SCRIPTS/sample-releases.sh" "$NATIVE_DIR/tools/release/brightwell-release" \
+        "$NATIVE_DIR/samples/samplegame" "$WORK/releases" "$BULK_FILES" 65536 || return 1
+    rm -rf "$SERVER_ROOT/release"
+    cp -a "$WORK/releases/release-2" "$SERVER_ROOT/release"
+    sed -i "s/'version' => '1',/'version' => '2',/" "$SERVER_ROOT/ksserver.config.php"
+    grep -q "'version' => '2'," "$SERVER_ROOT/ksserver.config.php"
+}
+
+# The digest of a manifest as the launcher stores it: the server sends it without its trailing
+# line ends.
+served_md5() { sed -z 's/[\r\n]*$//' "$1" | md5sum | cut -d' ' -f1; }
+
+# "md5 name" of every file of a game folder, sorted by name.
+digests_of() {
+    (cd "$1" && find . -type f -printf '%P\n' | LC_ALL=C sort | while IFS= read -r name; do
+        printf '%s %s\n' "$(md5sum <"$name" | cut -d' ' -f1)" "$name"
+    done)
+}
+
+# The installation's own files: everything but the launcher, its configuration, files being
+# written (".updating") and the record of the started "exec" program, whose time of writing is
+# the detached program's own.
+installation_digests() {
+    (cd "$1" && find . -type f -printf '%P\n' | grep -v -E \
+        '^(brightwell|Brightwell\.exe|gameStates/.*)$|\.updating$|samplegame-commandline\.txt' |
+        LC_ALL=C sort | while IFS= read -r name; do
+            printf '%s %s\n' "$(md5sum <"$name" | cut -d' ' -f1)" "$name"
+        done)
+}
+
+# ---- installations ----
+
+# A fresh installation of release 1 beside a launcher: <folder> <launcher program> <gameStates>.
+install_release_1() {
+    local folder="$1" program="$2" states="$3"
+    rm -rf "$folder"
+    mkdir -p "$folder"
+    cp -a "$WORK/releases/game-1/." "$folder/"
+    cp "$WORK/releases/release-1/manifest.xml" "$folder/manifest.xml"
+    cp "$program" "$folder/"
+    cp -a "$states" "$folder/gameStates"
+    # The version check's pauses (readable messages for a player) are shortened: the update is
+    # what is under test.
+    sed -i -e "s|<URL>[^<]*</URL>|<URL>$BRIGHTWELL_SERVER_URL</URL>|" \
+        -e "s|<messageDisplayTime>[^<]*<|<messageDisplayTime>0.05<|" \
+        -e "s|<localVerLingerTime>[^<]*<|<localVerLingerTime>0.05<|" \
+        "$folder/gameStates/launcher.xml"
+}
+
+# Checks that every file of the installation is release 1's or release 2's, byte for byte.
+check_between_runs() {
+    local folder="$1" digest name problems=0
+    while read -r digest name; do
+        if [[ "$name" == manifest.xml ]]; then
+            [[ "$digest" == "$(md5sum <"$WORK/releases/release-1/manifest.xml" | cut -d' ' -f1)" ||
+                "$digest" == "$(served_md5 "$WORK/releases/release-2/manifest.xml")" ]] &&
+                continue
+        elif grep -qxF "$digest $name" "$WORK/digests-1" "$WORK/digests-2"; then
+            continue
+        fi
+        say "  $name is neither release's file (md5 $digest, $(stat -c %s "$folder/$name") bytes)"
+        problems=$((problems + 1))
+    done < <(installation_digests "$folder")
+    # A file of both releases must be there all the time: only added files may still be missing
+    # and only removed ones may be gone already.
+    while read -r name; do
+        [[ -f "$folder/$name" ]] && continue
+        say "  $name, a file of both releases, is missing"
+        problems=$((problems + 1))
+    done < <(comm -12 <(cut -d' ' -f2- "$WORK/digests-1" | LC_ALL=C sort) \
+        <(cut -d' ' -f2- "$WORK/digests-2" | LC_ALL=C sort))
+    [[ $problems -eq 0 ]]
+}
+
+# ---- native runs ----
+
+native_run() { # <folder>: the headless launcher, unattended, in its own temp and documents
+    local folder="$1"
+    (cd "$folder" && TMPDIR="$folder.tmp" XDG_DOCUMENTS_DIR="$folder.docs" HOME="$folder.docs" \
+        ./brightwell -uac -u "$USER_NAME" -p "$DIGEST")
+}
+
+# The launcher's temporary folder with the packages' subfolder made beforehand, so that the
+# watch is in place before the first write into it.
+native_folders() { # <folder>
+    mkdir -p "$1.tmp/Brightwell/packs" "$1.docs"
+}
+
+# <label> <kill-watch options...>: kills a native run, checks, runs again, compares.
+native_kill_point() {
+    local label="$1" folder="$WORK/native-$(( passed + failed ))"
+    shift
+    install_release_1 "$folder" "$NATIVE_DIR/brightwell" "$NATIVE_DIR/gameStates"
+    native_folders "$folder"
+    local watch_output
+    watch_output="$("$KILL_WATCH" "$@" --folder "$folder" --folder "$folder.tmp/Brightwell" \
+        -- env TMPDIR="$folder.tmp" XDG_DOCUMENTS_DIR="$folder.docs" HOME="$folder.docs" \
+        bash -c 'cd "$1" && exec ./brightwell -uac -u "$2" -p "$3"' _ \
+        "$folder" "$USER_NAME" "$DIGEST" 2>&1)"
+    finish_kill_point "native" "$label" "$folder" "$?" "$watch_output" native_run
+}
+
+# <kind> <label> <folder> <kill-watch status> <its output> <rerun command>
+finish_kill_point() {
+    local kind="$1" label="$2" folder="$3" status="$4" output="$5" rerun="$6" verdict=""
+    # How far the update had come: changed files already new, files half-way.
+    local pending progress
+    pending="$(find "$folder" -name '*.updating' | wc -l)"
+    progress="$(installation_digests "$folder" | grep -c -x -F -f <(
+        LC_ALL=C comm -13 <(LC_ALL=C sort "$WORK/digests-1") <(LC_ALL=C sort "$WORK/digests-2")))"
+    if [[ $status -ne 0 ]]; then
+        verdict="the kill point was not reached: $(tail -n 1 <<<"$output")"
+    elif ! check_between_runs "$folder"; then
+        verdict="after the kill a file was neither release's, or missing"
+    elif ! "$rerun" "$folder" >"$folder.rerun.log" 2>&1; then
+        verdict="the second run failed (log: $(tail -n 3 "$folder.rerun.log" | tr '\n' ' '))"
+    elif ! diff <(installation_digests "$folder") "$WORK/reference-$kind" >"$folder.diff"; then
+        verdict="the installation differs from the uninterrupted update: $(tr '\n' ' ' <"$folder.diff")"
+    fi
+    if [[ -z "$verdict" ]]; then
+        passed=$((passed + 1))
+        say "ok      $kind $label: $progress of $CHANGED changed files new, $pending half-way"
+        rm -rf "$folder" "$folder.tmp" "$folder.docs"
+    else
+        failed=$((failed + 1))
+        failures+=("$kind $label")
+        say "FAILED  $kind $label: $verdict"
+    fi
+}
+
+# The uninterrupted update, whose result every interrupted one must reach.
+reference_run() { # <kind> <install> <run>
+    local kind="$1" folder="$WORK/reference-$1-install" start=$SECONDS
+    "$2" "$folder"
+    if ! "$3" "$folder" >"$folder.log" 2>&1; then
+        say "the uninterrupted $kind update failed:"
+        cat "$folder.log"
+        return 1
+    fi
+    installation_digests "$folder" >"$WORK/reference-$kind"
+    say "uninterrupted $kind update: $((SECONDS - start)) s"
+    # It must be release 2 (the player's options file kept), or the comparisons prove nothing.
+    local expected
+    expected="$(grep -v ' config/options.ini$' "$WORK/digests-2"
+        grep ' config/options.ini$' "$WORK/digests-1"
+        printf '%s manifest.xml\n' "$(served_md5 "$WORK/releases/release-2/manifest.xml")")"
+    if ! diff <(LC_ALL=C sort -k2 <<<"$expected" | grep -v samplegame-commandline) \
+        <(LC_ALL=C sort -k2 "$WORK/reference-$kind") >"$WORK/reference-$kind.diff"; then
+        say "the uninterrupted $kind update did not install release 2:"
+        cat "$WORK/reference-$kind.diff"
+        return 1
+    fi
+}
+
+install_native_reference() {
+    install_release_1 "$1" "$NATIVE_DIR/brightwell" "$NATIVE_DIR/gameStates"
+    native_folders "$1"
+}
+
+# Kill points: <label>|<kill-watch options>. Packages go to the temporary folder, installed files
+# are written as "<name>.updating" and moved over the installed name.
+NATIVE_SHORT=(
+    "mid-write of the first package|--at modified:1:game.zip"
+    "after the third package was stored|--at written:1:bulk.zip"
+    "mid-write of the first installed file|--at modified:1:.updating"
+    "after 1 file was moved into place|--at moved:1:"
+    "after 12 files were moved into place|--at moved:12:"
+    "as the 30th new copy was closed, about to move|--at written:30:.updating"
+)
+NATIVE_MORE=(
+    "as the server manifest was stored|--at written:1:manifest.xml"
+    "5 ms after the server manifest was stored|--at written:1:manifest.xml --delay 5"
+    "after the first package was stored|--at written:1:game.zip"
+    "mid-write of the second package|--at modified:1:levels.zip"
+    "after the second package was stored|--at written:1:levels.zip"
+    "mid-write of the third package|--at modified:1:bulk.zip"
+    "3 ms into the last package's download|--at written:1:bulk.zip --delay 3"
+    "after the last package was stored|--at written:1:data.zip"
+    "after 2 files were moved into place|--at moved:2:"
+    "after 5 files were moved into place|--at moved:5:"
+    "after 20 files were moved into place|--at moved:20:"
+    "after 35 files were moved into place|--at moved:35:"
+    "after 40 files were moved into place|--at moved:40:"
+    "as the 10th new copy was closed, about to move|--at written:10:.updating"
+    "mid-write of the 25th installed file|--at modified:25:.updating"
+    "after the exec program was moved into place|--at moved:1:firstrun.exe"
+)
+
+run_native_points() {
+    local entry points=("${NATIVE_SHORT[@]}")
+    ((all)) && points+=("${NATIVE_MORE[@]}")
+    for entry in "${points[@]}"; do
+        # shellcheck disable=SC2086 # the options are words
+        native_kill_point "${entry%%|*}" ${entry#*|}
+    done
+}
+
+# ---- Wine runs ----
+
+WINE_POINTS_SHORT=(
+    "after the last package was stored|--at written:1:data.zip"
+    "after 8 files were moved into place|--at moved:8:"
+)
+WINE_POINTS_MORE=(
+    "mid-write of the third package|--at modified:1:bulk.zip"
+    "mid-write of the first installed file|--at modified:1:.updating"
+    "after 25 files were moved into place|--at moved:25:"
+    "as the 35th new copy was closed, about to move|--at written:35:.updating"
+)
+
+wine_environment() {
+    export WINEPREFIX="${BRIGHTWELL_WINEPREFIX:-$WINDOWS_DIR/wineprefix}" WINEARCH=win32
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    "$SCRIPTS/wine-run.sh" --init "$WINDOWS_DIR" || return 1
+    # The launcher's temporary folder inside the prefix.
+    local temp
+    temp="$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')"
+    WINE_TEMP="$(winepath -u "$temp" 2>/dev/null | sed 's:/*$::')/Brightwell"
+    [[ "$WINE_TEMP" == /*/Brightwell ]] || { say "no temporary folder in the Wine prefix"; return 1; }
+    mkdir -p "$WINE_TEMP"
+}
+
+wine_run() { # <folder>
+    (cd "$1" && wine Brightwell.exe -uac -u "$USER_NAME" -p "$DIGEST" 2>&1)
+}
+
+install_wine() {
+    install_release_1 "$1" "$WINDOWS_DIR/Brightwell.exe" "$WINDOWS_DIR/gameStates"
+    rm -rf "$WINE_TEMP"
+    mkdir -p "$WINE_TEMP/packs"
+}
+
+wine_kill_point() {
+    local label="$1" folder="$WORK/wine-$(( passed + failed ))"
+    shift
+    install_wine "$folder"
+    local watch_output
+    watch_output="$("$KILL_WATCH" "$@" --folder "$folder" --folder "$WINE_TEMP" \
+        -- bash -c 'cd "$1" && exec wine Brightwell.exe -uac -u "$2" -p "$3"' _ \
+        "$folder" "$USER_NAME" "$DIGEST" 2>&1)"
+    local status=$?
+    finish_kill_point "wine" "$label" "$folder" "$status" "$watch_output" wine_run
+}
+
+run_wine_points() {
+    wine_environment || return 1
+    reference_run wine install_wine wine_run || return 1
+    local entry points=("${WINE_POINTS_SHORT[@]}")
+    ((all)) && points+=("${WINE_POINTS_MORE[@]}")
+    for entry in "${points[@]}"; do
+        # shellcheck disable=SC2086
+        wine_kill_point "${entry%%|*}" ${entry#*|}
+    done
+}
+
+main() {
+    local start=$SECONDS
+    for program in "$NATIVE_DIR/brightwell" "$KILL_WATCH" "$NATIVE_DIR/samples/samplegame" \
+        "$NATIVE_DIR/tools/release/brightwell-release"; do
+        [[ -x "$program" ]] || { say "missing $program: build first (scripts/build.sh)"; exit 2; }
+    done
+    prepare_releases || { say "could not make the releases"; exit 1; }
+    digests_of "$WORK/releases/game-1" >"$WORK/digests-1"
+    digests_of "$WORK/releases/game-2" >"$WORK/digests-2"
+    say "release 2: $(grep -c '<file' "$WORK/releases/release-2/manifest.xml") files, packages: $(
+        cd "$WORK/releases/release-2" && find . -name '*.zip' -printf '%P %s bytes, ' )"
+    CHANGED="$(LC_ALL=C comm -13 <(LC_ALL=C sort "$WORK/digests-1") <(LC_ALL=C sort "$WORK/digests-2") |
+        grep -c -v ' config/options.ini$')"
+    reference_run native install_native_reference native_run || exit 1
+    run_native_points
+    local native_seconds=$((SECONDS - start))
+    if ((wine_runs)); then
+        if [[ ! -f "$WINDOWS_DIR/Brightwell.exe" ]]; then
+            say "missing $WINDOWS_DIR/Brightwell.exe: build the Windows target first"
+            failed=$((failed + 1))
+        else
+            run_wine_points || failed=$((failed + 1))
+            # Wine winds down before the display goes away.
+            wineserver -w
+        fi
+    fi
+    say "native part: ${native_seconds} s; whole run: $((SECONDS - start)) s"
+    say "kill points: $passed passed, $failed failed${failures:+ (${failures[*]})}"
+    [[ $failed -eq 0 ]]
+}
+
+main
