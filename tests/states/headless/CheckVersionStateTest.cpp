@@ -54,7 +54,7 @@ TEST_F(CheckVersionStateTest, EverythingCurrentStartsTheGameInTheFifthInterval) 
                                                      StatusBase + " . .", StatusBase + " . . ."}));
     EXPECT_EQ(current(), "StartGame");
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+    EXPECT_EQ(gameRecord(), PlayerCommandLine);
 }
 
 TEST_F(CheckVersionStateTest, AFailingServerIsAskedAgainOncePerIntervalWhileTheDotsGoRound) {

@@ -96,7 +96,7 @@ TEST_F(LoginStateTest, WithoutTheVersionCheckALoginStartsTheGameAtOnce) {
     ASSERT_TRUE(Headless::click(loginButton()));
     EXPECT_EQ(current(), "StartGame");
     EXPECT_EQ(visibleTexts(), std::vector<std::string>{StartMessage});
-    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+    EXPECT_EQ(gameRecord(), PlayerCommandLine);
 }
 
 TEST_F(LoginStateTest, ARememberedDigestIsSentAsItIsNotDigestedAgain) {
