@@ -113,7 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, ReportedVersionTest,
     ::testing::Values(ReportedVersion{"", "<manifest version=\"7\"/>", "7"},
                       ReportedVersion{"-full", "<manifest version=\"7\"/>", "rX"},
-                      ReportedVersion{"-f -n", "<manifest version=\"7\"/>", "rX"},
                       ReportedVersion{"", nullptr, "rX"}, ReportedVersion{"", "<manifest/>", ""},
                       ReportedVersion{"", "<release version=\"7\"/>", ""}));
 
