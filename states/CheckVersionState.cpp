@@ -125,7 +125,9 @@ bool CheckVersionState::lingeredEnough() {
 
 void CheckVersionState::continueWithUpdate() {
     LauncherApp &app = *getApp();
-    if (isUserAdmin()) {
+    // The elevated copy updates whatever the system says of its rights: relaunching once more
+    // would only ask again, copy after copy.
+    if (isUserAdmin() || app.isElevatedInstance()) {
         app.changeState("ManifestUpdate");
         return;
     }

@@ -27,8 +27,7 @@ bool LoginState::load(Cobalt::InputArchive &archive) {
     loadChildElement(passwordLabel, "passwordLabel", archive, root);
     loadChildElement(rememberMe, "rememberMe", archive, root);
     loadChildElement(rememberMeLabel, "rememberMeLabel", archive, root);
-    loginButtonLoaded = loadChildElement(loginButton, "loginButton", archive, root);
-    if (loginButtonLoaded)
+    if (loadChildElement(loginButton, "loginButton", archive, root))
         loginButton.clicked.connect(this, &LoginState::login);
     return LauncherState::load(archive);
 }
@@ -52,7 +51,7 @@ void LoginState::leave() {
 void LoginState::returnInField() {
     // The dialog routine turns the press of that same Return into a click of the OK button;
     // answering the release too would log in twice (and show a refusal twice).
-    if (loginButtonLoaded && loginButton.isOkButton)
+    if (loginButton.isOkButton)
         return;
     login();
 }

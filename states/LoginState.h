@@ -37,7 +37,8 @@ private:
     // digest left untouched). Accepted: stores and saves them as the remember-me box says and
     // moves on; refused or failed: a box says why and the screen stays.
     void login();
-    // Return released in a field.
+    // Return released in a field: logs in unless the login button is the OK button, which the
+    // press of that Return has clicked already.
     void returnInField();
     // The reason the server gave no login, or empty when it accepted password for user.
     std::string authenticate(const std::string &user, const std::string &password);
@@ -52,7 +53,6 @@ private:
     TextElement rememberMeLabel;
     CheckBoxElement rememberMe;
     std::string storedPassword;
-    bool loginButtonLoaded = false;
 };
 
 } // namespace Kestrel

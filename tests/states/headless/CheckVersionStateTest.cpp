@@ -54,7 +54,7 @@ TEST_F(CheckVersionStateTest, EverythingCurrentStartsTheGameInTheFifthInterval) 
                                                      StatusBase + " . .", StatusBase + " . . ."}));
     EXPECT_EQ(current(), "StartGame");
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+    EXPECT_EQ(gameRecord(), PlayerCommandLine);
 }
 
 TEST_F(CheckVersionStateTest, AFailingServerIsAskedAgainOncePerIntervalWhileTheDotsGoRound) {
@@ -113,7 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, ReportedVersionTest,
     ::testing::Values(ReportedVersion{"", "<manifest version=\"7\"/>", "7"},
                       ReportedVersion{"-full", "<manifest version=\"7\"/>", "rX"},
-                      ReportedVersion{"-f -n", "<manifest version=\"7\"/>", "rX"},
                       ReportedVersion{"", nullptr, "rX"}, ReportedVersion{"", "<manifest/>", ""},
                       ReportedVersion{"", "<release version=\"7\"/>", ""}));
 

@@ -30,6 +30,9 @@ protected:
     static inline const std::string ManifestMessage =
         "Your game files are out of date and will be updated now.";
     static inline const std::string StartMessage = "Starting the game. Have fun!";
+    // The game's command line for the player.
+    static inline const std::string PlayerCommandLine =
+        "user=" + PlayerName + "&password=" + PlayerDigest;
 
     using Settings = std::vector<std::pair<std::string, std::string>>;
 

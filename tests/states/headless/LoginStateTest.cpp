@@ -83,20 +83,13 @@ TEST_F(LoginStateTest, AnUnrememberedLoginKeepsTheNameOnlyButSendsTheDigestLater
         << "the version check and downloads still send the digest";
 }
 
-TEST_F(LoginStateTest, ReturnInThePasswordFieldLogsInWithTheOkButtonToo) {
-    start();
-    fillLogin("password", false);
-    ASSERT_TRUE(Headless::pressReturn(passwordField()));
-    EXPECT_EQ(current(), "CheckVersion");
-}
-
 TEST_F(LoginStateTest, WithoutTheVersionCheckALoginStartsTheGameAtOnce) {
     start({}, "-no-check");
     fillLogin("password", false);
     ASSERT_TRUE(Headless::click(loginButton()));
     EXPECT_EQ(current(), "StartGame");
     EXPECT_EQ(visibleTexts(), std::vector<std::string>{StartMessage});
-    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+    EXPECT_EQ(gameRecord(), PlayerCommandLine);
 }
 
 TEST_F(LoginStateTest, ARememberedDigestIsSentAsItIsNotDigestedAgain) {
@@ -112,14 +105,6 @@ TEST_F(LoginStateTest, ARememberedDigestIsSentAsItIsNotDigestedAgain) {
     EXPECT_EQ(credentialsFile(), savedFile(PlayerDigest));
 }
 
-TEST_F(LoginStateTest, TypingTheRememberedDigestSendsItUnhashed) {
-    rememberInFile(PlayerDigest);
-    start();
-    fillLogin(PlayerDigest, true);
-    ASSERT_TRUE(Headless::click(loginButton()));
-    EXPECT_EQ(current(), "CheckVersion");
-}
-
 TEST_F(LoginStateTest, ATypedPasswordReplacesARememberedOneAndUnticking) {
     rememberInFile("00000000000000000000000000000000");
     start();
@@ -128,14 +113,6 @@ TEST_F(LoginStateTest, ATypedPasswordReplacesARememberedOneAndUnticking) {
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].text);
     EXPECT_EQ(current(), "CheckVersion");
     EXPECT_EQ(credentialsFile(), savedFile("")) << "unticked: the old digest is forgotten";
-}
-
-TEST_F(LoginStateTest, ARememberedNameAloneShowsAnEmptyPasswordAndAClearBox) {
-    rememberInFile("");
-    start();
-    EXPECT_EQ(usernameField()->text, PlayerName);
-    EXPECT_EQ(passwordField()->text, "");
-    EXPECT_EQ(rememberBox()->check, Kestrel::Platform::CheckUnchecked);
 }
 
 } // namespace

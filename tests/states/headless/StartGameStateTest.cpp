@@ -18,7 +18,7 @@ TEST_F(StartGameStateTest, TheGameGetsTheCredentialsAndTheLauncherEndsOnceTheLin
     app->setCredentials(PlayerName, PlayerDigest);
     app->changeState("StartGame");
     EXPECT_EQ(visibleTexts(), std::vector<std::string>{StartMessage});
-    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest + "&-window -fast");
+    EXPECT_EQ(gameRecord(), PlayerCommandLine + "&-window -fast");
 
     // 5 s of linger: exactly nothing left after 20 quarter seconds is not yet below zero.
     passFor(5.0);

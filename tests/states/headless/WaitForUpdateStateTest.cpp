@@ -1,7 +1,8 @@
 // A manifest out of date for a player without administrator rights, end to end: the elevated
 // relaunch's parameters, a declined prompt and a missing launcher program (straight on to the
-// game), and an accepted prompt whose copy (the real headless launcher) updates the installation
-// while this one waits with its window hidden, then starts the game.
+// game), an elevated copy that never relaunches itself, and an accepted prompt whose copy (the
+// real headless launcher) updates the installation while this one waits with its window hidden,
+// then starts the game.
 #include "states/WaitForUpdateState.h"
 
 #include "platform/Elevation.h"
@@ -13,11 +14,10 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
-#include <csignal>
 #include <filesystem>
 #include <mutex>
+#include <signal.h>
 #include <thread>
-#include <unistd.h>
 
 namespace Headless = Kestrel::Platform::Headless;
 namespace fs = std::filesystem;
@@ -72,11 +72,13 @@ protected:
         });
     }
 
-    // Logs in and runs the version check until it has been left.
-    void runUntilRelaunched() {
+    // Logs in and runs the version check until it has been left; what the launcher printed.
+    std::string runUntilRelaunched() {
         fillLogin("password", false);
-        ASSERT_TRUE(Headless::click(loginButton()));
+        Headless::click(loginButton());
+        testing::internal::CaptureStdout();
         passUntil([this] { return current() != "CheckVersion"; }, 20.0);
+        return testing::internal::GetCapturedStdout();
     }
 
     std::string expectedParameters(const std::string &extra = "") const {
@@ -90,42 +92,45 @@ protected:
 TEST_F(WaitForUpdateStateTest, ADeclinedPromptGoesStraightOnToTheGameWithoutAnUpdate) {
     answerPrompts(ElevationAnswer::Decline);
     start();
-    testing::internal::CaptureStdout();
-    runUntilRelaunched();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: ShellExecuteEx failed 0x4c7\n");
+    EXPECT_EQ(runUntilRelaunched(), "Error: ShellExecuteEx failed 0x4c7\n");
     EXPECT_EQ(prompts, std::vector<std::string>{expectedParameters()});
     EXPECT_EQ(now, 7.25) << "after the manifest message stayed its 3 s";
     EXPECT_EQ(current(), "StartGame");
     EXPECT_EQ(app->getElevatedProcess(), nullptr);
     EXPECT_TRUE(Headless::isVisible(window));
     EXPECT_EQ(visibleTexts(), std::vector<std::string>{StartMessage});
-    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+    EXPECT_EQ(gameRecord(), PlayerCommandLine);
     EXPECT_EQ(folder.read("manifest.xml"), Installed6);
+}
+
+TEST_F(WaitForUpdateStateTest, TheElevatedCopyUpdatesItselfInsteadOfRelaunchingAgain) {
+    answerPrompts(ElevationAnswer::Decline);
+    start();
+    app->setCredentials(PlayerName, PlayerDigest);
+    app->setElevatedInstance(true);
+    app->changeState("CheckVersion");
+    passUntil([this] { return current() != "CheckVersion"; }, 20.0);
+    EXPECT_EQ(current(), "ManifestUpdate");
+    EXPECT_TRUE(prompts.empty());
 }
 
 TEST_F(WaitForUpdateStateTest, AFullCheckIsPassedOnToTheElevatedCopy) {
     folder.write("manifest.xml", "<manifest version=\"7\"/>");
     answerPrompts(ElevationAnswer::Decline);
     start({}, "-full");
-    testing::internal::CaptureStdout();
     runUntilRelaunched();
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(prompts, std::vector<std::string>{expectedParameters(" -f")});
 }
 
 TEST_F(WaitForUpdateStateTest, WithoutTheLauncherProgramInTheCurrentFolderTheRelaunchFails) {
     answerPrompts(ElevationAnswer::Accept);
     start();
-    testing::internal::CaptureStdout();
-    runUntilRelaunched();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: ShellExecuteEx failed 0x2\n");
+    EXPECT_EQ(runUntilRelaunched(), "Error: ShellExecuteEx failed 0x2\n");
     EXPECT_EQ(current(), "StartGame");
-    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+    EXPECT_EQ(gameRecord(), PlayerCommandLine);
 }
 
 TEST_F(WaitForUpdateStateTest, AnAcceptedPromptsCopyUpdatesWhileThisOneWaitsHidden) {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "the copy updates only with administrator rights (run as root)";
     Testing::ReleaseWriter release("7");
     release.addGroup("game", "7", "game.zip").add("data/level.txt", "level 7", "7");
     release.writeTo(root + "release/", "manifest-7.xml");
@@ -149,7 +154,7 @@ TEST_F(WaitForUpdateStateTest, AnAcceptedPromptsCopyUpdatesWhileThisOneWaitsHidd
 
     answerPrompts(ElevationAnswer::Accept);
     start();
-    runUntilRelaunched();
+    EXPECT_EQ(runUntilRelaunched(), "");
     ASSERT_EQ(current(), "WaitAdminUpdate");
     ASSERT_NE(app->getElevatedProcess(), nullptr);
     EXPECT_EQ(prompts, std::vector<std::string>{expectedParameters()});
@@ -165,7 +170,7 @@ TEST_F(WaitForUpdateStateTest, AnAcceptedPromptsCopyUpdatesWhileThisOneWaitsHidd
     while (!served.empty() && (served.back() == '\n' || served.back() == '\r'))
         served.pop_back();
     EXPECT_EQ(folder.read("manifest.xml"), served) << "the copy committed what it downloaded";
-    EXPECT_EQ(gameRecord(), "user=" + PlayerName + "&password=" + PlayerDigest);
+    EXPECT_EQ(gameRecord(), PlayerCommandLine);
     EXPECT_EQ(gameRecord("copy/", 0.5), "<not started>") << "the copy only updates";
     const std::string copyLog = folder.read("documents/Brightwell/configuration/launcher.log");
     EXPECT_NE(copyLog.find("Connection: Authenticate " + PlayerName), std::string::npos) << copyLog;
