@@ -46,6 +46,7 @@ TEST_F(LoginStateTest, ARefusedLoginSaysWhyInABoxTitledLikeTheWindowAndStays) {
     // Return in the password field is one more attempt, not two: the dialog routine presses the
     // OK button for the key's press, and its release must not log in again.
     ASSERT_TRUE(Headless::pressReturn(passwordField()));
+    ASSERT_TRUE(Headless::releaseReturn());
     EXPECT_EQ(boxes.size(), 2u);
 }
 
@@ -76,6 +77,7 @@ TEST_F(LoginStateTest, AnUnrememberedLoginKeepsTheNameOnlyButSendsTheDigestLater
     start({{"okButton", "false"}});
     fillLogin("password", false);
     ASSERT_TRUE(Headless::pressReturn(usernameField()));
+    ASSERT_TRUE(Headless::releaseReturn());
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(current(), "CheckVersion");
     EXPECT_EQ(credentialsFile(), savedFile(""));
