@@ -59,28 +59,18 @@ INSTANTIATE_TEST_SUITE_P(
         ParseRow{"-p digest -u name -uac", "name", "digest", "", true, false, false},
         // A value switch at the end has nothing to take.
         ParseRow{"-u", "", "", "", false, false, false},
-        ParseRow{"-n -p", "", "", "", false, false, true},
-        ParseRow{"-c", "", "", "", false, false, false},
         // The token after a value switch is its value, even when it looks like a switch.
         ParseRow{"-u -uac", "-uac", "", "", false, false, false},
-        ParseRow{"-f", "", "", "", false, true, false},
-        ParseRow{"-full", "", "", "", false, true, false},
-        ParseRow{"-n", "", "", "", false, false, true},
-        ParseRow{"-no-check", "", "", "", false, false, true},
         ParseRow{"-full -no-check", "", "", "", false, true, true},
         // Matching is exact and case-sensitive.
         ParseRow{"-F -N -UAC -U x -fu -u=x", "", "", "", false, false, false},
         // Two blanks give an empty token: an empty value, or nothing.
         ParseRow{"-u  name", "", "", "", false, false, false},
         ParseRow{"-n  -f", "", "", "", false, true, true},
-        ParseRow{"-c plain -f", "", "", "plain", false, true, false},
         ParseRow{"-c x\" -f", "", "", "x\"", false, true, false},
-        ParseRow{"-c \"one\" -n", "", "", "one", false, false, true},
         ParseRow{"-c \"a b  c\" -n", "", "", "a b  c", false, false, true},
-        ParseRow{"-c \"\" -n", "", "", "", false, false, true},
         // A lone quote does not close itself; the next token does.
         ParseRow{"-c \" -f\" -n", "", "", " -f", false, false, true},
-        ParseRow{"-c \"", "", "", "", false, false, false},
         // An unclosed quote swallows every later switch and leaves no value.
         ParseRow{"-c \"a -u name -p pw -uac -f -n", "", "", "", false, false, false},
         ParseRow{"-u name -c \"x -p pw", "name", "", "", false, false, false}));
@@ -120,20 +110,6 @@ protected:
     }
 };
 
-TEST_F(CommandLineEffectTest, AnEmptyCommandLineChangesNothing) {
-    EXPECT_TRUE(CommandLine::apply("", *app));
-    // The file's credentials were read but the connector was never told.
-    std::string user, password;
-    app->getCredentials(user, password);
-    EXPECT_EQ(user + "/" + password, "fileUser/fileDigest");
-    app->getConnector()->getCredentials(user, password);
-    EXPECT_EQ(user + "/" + password, "/");
-    expectFlags(false, false);
-    EXPECT_EQ(state<Kestrel::StartGameState>("StartGame").extraArguments, "");
-    EXPECT_EQ(app->getCurrentState()->getName(), "Login");
-    EXPECT_TRUE(boxes.empty());
-}
-
 TEST_F(CommandLineEffectTest, CredentialsApplyOnlyWhenBothAreGiven) {
     EXPECT_TRUE(CommandLine::apply("-u cmdUser", *app));
     std::string user, password;
@@ -157,31 +133,6 @@ TEST_F(CommandLineEffectTest, ExtraArgumentsGoToTheStartGameState) {
 TEST_F(CommandLineEffectTest, FullCheckWinsOverSkippingTheCheck) {
     CommandLine::apply("-full -no-check", *app);
     expectFlags(true, false);
-}
-
-TEST_F(CommandLineEffectTest, NoCheckSkipsTheVersionCheckAfterLogin) {
-    CommandLine::apply("-n", *app);
-    expectFlags(false, true);
-}
-
-TEST_F(CommandLineEffectTest, SwallowedSwitchesHaveNoEffect) {
-    CommandLine::apply("-c \"x -f -n -u a -p b", *app);
-    expectFlags(false, false);
-    std::string user, password;
-    app->getCredentials(user, password);
-    EXPECT_EQ(user, "fileUser");
-}
-
-TEST(CommandLineStateClassTest, StatesOfAnotherClassAreSkipped) {
-    std::vector<std::string> journal;
-    Kestrel::LauncherApp app;
-    for (const char *name : {"Login", "CheckVersion", "StartGame", "GroupUpdate"})
-        app.registerState(std::make_unique<Testing::JournalState>(name, journal));
-    EXPECT_TRUE(Kestrel::CommandLine::apply("-c x -f", app));
-    EXPECT_TRUE(Kestrel::CommandLine::apply("-n -u a -p b", app));
-    std::string user, password;
-    app.getCredentials(user, password);
-    EXPECT_EQ(user + "/" + password, "a/b");
 }
 
 } // namespace

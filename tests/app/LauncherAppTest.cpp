@@ -31,34 +31,11 @@ protected:
     std::vector<JournalState *> states;
 };
 
-TEST_F(StateMachineTest, RegistrationKeepsTheOrderAndFindsExactNames) {
-    EXPECT_EQ(app.findState("Second"), states[1]);
-    EXPECT_EQ(states[2]->getApp(), &app);
-    EXPECT_EQ(app.findState("second"), nullptr);
-    EXPECT_EQ(app.findState(""), nullptr);
-    EXPECT_EQ(app.getCurrentState(), states[0]);
-}
-
 TEST_F(StateMachineTest, ChangingLeavesTheOldStateBeforeEnteringTheNewOne) {
     app.changeState("Third");
     EXPECT_EQ(journal, (Journal{"leave First", "enter Third"}));
     EXPECT_EQ(states[2]->currentAtEnter, "Third") << "the new state is current during enter";
     EXPECT_EQ(app.getCurrentStateIndex(), 2u);
-}
-
-TEST_F(StateMachineTest, TheCurrentOrAnUnknownNameChangesNothing) {
-    app.changeState("First");
-    app.changeState("Fourth");
-    app.changeState("first");
-    EXPECT_TRUE(journal.empty());
-    EXPECT_EQ(app.getCurrentStateIndex(), 0u);
-}
-
-TEST_F(StateMachineTest, AnEnterThatChangesAgainLeavesTheLastStateCurrent) {
-    states[1]->changeOnEnter = "Third";
-    app.changeState("Second");
-    EXPECT_EQ(journal, (Journal{"leave First", "enter Second", "leave Second", "enter Third"}));
-    EXPECT_EQ(app.getCurrentState(), states[2]);
 }
 
 TEST_F(StateMachineTest, TicksUpdateOnlyAfterMoreThanTenMillisecondsHaveGathered) {
@@ -93,20 +70,6 @@ TEST_F(StateMachineTest, EarlierOrUndefinedTimesDoNothing) {
     EXPECT_NEAR(states[0]->updates[1].second, 0.02f, 1e-5f);
 }
 
-TEST_F(StateMachineTest, TicksReachOnlyTheCurrentState) {
-    app.changeState("Second");
-    app.tick(1.0f);
-    EXPECT_TRUE(states[0]->updates.empty());
-    EXPECT_EQ(states[1]->updates.size(), 1u);
-}
-
-TEST(EmptyStateMachineTest, TicksAndChangesWithoutStatesDoNothing) {
-    Kestrel::LauncherApp app;
-    app.tick(1.0f);
-    app.changeState("Login");
-    EXPECT_EQ(app.getCurrentState(), nullptr);
-}
-
 // ---- Credentials and manifests over real files ----
 
 class LauncherFilesTest : public Testing::LauncherFixture {
@@ -133,27 +96,6 @@ TEST_F(LauncherFilesTest, SavedCredentialsReadBackAtTheNextStart) {
     app->getCredentials(user, password);
     EXPECT_EQ(user, "player one");
     EXPECT_EQ(password, "5f4dcc3b5aa765d61d8327deb882cf99");
-}
-
-TEST_F(LauncherFilesTest, NoCredentialFileMeansNothingIsWritten) {
-    ASSERT_TRUE(load("<URL>http://127.0.0.1:9</URL>"));
-    app->setCredentials("someone", "digest");
-    app->saveCredentials();
-    EXPECT_FALSE(std::filesystem::exists(credentialPath()));
-    EXPECT_TRUE(std::filesystem::is_empty(configurationFolder()));
-}
-
-TEST_F(LauncherFilesTest, CredentialsBeforeTheConnectorAreStoredOnly) {
-    app->setCredentials("early", "digest");
-    ASSERT_TRUE(load("<URL>http://127.0.0.1:9</URL>"));
-    std::string user, password;
-    app->getCredentials(user, password);
-    EXPECT_EQ(user, "early");
-    app->getConnector()->getCredentials(user, password);
-    EXPECT_EQ(user, "") << "the new connector learns them at the next setCredentials";
-    app->setCredentials("late", "digest2");
-    app->getConnector()->getCredentials(user, password);
-    EXPECT_EQ(user + "/" + password, "late/digest2");
 }
 
 TEST_F(LauncherFilesTest, OnlyAManifestDownloadedInThisRunIsCommitted) {

@@ -1,5 +1,5 @@
-// Reading the configuration file: the failure table, the server address, the remembered
-// credentials, the local manifest, the configuration folder and the six states.
+// Reading the configuration file: the failure table, the server address, malformed
+// credentials and the local manifest.
 #include "app/LauncherApp.h"
 
 #include "app/Engine.h"
@@ -45,24 +45,6 @@ TEST_F(LauncherConfigurationTest, AConfigurationOfOnlyTheAddressSucceeds) {
     EXPECT_EQ(app->getCurrentState()->getName(), "Login");
 }
 
-TEST_F(LauncherConfigurationTest, TheSixStatesAreRegisteredInTheirFixedOrder) {
-    ASSERT_TRUE(load(LocalUrl));
-    // As the elevated copy, so that entering "StartGame" starts nothing.
-    app->setElevatedInstance(true);
-    const char *names[] = {"Login", "CheckVersion", "StartGame", "ManifestUpdate", "GroupUpdate"};
-    for (unsigned index = 5; index-- > 0;) {
-        app->changeState(names[index]);
-        EXPECT_EQ(app->getCurrentStateIndex(), index) << names[index];
-        EXPECT_EQ(app->getCurrentState()->getName(), names[index]);
-        EXPECT_EQ(app->getCurrentState()->getApp(), app.get());
-    }
-    // The last one moves on at once when there is no elevated copy to wait for.
-    ASSERT_NE(app->findState("WaitAdminUpdate"), nullptr);
-    EXPECT_EQ(app->findState("WaitAdminUpdate")->getApp(), app.get());
-    app->changeState("WaitAdminUpdate");
-    EXPECT_EQ(app->getCurrentState()->getName(), "StartGame");
-}
-
 TEST_F(LauncherConfigurationTest, AMissingFileFailsAfterCreatingTheConfigurationFolder) {
     EXPECT_FALSE(app->loadConfiguration(folder / "missing.xml"));
     EXPECT_TRUE(std::filesystem::is_directory(configurationFolder()));
@@ -101,22 +83,6 @@ TEST_F(LauncherConfigurationTest, AnAddressTheConnectorCannotUseFailsInsteadOfTh
         << log.text();
 }
 
-TEST_F(LauncherConfigurationTest, TheScriptPathIsAppendedVerbatim) {
-    ASSERT_TRUE(load("<URL>http://127.0.0.1:9/</URL>"));
-    EXPECT_EQ(app->getServerUrl(), "http://127.0.0.1:9//ksclient/ksserver.php");
-    app = std::make_unique<Kestrel::LauncherApp>();
-    ASSERT_TRUE(load("<URL>http://127.0.0.1:9/game?realm=2</URL>"));
-    EXPECT_EQ(app->getServerUrl(), "http://127.0.0.1:9/game?realm=2/ksclient/ksserver.php");
-}
-
-TEST_F(LauncherConfigurationTest, RememberedCredentialsAreRead) {
-    ASSERT_TRUE(loadWithCredentials("<?xml version=\"1.0\" ?>\n<userID>ann</userID>\n"
-                                    "<password>0cc175b9c0f1b6a831c399e269772661</password>\n"));
-    EXPECT_EQ(storedUser(), "ann/0cc175b9c0f1b6a831c399e269772661");
-    EXPECT_EQ(app->getCredentialFile(), "configuration:credentials.xml");
-    EXPECT_EQ(app->getCurrentState()->getName(), "Login");
-}
-
 TEST_F(LauncherConfigurationTest, MissingOrMalformedCredentialsAreIgnored) {
     ASSERT_TRUE(loadWithCredentials("<userID>ann</userID><password>x</password"));
     EXPECT_EQ(storedUser(), "/");
@@ -124,16 +90,6 @@ TEST_F(LauncherConfigurationTest, MissingOrMalformedCredentialsAreIgnored) {
     std::filesystem::remove(configurationFolder() + "credentials.xml");
     ASSERT_TRUE(load(LocalUrl + "<credentialFile>configuration:credentials.xml</credentialFile>"));
     EXPECT_EQ(storedUser(), "/");
-}
-
-TEST_F(LauncherConfigurationTest, TheLocalManifestIsKeptWithItsSizeInBytes) {
-    const std::string manifest =
-        "<manifest version=\"12\">\r\n<group name=\"core\"/>\r\n</manifest>";
-    folder.write("manifest.xml", manifest);
-    ASSERT_TRUE(load(LocalUrl + "<manifestFile>manifest.xml</manifestFile>"));
-    EXPECT_EQ(app->getManifestFile(), "manifest.xml");
-    EXPECT_EQ(app->getLocalManifestSize(), manifest.size());
-    EXPECT_EQ(Testing::manifestVersion(app->getLocalManifest()), "12");
 }
 
 TEST_F(LauncherConfigurationTest, AMalformedManifestIsKeptEmptyAndAMissingOneIsNone) {
@@ -148,16 +104,6 @@ TEST_F(LauncherConfigurationTest, AMalformedManifestIsKeptEmptyAndAMissingOneIsN
     EXPECT_EQ(app->getLocalManifest(), nullptr);
     EXPECT_EQ(app->getLocalManifestSize(), 0u);
     EXPECT_EQ(app->getManifestFile(), "absent.xml");
-}
-
-TEST_F(LauncherConfigurationTest, TheLauncherFoldersLieBelowTheSystemFolders) {
-    ASSERT_TRUE(load(LocalUrl));
-    Cobalt::IO::FileServer *files = app->getFileServer();
-    ASSERT_EQ(files, Cobalt::Engine::instance()->getFileServer());
-    EXPECT_EQ(files->resolve("configuration:a.xml"),
-              (folder / "documents") + "/Brightwell/configuration/a.xml");
-    EXPECT_EQ(files->resolve("temp:a.xml"), (folder / "temp") + "/Brightwell/a.xml");
-    EXPECT_EQ(files->resolve("data:a.xml"), (folder / "data") + "/Brightwell/a.xml");
 }
 
 } // namespace

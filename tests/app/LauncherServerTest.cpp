@@ -103,12 +103,4 @@ TEST_F(LauncherServerTest, TheDownloadedManifestIsKeptAndCommittedOverTheLocalOn
     EXPECT_FALSE(std::filesystem::exists(folder / "temp/Brightwell/manifest.xml"));
 }
 
-TEST_F(LauncherServerTest, AnUnauthorisedDownloadKeepsNoManifest) {
-    writeReleaseFile("manifest-7.xml", "<manifest version=\"7\"/>");
-    app->setCredentials(PlayerName, "wrong");
-    EXPECT_EQ(Testing::failureOf([this] { app->downloadManifest("manifest-7.xml"); }),
-              PlayerName + " is not authorized to visit this site");
-    EXPECT_EQ(app->getServerManifest(), nullptr);
-}
-
 } // namespace

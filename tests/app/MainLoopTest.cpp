@@ -96,12 +96,4 @@ TEST_F(MainLoopTest, AStopRequestEndsTheLoopAsAQuitDoes) {
     EXPECT_TRUE(app.isQuitRequested());
 }
 
-TEST_F(MainLoopTest, TheProgressCallbackLetsErrorsThroughAndShowsNothing) {
-    ScriptedState &state = script({"", "during transfer"});
-    loop.pumpOnce();
-    EXPECT_THROW(loop.pumpOnce(), std::runtime_error);
-    EXPECT_EQ(state.updates, 2);
-    EXPECT_TRUE(boxes.empty());
-}
-
 } // namespace

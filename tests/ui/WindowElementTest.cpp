@@ -5,8 +5,6 @@
 #include "ui/ButtonElement.h"
 #include "ui/EditElement.h"
 
-#include <climits>
-#include <stdexcept>
 #include <tuple>
 #include <vector>
 
@@ -55,31 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Moving keeps the extent.
         Layout{"<size>100 30</size>", "<position>10.9 20.2</position>", {10, 20, 110, 50}},
-        // Sizing keeps the left and top edges.
-        Layout{"<position>5 6</position>", "<size>7.9 8.9</size>", {5, 6, 12, 14}},
         // Toward zero, not downward.
         Layout{"", "<position>-3.7 4</position><size>10.5 2.9</size>", {-3, 4, 7, 6}}));
-
-TEST(WindowElementLoadTest, EdgesBeyondTheCoordinateRangeStopAtItsEnds) {
-    WindowElement element;
-    const auto archive = archiveOf("<e><position>2000000000 -3e9</position>"
-                                   "<size>1e10 nan</size></e>");
-    ASSERT_TRUE(archive->enter("e"));
-    EXPECT_TRUE(element.load(*archive));
-    EXPECT_EQ(edges(element.getRect()), std::make_tuple(2000000000, INT_MIN, INT_MAX, INT_MIN));
-}
-
-TEST_F(ElementTest, RootWithoutTextGivesAnEmptyTitleAndStaysHiddenUntilShown) {
-    EXPECT_EQ(text(mainWindow), "");
-    WindowElement titled(mainWindow);
-    const auto archive = archiveOf("<root><text>Brightwell</text></root>");
-    ASSERT_TRUE(archive->enter("root"));
-    titled.load(*archive);
-    Kestrel::Platform::showWindow(mainWindow, Kestrel::Platform::ShowShow);
-    titled.create();
-    EXPECT_EQ(text(mainWindow), "Brightwell");
-    EXPECT_FALSE(visible(mainWindow));
-}
 
 TEST_F(ElementTest, CustomFontDefaultsAndEveryValue) {
     EXPECT_FALSE(fontOf(make<ButtonElement>("<text>no font</text>").getWindow()).present);
@@ -117,24 +92,6 @@ TEST_F(ElementTest, CreatedHiddenUnderTheParentWithTextThenShownHiddenAndRetitle
               std::make_tuple(std::string("Quit"), std::string("Quit")));
     element.hide();
     EXPECT_FALSE(visible(element.getWindow()));
-}
-
-TEST_F(ElementTest, MissingNodeCreatesNothingAndAnExistingWindowMovesToTheNewParent) {
-    ButtonElement missing;
-    const auto archive = archiveOf("<state><other/></state>");
-    ASSERT_TRUE(archive->enter("state"));
-    EXPECT_FALSE(Kestrel::loadChildElement(missing, "button", *archive, root.get()));
-    EXPECT_EQ(missing.getWindow(), nullptr);
-    EXPECT_EQ(archive->getName(), "state");
-
-    ButtonElement &moved = make<ButtonElement>("");
-    WindowElement &holder = make<ButtonElement>("");
-    const auto again = archiveOf("<state><button><text>moved</text></button></state>");
-    ASSERT_TRUE(again->enter("state"));
-    ASSERT_TRUE(Kestrel::loadChildElement(moved, "button", *again, &holder));
-    EXPECT_EQ(parentOf(moved.getWindow()), holder.getWindow());
-    EXPECT_EQ(moved.getParent(), &holder);
-    EXPECT_EQ(again->getName(), "state");
 }
 
 TEST_F(ElementTest, ReturnIsReportedOnReleaseAndEnterPressesTheOkButton) {
@@ -202,37 +159,6 @@ TEST_F(ElementTest, CommandsFromWindowsWithoutElementAreIgnored) {
     EXPECT_EQ(clicked.calls, 0);
     click(kept.getWindow());
     EXPECT_EQ(clicked.calls, 1);
-}
-
-TEST_F(ElementTest, WithoutRootSubclassControlsStaySilent) {
-    const WindowHandle other = Kestrel::Platform::createMainWindow();
-    WindowElement uncreated(other);
-    Kestrel::Platform::showWindow(other, Kestrel::Platform::ShowShow);
-    ButtonElement button;
-    const auto archive = archiveOf("<s><b><size>80 24</size></b></s>");
-    ASSERT_TRUE(archive->enter("s"));
-    ASSERT_TRUE(Kestrel::loadChildElement(button, "b", *archive, &uncreated));
-    button.show();
-    Counter clicked;
-    button.clicked.connect(&clicked, &Counter::count);
-    click(button.getWindow());
-    EXPECT_EQ(clicked.calls, 0);
-    destroy(other);
-}
-
-TEST_F(ElementTest, ExceptionsOfSlotsLeaveThroughTheCallThatCausedThem) {
-    struct Thrower : sigslot::has_slots<> {
-        void fail() { throw std::runtime_error("slot failed"); }
-        void failText(const std::string &) { throw std::runtime_error("text failed"); }
-    } thrower;
-    ButtonElement &ok = shown<ButtonElement>("<okButton>1</okButton>");
-    ok.clicked.connect(&thrower, &Thrower::fail);
-    EXPECT_THROW(returnKeyDown(ok.getWindow()), std::runtime_error);
-
-    // Text set from outside is a change of the field.
-    EditElement &edit = shown<EditElement>("");
-    edit.textChanged.connect(&thrower, &Thrower::failText);
-    EXPECT_THROW(edit.setText("x"), std::runtime_error);
 }
 
 } // namespace

@@ -78,13 +78,6 @@ TEST_F(LauncherWindowTest, TheRootNodeLaysOutTheMainWindow) {
     EXPECT_EQ(window->subclass, root.get());
 }
 
-TEST_F(LauncherWindowTest, WithoutRootNodeTheWindowKeepsItsCreationLayout) {
-    ASSERT_TRUE(load(LocalUrl));
-    EXPECT_EQ(window->text, "Brightwell Launcher");
-    EXPECT_EQ(window->rect.right - window->rect.left, 400);
-    EXPECT_EQ(window->subclass, nullptr) << "no element subclass, so no control commands";
-}
-
 TEST_F(LauncherWindowTest, TheLogoLoadsFromThePlainFileName) {
     folder.write("logo.bmp", std::string("BM") + std::string(60, '\0'));
     ASSERT_TRUE(load("<logo>logo.bmp</logo>" + LocalUrl));
@@ -109,15 +102,6 @@ TEST_F(LauncherWindowTest, LoadingEntersTheLoginScreenEvenWithoutAnAddress) {
     EXPECT_EQ(edits[1]->style & 0x20u, 0x20u) << "the password field hides its characters";
 }
 
-TEST_F(LauncherWindowTest, StateSectionsMatchOnlyTheirExactName) {
-    std::string section = LoginSection;
-    section.replace(section.find("<Login>"), 7, "<login>");
-    section.replace(section.find("</Login>"), 8, "</login>");
-    ASSERT_TRUE(load(section + LocalUrl));
-    EXPECT_TRUE(children(L"EDIT").empty());
-    EXPECT_TRUE(children(L"BUTTON").empty());
-}
-
 TEST_F(LauncherWindowTest, TheLoginScreenShowsRememberedCredentials) {
     const LoginScreen remembered =
         loginScreenFor("<userID>ann</userID><password>0cc175b9c0f1b6a831c399e269772661</password>");
@@ -129,17 +113,6 @@ TEST_F(LauncherWindowTest, TheLoginScreenShowsRememberedCredentials) {
     EXPECT_EQ(nameOnly.user->text, "bob");
     EXPECT_EQ(nameOnly.password->text, "");
     EXPECT_EQ(nameOnly.rememberMe->check, 0);
-}
-
-TEST_F(LauncherWindowTest, EveryStateChangeRepaintsTheWindow) {
-    ASSERT_TRUE(load("<root><text>t</text></root>" + LocalUrl));
-    Kestrel::Platform::showWindow(window, Kestrel::Platform::ShowShow);
-    for (const char *name : {"Login", "NoSuchState", "StartGame"}) {
-        Kestrel::Platform::invalidate(window, nullptr);
-        ASSERT_TRUE(window->updatePending);
-        app->changeState(name);
-        EXPECT_FALSE(window->updatePending) << name;
-    }
 }
 
 TEST_F(LauncherWindowTest, ErrorsOfWindowInputAreShownByTheLoopAndReachTransfers) {

@@ -73,28 +73,4 @@ TEST_F(ElevationPosixTest, WithoutTheLauncherInTheCurrentFolderNothingStarts) {
     EXPECT_EQ(result.error, static_cast<unsigned long>(ENOENT));
 }
 
-TEST_F(ElevationPosixTest, TheAnswererDecidesInsteadOfThePrompt) {
-    installLauncher();
-    std::string asked;
-    Kestrel::Platform::setElevationAnswerer([&asked](const std::string &parameters) {
-        asked = parameters;
-        return ElevationAnswer::Decline;
-    });
-    Kestrel::Platform::ElevationResult result =
-        Kestrel::Platform::startElevated(Parameters, nullptr);
-    EXPECT_FALSE(result.started);
-    EXPECT_EQ(result.error, Kestrel::Platform::PromptRefused);
-    EXPECT_EQ(asked, Parameters);
-    EXPECT_FALSE(fs::exists(folder / "brightwell.arguments"));
-
-    // Accepted: started plainly, without pkexec (there is none here).
-    Kestrel::Platform::setElevationAnswerer(
-        [](const std::string &) { return ElevationAnswer::Accept; });
-    result = Kestrel::Platform::startElevated(Parameters, nullptr);
-    ASSERT_TRUE(result.started);
-    ASSERT_NE(result.process, nullptr);
-    EXPECT_TRUE(result.process->waitForEnd());
-    EXPECT_EQ(folder.read("brightwell.arguments"), Arguments);
-}
-
 } // namespace

@@ -134,27 +134,6 @@ TEST(LauncherSmokeTest, StartsWithTheShippedConfigurationAndEndsWhenClosed) {
     checkAndClose(launcher, configuration);
 }
 
-TEST(LauncherSmokeTest, TheTitleAndSizeComeFromTheConfiguration) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const fs::path folder =
-        fs::path(temp) / ("brightwell-smoke-" + std::to_string(GetCurrentProcessId()));
-    fs::create_directories(folder / "gameStates");
-    fs::copy_file(builtLauncherFolder() / "Brightwell.exe", folder / "Brightwell.exe",
-                  fs::copy_options::overwrite_existing);
-    std::string configuration = readFile(builtLauncherFolder() / "gameStates/launcher.xml");
-    configuration.replace(configuration.find("<text>Brightwell Launcher</text>"), 32,
-                          "<text>Smoke Test Title</text>");
-    configuration.replace(configuration.find("<size>400 400</size>"), 20, "<size>380 300</size>");
-    std::ofstream(folder / "gameStates/launcher.xml", std::ios::binary) << configuration;
-    {
-        LauncherProcess launcher(folder);
-        checkAndClose(launcher, configuration);
-    }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-}
-
 // Asks the running launcher to close, as its window's close button would.
 int closeRunningLauncher() {
     const HWND window = waitForMainWindow(0);

@@ -1,5 +1,5 @@
 // Messages of the element subclass that only real windows carry: transparent static colours,
-// the answer to commands, erasing.
+// erasing and the logo paint.
 #include "tests/ui/ElementFixture.h"
 
 #include "tests/support/TempFolder.h"
@@ -25,13 +25,6 @@ TEST_F(ElementTest, StaticControlsDrawTransparentlyOverTheParent) {
     EXPECT_EQ(reinterpret_cast<HGDIOBJ>(brush), GetStockObject(NULL_BRUSH));
     EXPECT_EQ(GetBkMode(context), TRANSPARENT);
     ReleaseDC(native(label.getWindow()), context);
-}
-
-TEST_F(ElementTest, CommandsAreAnsweredWithZero) {
-    Kestrel::ButtonElement &button = shown<Kestrel::ButtonElement>("");
-    EXPECT_EQ(SendMessageW(native(mainWindow), WM_COMMAND, 0,
-                           reinterpret_cast<LPARAM>(native(button.getWindow()))),
-              0);
 }
 
 TEST_F(ElementTest, ErasingCapturesTheParentFirstAndDrawsItAfterwards) {
@@ -62,17 +55,6 @@ TEST_F(ElementTest, ErasingCapturesTheParentFirstAndDrawsItAfterwards) {
     SelectObject(canvas, previous);
     DeleteObject(pixels);
     DeleteDC(canvas);
-}
-
-TEST_F(ElementTest, ResizingFitsTheBackgroundChildToTheClientArea) {
-    const WindowHandle background = Kestrel::Platform::createBackgroundChild(mainWindow);
-    Kestrel::Platform::setWindowPosition(background, 5, 5, 10, 10);
-    SendMessageW(native(mainWindow), WM_SIZE, SIZE_RESTORED, 0);
-    RECT client{};
-    GetClientRect(native(mainWindow), &client);
-    const WindowRect fitted = placement(background);
-    EXPECT_EQ(std::make_tuple(fitted.left, fitted.top, fitted.right, fitted.bottom),
-              std::make_tuple(client.left, client.top, client.right, client.bottom));
 }
 
 TEST_F(ElementTest, PaintingCopiesTheLogoToTheTopLeftCorner) {
