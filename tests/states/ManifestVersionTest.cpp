@@ -22,10 +22,8 @@ std::unique_ptr<Cobalt::XMLInputArchive> loaded(const std::string &text) {
 
 TEST(ManifestVersionTest, MajorTimesHundredPlusMinorRemainder) {
     const std::pair<const char *, std::int32_t> cases[] = {
-        {"3", 300},      {"1.5", 105}, {"1.05", 105}, {"1.10", 110}, {"2.99", 299}, {"1.123", 123},
-        {"1.5.7", 105},  {"10", 1000}, {"9.99", 999}, {" 7.2", 702}, {"+4", 400},   {"-1.5", -95},
-        {"1.-5", 95},    {"0.01", 1},  {"1 5", 100},  {"1a.5", 100}, {"3.", 300},   {"3.x", 300},
-        {"12abc", 1200}, {"", 0},      {"beta", 0},   {".5", 0},     {"v2.1", 0},
+        {"3", 300},   {"1.5", 105}, {"1.10", 110},  {"1.123", 123}, {"1.5.7", 105}, {" 7.2", 702},
+        {"-1.5", -95}, {"1 5", 100}, {"12abc", 1200}, {"", 0},      {".5", 0},      {"v2.1", 0},
     };
     for (const auto &[text, number] : cases)
         EXPECT_EQ(parseManifestVersion(text), number) << '"' << text << '"';
@@ -35,8 +33,6 @@ TEST(ManifestVersionTest, NumbersBeyondThirtyTwoBitsSaturateInOrder) {
     constexpr auto largest = std::numeric_limits<std::int32_t>::max();
     constexpr auto smallest = std::numeric_limits<std::int32_t>::min();
     EXPECT_EQ(parseManifestVersion("21474836.47"), largest);
-    EXPECT_EQ(parseManifestVersion("21474836.46"), largest - 1);
-    EXPECT_EQ(parseManifestVersion("21474837"), largest);
     EXPECT_EQ(parseManifestVersion("99999999999999999999999"), largest);
     EXPECT_EQ(parseManifestVersion("-21474837"), smallest);
 }
@@ -44,7 +40,6 @@ TEST(ManifestVersionTest, NumbersBeyondThirtyTwoBitsSaturateInOrder) {
 TEST(ManifestVersionTest, LocalVersionComesFromTheManifestRootAndLeavesTheArchiveInPlace) {
     EXPECT_EQ(Kestrel::readManifestVersion(nullptr), 0);
     EXPECT_EQ(Kestrel::readManifestVersion(loaded("<other version=\"5\"/>").get()), 0);
-    EXPECT_EQ(Kestrel::readManifestVersion(loaded("<manifest/>").get()), 0);
     EXPECT_EQ(Kestrel::readManifestVersion(loaded("not xml at all <").get()), 0);
 
     const auto archive = loaded("<manifest version=\"2.7\"><group/></manifest>");

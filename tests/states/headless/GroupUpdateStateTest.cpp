@@ -11,9 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 
-using Kestrel::Platform::MessageBoxAnswer;
 using Kestrel::Platform::MessageBoxKind;
 using Testing::ReleaseWriter;
 namespace fs = std::filesystem;
@@ -144,6 +144,11 @@ TEST_F(GroupUpdateStateTest, TheFullCheckComparesDigestsWhateverTheVersions) {
     group.add("changed.txt", "original bytes", "1");
     group.add("empty.txt", "not empty", "1");
     group.add("missing.txt", "was never there", "1");
+    std::string upperDigest = digestOf("upper");
+    for (char &digit : upperDigest)
+        digit = static_cast<char>(std::toupper(static_cast<unsigned char>(digit)));
+    group.add("upper.txt", "package upper", "1").md5 = upperDigest;
+    place("upper.txt", "upper");
     publish(release);
     startRun();
     state<Kestrel::GroupUpdateState>("GroupUpdate").fullCheck = true;
@@ -154,7 +159,8 @@ TEST_F(GroupUpdateStateTest, TheFullCheckComparesDigestsWhateverTheVersions) {
     EXPECT_EQ(installed("changed.txt"), "original bytes");
     EXPECT_EQ(installed("empty.txt"), "not empty") << "an empty file matches no digest";
     EXPECT_EQ(installed("missing.txt"), "was never there");
-    EXPECT_EQ(counters().back(), "(3/3)");
+    EXPECT_EQ(installed("upper.txt"), "package upper") << "an upper-case digest matches nothing";
+    EXPECT_EQ(counters().back(), "(4/4)");
     EXPECT_EQ(localManifest(), served(release.manifest()));
 }
 
@@ -258,31 +264,6 @@ TEST_F(GroupUpdateStateTest, CancelInTheRetryBoxEndsTheRunAndTheNextRunFinishesT
     EXPECT_EQ(localManifest(), served(release.manifest()));
 }
 
-TEST_F(GroupUpdateStateTest, RetryInTheBoxTriesTheSameFileAgainAndStartsItsProgramOnce) {
-    place("manifest.xml", Installed6);
-    place("bin/tool.exe/in-the-way", "");
-    ReleaseWriter release("7");
-    auto &core = release.addGroup("core", "7", "core.zip");
-    core.add("bin/tool.exe", "tool of 7", "7", "exec").args = "--first-run";
-    core.add("other.txt", "other of 7", "7");
-    publish(release);
-    answerRetryBox = [this](const Testing::ShownBox &) {
-        if (boxes.size() == 2)
-            fs::remove_all(folder / "bin/tool.exe");
-        return MessageBoxAnswer::Retry;
-    };
-
-    EXPECT_EQ(runUpdate(), "StartGame");
-
-    ASSERT_EQ(boxes.size(), 2u) << "the box comes back while the file stays in the way";
-    EXPECT_EQ(boxes[1].text, "Could not update the local file bin/tool.exe.");
-    EXPECT_EQ(installed("bin/tool.exe"), "tool of 7");
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].args, "--first-run");
-    EXPECT_EQ(counters().back(), "(2/2)");
-    EXPECT_EQ(localManifest(), served(release.manifest()));
-}
-
 TEST_F(GroupUpdateStateTest, AFileWithoutIntactBytesInItsPackageIsKeptAndTheManifestNotCommitted) {
     place("manifest.xml", Installed6);
     for (const char *name :
@@ -333,21 +314,6 @@ TEST_F(GroupUpdateStateTest, AFileWithoutIntactBytesInItsPackageIsKeptAndTheMani
                              "These files were left as they were; the next start of the launcher "
                              "tries again.");
     EXPECT_EQ(boxes[0].kind, MessageBoxKind::OkExclamation);
-
-    // The release is mended: the next start plans the same work and completes it.
-    for (ReleaseWriter::Group *group : {&core, &notes, &maps}) {
-        group->packaged = true;
-        group->size.reset();
-    }
-    publish(release);
-    EXPECT_EQ(runUpdate(), "StartGame");
-    EXPECT_EQ(boxes.size(), 1u);
-    for (const char *name :
-         {"game.exe", "bin/setup.exe", "data.pak", "notes.txt", "good.txt", "maps.dat"})
-        EXPECT_EQ(installed(name), fs::path(name).stem().string() + " of 7");
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].bytes, "setup of 7");
-    EXPECT_EQ(localManifest(), served(release.manifest()));
 }
 
 TEST_F(GroupUpdateStateTest, FilesThatCannotBeWrittenAreReportedAndNotCountedAsDone) {
@@ -478,16 +444,6 @@ TEST_F(GroupUpdateStateTest, EachUpdateTakesOneStepAndUpdatesComeNoCloserThanTen
                              "GroupUpdate Finish package a.txt b.txt",          // group over
                              "StartGame Finish package a.txt b.txt committed",
                          }));
-
-    // Installed at 7 now, no group is newer: one update per group and three more.
-    startRun();
-    app->setCredentials(PlayerName, PlayerDigest);
-    app->changeState("ManifestUpdate");
-    const auto second = steps(7);
-    EXPECT_EQ(second[5], "GroupUpdate Finish package a.txt b.txt committed");
-    EXPECT_EQ(second[6], "StartGame Finish package a.txt b.txt committed");
-    EXPECT_EQ(installed("x.txt"), "<missing>");
-    EXPECT_EQ(installed("y.txt"), "<missing>");
 }
 
 TEST_F(GroupUpdateStateTest, ALongListOfFailuresNamesTheFirstTenAndCountsTheRest) {

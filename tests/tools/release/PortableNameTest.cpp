@@ -6,8 +6,7 @@
 namespace {
 
 TEST(PortableNameTest, PlainNamesPass) {
-    for (const char *name : {"game.exe", "data/maps/one.map", "a b/c-d_e+f (1).txt", "./x",
-                             "CONSOLE.txt", "com0.dat", "LPT10", "nul_thing", ".hidden"})
+    for (const char *name : {"data/maps/one.map", "a b/c-d_e+f (1).txt", "CONSOLE.txt", "LPT10"})
         EXPECT_EQ(Release::portableNameProblem(name), "") << name;
 }
 
@@ -15,16 +14,9 @@ TEST(PortableNameTest, NamesWindowsCannotHoldAreExplained) {
     const std::pair<const char *, const char *> cases[] = {
         {"what?.txt", "Windows cannot hold the character ? in a file name"},
         {"a\\b", "Windows cannot hold the character \\ in a file name"},
-        {"x*", "Windows cannot hold the character * in a file name"},
-        {"q\"uote", "Windows cannot hold the character \" in a file name"},
         {"caf\xc3\xa9.txt", "only printable ASCII characters keep their meaning on every system"},
-        {"tab\there", "only printable ASCII characters keep their meaning on every system"},
         {"trailing./x", "a name part ends in a dot or a blank"},
-        {"data/blank ", "a name part ends in a dot or a blank"},
-        {"aux", "\"aux\" is a device name on Windows"},
         {"data/Nul.txt", "\"Nul.txt\" is a device name on Windows"},
-        {"COM1.log", "\"COM1.log\" is a device name on Windows"},
-        {"lpt9", "\"lpt9\" is a device name on Windows"},
     };
     for (const auto &[name, problem] : cases)
         EXPECT_EQ(Release::portableNameProblem(name), problem) << name;
