@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <sstream>
 #include <signal.h>
 #include <thread>
 
@@ -78,7 +79,18 @@ protected:
         Headless::click(loginButton());
         testing::internal::CaptureStdout();
         passUntil([this] { return current() != "CheckVersion"; }, 20.0);
-        return testing::internal::GetCapturedStdout();
+        return launcherLines(testing::internal::GetCapturedStdout());
+    }
+
+    // The captured text without the sample game's own line: the game shares the test's standard
+    // output and may print into the capture whenever it gets to run.
+    static std::string launcherLines(const std::string &captured) {
+        std::istringstream lines(captured);
+        std::string kept;
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("samplegame started with: ", 0) != 0)
+                kept += line + "\n";
+        return kept;
     }
 
     std::string expectedParameters(const std::string &extra = "") const {
