@@ -2,14 +2,13 @@
 #include "platform/NativeFile.h"
 
 #include "platform/SystemHelpers.h"
+#include "tests/support/posix/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,29 +25,6 @@ std::string contentsOf(const std::string &path) {
 void write(const std::string &path, const std::string &bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
-
-// Limits the size of files this process writes while it lives; writing past it fails (EFBIG)
-// instead of raising SIGXFSZ.
-class ScopedFileSizeLimit {
-public:
-    explicit ScopedFileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~ScopedFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    ScopedFileSizeLimit(const ScopedFileSizeLimit &) = delete;
-    ScopedFileSizeLimit &operator=(const ScopedFileSizeLimit &) = delete;
-
-private:
-    rlimit saved{};
-    void (*previousHandler)(int);
-};
 
 // A folder in /dev/shm (a RAM file system on Linux) and one on the disk beside the test program,
 // as the launcher meets a tmpfs temporary folder and its installation.
@@ -101,7 +77,7 @@ TEST_F(CrossFileSystemMoveTest, NeverReplacesAndLeavesNoPartialCopy) {
     // The copy stops part way: the destination goes, the source stays whole.
     write(ram + "big.bin", std::string(200000, 'b'));
     {
-        const ScopedFileSizeLimit limit(64 * 1024);
+        const Testing::FileSizeLimit limit(64 * 1024);
         EXPECT_FALSE(moveNoReplace(ram + "big.bin", disk + "big.bin"));
     }
     EXPECT_FALSE(fs::exists(disk + "big.bin"));
