@@ -8,6 +8,7 @@
 #include "serialization/XMLInputArchive.h"
 #include "states/FileInstaller.h"
 #include "states/GroupExamination.h"
+#include "tests/support/InstallationFolder.h"
 #include "tests/support/ScopedCurrentDirectory.h"
 #include "tests/support/TempFolder.h"
 #include "tools/release/ReleaseCommandLine.h"
@@ -66,7 +67,7 @@ TEST_F(ReleaseUpdateTest, AnEmptyInstallationBecomesTheServedRelease) {
     ASSERT_TRUE(connector->downloadSiteFile("manifest.xml", &manifestBytes));
     Cobalt::XMLInputArchive manifest(std::make_unique<Cobalt::IO::MemoryStream>(manifestBytes));
     ASSERT_TRUE(manifest.load());
-    files.addSearchPath(installation.path());
+    Testing::useAsInstallationFolder(files, installation.path());
     const Testing::ScopedCurrentDirectory inInstallation(installation.path());
     std::vector<std::pair<std::string, std::string>> started;
     Kestrel::FileInstaller installer(files, [&](const std::string &path, const std::string &args) {

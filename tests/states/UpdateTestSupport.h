@@ -7,6 +7,7 @@
 #include "io/Win32FileSystem.h"
 #include "serialization/XMLInputArchive.h"
 #include "states/FileAction.h"
+#include "tests/support/InstallationFolder.h"
 #include "tests/support/ScopedCurrentDirectory.h"
 #include "tests/support/TempFolder.h"
 
@@ -26,15 +27,10 @@ inline std::unique_ptr<Cobalt::XMLInputArchive> manifestArchive(const std::strin
 }
 
 // The file server is built first: its disk file system moves the current directory, which the
-// folder then takes over, so relative manifest names land in the folder. Folder creation looks
-// for a search root that holds the parent, so the folder is also a root, tried before the
-// executable's folder (roots go in byte order).
+// folder then takes over, so relative manifest names land in the folder.
 class InstallationTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        files.addSearchPath(folder.path());
-        ASSERT_LT(folder.path(), files.getRootFileSystem()->getHomeFolder());
-    }
+    void SetUp() override { useAsInstallationFolder(files, folder.path()); }
 
     // The file at the relative name, "<missing>" when it does not open.
     std::string installed(const std::string &name) const {

@@ -8,6 +8,7 @@
 #include "platform/headless/HeadlessWindows.h"
 #include "states/CheckVersionState.h"
 #include "states/GroupUpdateState.h"
+#include "tests/support/InstallationFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -68,8 +69,7 @@ void UpdateFlowTest::startRun() {
     files->setAlias("_user", (folder / "documents").c_str());
     files->setAlias("_temp", (folder / "temp").c_str());
     files->setAlias("_data", (folder / "data").c_str());
-    // The launcher's folder is its current one; folders of relative names are made there.
-    files->addSearchPath(folder.path());
+    Testing::useAsInstallationFolder(*files, folder.path());
 
     Headless::resetMainWindowClass();
     ASSERT_TRUE(Kestrel::Platform::registerMainWindowClass({}));
