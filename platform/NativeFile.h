@@ -36,7 +36,13 @@ bool writeFileDurably(const std::string &path, const char *data, std::size_t siz
 // Renames from over to in one step, so that to is always either its old file or the new one (on
 // Windows the rename is also written through to the device). False when from is missing or to
 // cannot be replaced (a folder, a file in use, no permission); both stay as they were then.
+// On POSIX the new file first takes the permission bits of the file it replaces, so that a
+// replaced program stays runnable and a private file stays private.
 bool replaceFile(const std::string &from, const std::string &to);
+
+// Lets the file at path be started as a program. On POSIX whoever may read it may now execute
+// it; on Windows the name decides, so nothing changes. False when the permission cannot be set.
+bool makeRunnable(const std::string &path);
 
 // Deletes a file; false when it is missing or cannot be removed.
 bool removeFile(const std::string &path);

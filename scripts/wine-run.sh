@@ -38,9 +38,20 @@ use_prefix() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
 }
 
+# Wine links the profile's Documents, Desktop and the like to the home folder; real folders keep
+# what the programs write there (the launcher's configuration) inside the prefix.
+own_profile_folders() {
+    local link
+    for link in "$WINEPREFIX/drive_c/users/$(id -un)"/*; do
+        if [[ -L "$link" ]]; then
+            rm "$link" && mkdir "$link" || return 1
+        fi
+    done
+}
+
 # Creates the prefix once, also over a prefix that some other Wine tool created first.
 prepare_prefix() {
-    local ready="$WINEPREFIX/.brightwell-ready-unmanaged"
+    local ready="$WINEPREFIX/.brightwell-ready-own-profile"
     [[ -f "$ready" ]] && return 0
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
@@ -56,6 +67,7 @@ prepare_prefix() {
             wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
                 >/dev/null 2>&1 &&
             wineserver -w &&
+            own_profile_folders &&
             touch "$ready"
     ) 9>"$WINEPREFIX.lock"
     if [[ ! -f "$ready" ]]; then

@@ -73,7 +73,7 @@ InstallResult FileInstaller::carryOut(const FileAction &action, Cobalt::IO::File
         break;
     case FileActionKind::Execute:
         result.outcome = install(action.name, package);
-        if (result.succeeded())
+        if (result.succeeded() && Cobalt::Platform::makeRunnable(files.resolve(action.name)))
             starter(files.resolve(action.name), action.args);
         break;
     case FileActionKind::Folder:

@@ -48,7 +48,8 @@ public:
     // Replace, Execute and RestoreOnly (only while the file is missing on disk) read the whole
     // entry first, write it to the name plus PendingSuffix (overwriting a leftover), flush it and
     // move it over the name in one step; on any failure the installed file is as it was and no
-    // pending file remains. Execute then starts the program, only when it was installed.
+    // pending file remains. Execute then makes the program runnable and starts it, only when it
+    // was installed.
     // Folder creates the folders of the name; Delete removes the disk file when it exists.
     // A name that isSafeInstallName refuses is Refused before anything is read or written.
     // Never throws for these failures.

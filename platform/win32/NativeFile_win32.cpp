@@ -115,6 +115,8 @@ bool replaceFile(const std::string &from, const std::string &to) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool makeRunnable(const std::string &) { return true; }
+
 bool removeFile(const std::string &path) { return DeleteFileA(path.c_str()) != 0; }
 
 void listFolder(const std::string &folder,

@@ -1,4 +1,5 @@
-// A disk that fills up while a file is installed, made real with the process's file size limit.
+// What only POSIX file systems show: a disk that fills up while a file is installed (made real
+// with the process's file size limit) and the permission bits of installed files.
 #include "states/FileInstaller.h"
 
 #include "tests/states/UpdateTestSupport.h"
@@ -6,6 +7,8 @@
 #include "tests/support/posix/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -29,6 +32,42 @@ TEST_F(FileInstallerPosixTest, AFullDiskLeavesTheOldFileAndNoHalfWrittenOne) {
     EXPECT_EQ(result.message(), "Could not write the local file game.exe.");
     EXPECT_EQ(installed("game.exe"), "old game");
     EXPECT_FALSE(std::filesystem::exists(folder / "game.exe.updating"));
+}
+
+mode_t permissions(const std::filesystem::path &path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+TEST_F(FileInstallerPosixTest, ProgramsStartRunnableAndReplacedFilesKeepTheirPermissions) {
+    Testing::ZipWriter package;
+    for (const char *name : {"game.sh", "secret.cfg", "setup.sh"})
+        package.add(name, "#!/bin/sh\n");
+    files.mountPackage("main.zip", package.vector());
+    place("game.sh", "old");
+    place("secret.cfg", "old");
+    chmod((folder / "game.sh").c_str(), 0751);
+    chmod((folder / "secret.cfg").c_str(), 0600);
+    mode_t atStart = 0;
+    Kestrel::FileInstaller installer(files, [&](const std::string &path, const std::string &) {
+        atStart = permissions(folder / path);
+    });
+    const auto carryOut = [&](const char *name, Kestrel::FileActionKind kind) {
+        return installer.carryOut({name, "", kind}, files.findFileSystem("main.zip")).succeeded();
+    };
+
+    ASSERT_TRUE(carryOut("game.sh", Kestrel::FileActionKind::Replace));
+    ASSERT_TRUE(carryOut("secret.cfg", Kestrel::FileActionKind::Replace));
+    // New files get 0666 less the mask; the usual mask of 022 makes setup.sh 0644 before the start.
+    const mode_t previousMask = umask(022);
+    const bool executed = carryOut("setup.sh", Kestrel::FileActionKind::Execute);
+    umask(previousMask);
+    ASSERT_TRUE(executed);
+
+    EXPECT_EQ(permissions(folder / "game.sh"), 0751u);
+    EXPECT_EQ(permissions(folder / "secret.cfg"), 0600u);
+    EXPECT_EQ(atStart, 0755u);
+    EXPECT_EQ(installed("setup.sh"), "#!/bin/sh\n");
 }
 
 } // namespace
