@@ -71,11 +71,13 @@ InstallResult FileInstaller::carryOut(const FileAction &action, Cobalt::IO::File
     case FileActionKind::Replace:
         result.outcome = install(action.name, package);
         break;
-    case FileActionKind::Execute:
+    case FileActionKind::Execute: {
         result.outcome = install(action.name, package);
-        if (result.succeeded() && Cobalt::Platform::makeRunnable(files.resolve(action.name)))
-            starter(files.resolve(action.name), action.args);
+        const std::string program = files.resolve(action.name);
+        if (result.succeeded() && Cobalt::Platform::makeRunnable(program))
+            starter(program, action.args);
         break;
+    }
     case FileActionKind::Folder:
         result.outcome = makeFolder(action.name);
         break;
