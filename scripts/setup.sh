@@ -10,9 +10,9 @@ NATIVE_PACKAGES=(
     php-cli zip
     clang libclang-rt-14-dev
 )
-# The reference server's deployment (server/deploy/), run privately by the tests, and the load
-# generator of scripts/load-test.sh.
-SERVER_PACKAGES=(nginx php-fpm wrk)
+# The reference server's deployment (server/deploy/), run privately by the tests, curl for the
+# server script's own test, and the load generator of scripts/load-test.sh.
+SERVER_PACKAGES=(nginx php-fpm curl wrk)
 # Windows cross build and Wine; dpkg-dev and xz-utils unpack the Debian source packages of curl
 # and TinyXML, googletest holds the GoogleTest sources; imagemagick's import and x11-utils'
 # xwininfo take the main command's picture of the Login screen.
