@@ -49,18 +49,14 @@ wait_listening() {
     return 1
 }
 
-# Another process may take the chosen port before the server binds it; then it ends and we try
-# again on another one.
-start_builtin_server() {
-    local run="$1" config="$2" docroot="${3:-$SERVER_REPO/server/public}" port attempt pid
-    local opcache=0
-    [[ "${SERVER_OPCACHE:-off}" == on ]] && opcache=1
-    : >"$run/errors.log"
+# Starts "$@ <port>" in the background on a free port and prints the port once it listens. Another
+# process may take the chosen port before the server binds it; then the server ends and another
+# port is tried. The command must exec the server, so that its pid is the server's.
+serve_on_free_port() {
+    local attempt port pid
     for attempt in 1 2 3 4 5; do
         port="$(free_port)" || return 1
-        KSSERVER_CONFIG="$config" php -d error_log="$run/errors.log" -d display_errors=stderr \
-            -d opcache.enable="$opcache" \
-            -S "127.0.0.1:$port" -t "$docroot" >"$run/builtin.log" 2>&1 &
+        "$@" "$port" &
         pid=$!
         if wait_listening "$pid" "$port"; then
             SERVER_PIDS+=("$pid")
@@ -70,6 +66,21 @@ start_builtin_server() {
         kill "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
+    return 1
+}
+
+exec_builtin_server() {
+    local run="$1" config="$2" docroot="$3" opcache="$4" port="$5"
+    KSSERVER_CONFIG="$config" exec php -d error_log="$run/errors.log" -d display_errors=stderr \
+        -d opcache.enable="$opcache" \
+        -S "127.0.0.1:$port" -t "$docroot" >"$run/builtin.log" 2>&1
+}
+
+start_builtin_server() {
+    local run="$1" config="$2" docroot="${3:-$SERVER_REPO/server/public}" opcache=0
+    [[ "${SERVER_OPCACHE:-off}" == on ]] && opcache=1
+    : >"$run/errors.log"
+    serve_on_free_port exec_builtin_server "$run" "$config" "$docroot" "$opcache" && return 0
     echo "[server] PHP's built-in server did not start:" >&2
     cat "$run/builtin.log" >&2
     return 1
@@ -179,8 +190,14 @@ EOF
     return 1
 }
 
+exec_nginx() {
+    local run="$1" release="$2" port="$3"
+    render_site "$run" "$release" "$port" >"$run/site.conf" || exit 1
+    exec nginx -p "$run" -c "$run/nginx.conf" -e "$run/nginx-error.log" >>"$run/nginx.log" 2>&1
+}
+
 start_nginx_deployment() {
-    local run="$1" config="$2" release="$3" extra="${4:-}" port attempt pid
+    local run="$1" config="$2" release="$3" extra="${4:-}"
     command -v nginx >/dev/null || {
         echo "[server] nginx is not installed (scripts/setup.sh installs it)" >&2
         return 1
@@ -188,19 +205,7 @@ start_nginx_deployment() {
     : >"$run/errors.log"
     start_php_fpm "$run" "$config" || return 1
     write_nginx_conf "$run" "$extra"
-    for attempt in 1 2 3 4 5; do
-        port="$(free_port)" || return 1
-        render_site "$run" "$release" "$port" >"$run/site.conf" || return 1
-        nginx -p "$run" -c "$run/nginx.conf" -e "$run/nginx-error.log" >>"$run/nginx.log" 2>&1 &
-        pid=$!
-        if wait_listening "$pid" "$port"; then
-            SERVER_PIDS+=("$pid")
-            echo "$port"
-            return 0
-        fi
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
+    serve_on_free_port exec_nginx "$run" "$release" && return 0
     echo "[server] nginx did not start:" >&2
     cat "$run/nginx.log" "$run/nginx-error.log" >&2
     return 1
