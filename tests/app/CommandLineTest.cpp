@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 using Kestrel::CommandLine;
 using Tokens = std::vector<std::string>;
@@ -27,53 +28,34 @@ TEST(CommandLineSplitTest, SplitsAtEverySingleBlankWithoutGroupingQuotes) {
     EXPECT_EQ(CommandLine::split("a\tb"), Tokens{"a\tb"}) << "only the blank separates";
 }
 
-struct ParseRow {
-    const char *text;
-    const char *user;
-    const char *password;
-    const char *extra;
-    bool uac;
-    bool full;
-    bool noCheck;
-};
-
-void PrintTo(const ParseRow &row, std::ostream *out) { *out << '"' << row.text << '"'; }
-
-class CommandLineParseTest : public ::testing::TestWithParam<ParseRow> {};
-
-TEST_P(CommandLineParseTest, ReadsTheSwitches) {
-    const ParseRow &row = GetParam();
-    const CommandLine parsed = CommandLine::parse(row.text);
-    EXPECT_EQ(parsed.user, row.user);
-    EXPECT_EQ(parsed.password, row.password);
-    EXPECT_EQ(parsed.extraArguments, row.extra);
-    EXPECT_EQ(parsed.uac, row.uac);
-    EXPECT_EQ(parsed.full, row.full);
-    EXPECT_EQ(parsed.noCheck, row.noCheck);
+// The user, password, extra arguments and the "-uac", full and no-check switches text gives.
+using Switches = std::tuple<std::string, std::string, std::string, bool, bool, bool>;
+Switches parsed(const std::string &text) {
+    const CommandLine line = CommandLine::parse(text);
+    return {line.user, line.password, line.extraArguments, line.uac, line.full, line.noCheck};
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CommandLineParseTest,
-    ::testing::Values(
-        ParseRow{"-u name -p 0123abcd", "name", "0123abcd", "", false, false, false},
-        ParseRow{"-p digest -u name -uac", "name", "digest", "", true, false, false},
-        // A value switch at the end has nothing to take.
-        ParseRow{"-u", "", "", "", false, false, false},
-        // The token after a value switch is its value, even when it looks like a switch.
-        ParseRow{"-u -uac", "-uac", "", "", false, false, false},
-        ParseRow{"-full -no-check", "", "", "", false, true, true},
-        // Matching is exact and case-sensitive.
-        ParseRow{"-F -N -UAC -U x -fu -u=x", "", "", "", false, false, false},
-        // Two blanks give an empty token: an empty value, or nothing.
-        ParseRow{"-u  name", "", "", "", false, false, false},
-        ParseRow{"-n  -f", "", "", "", false, true, true},
-        ParseRow{"-c x\" -f", "", "", "x\"", false, true, false},
-        ParseRow{"-c \"a b  c\" -n", "", "", "a b  c", false, false, true},
-        // A lone quote does not close itself; the next token does.
-        ParseRow{"-c \" -f\" -n", "", "", " -f", false, false, true},
-        // An unclosed quote swallows every later switch and leaves no value.
-        ParseRow{"-c \"a -u name -p pw -uac -f -n", "", "", "", false, false, false},
-        ParseRow{"-u name -c \"x -p pw", "name", "", "", false, false, false}));
+TEST(CommandLineParseTest, ReadsTheSwitches) {
+    EXPECT_EQ(parsed("-u name -p 0123abcd"), Switches("name", "0123abcd", "", false, false, false));
+    EXPECT_EQ(parsed("-p digest -u name -uac"), Switches("name", "digest", "", true, false, false));
+    // A value switch at the end has nothing to take.
+    EXPECT_EQ(parsed("-u"), Switches("", "", "", false, false, false));
+    // The token after a value switch is its value, even when it looks like a switch.
+    EXPECT_EQ(parsed("-u -uac"), Switches("-uac", "", "", false, false, false));
+    EXPECT_EQ(parsed("-full -no-check"), Switches("", "", "", false, true, true));
+    // Matching is exact and case-sensitive.
+    EXPECT_EQ(parsed("-F -N -UAC -U x -fu -u=x"), Switches("", "", "", false, false, false));
+    // Two blanks give an empty token: an empty value, or nothing.
+    EXPECT_EQ(parsed("-u  name"), Switches("", "", "", false, false, false));
+    EXPECT_EQ(parsed("-n  -f"), Switches("", "", "", false, true, true));
+    EXPECT_EQ(parsed("-c x\" -f"), Switches("", "", "x\"", false, true, false));
+    EXPECT_EQ(parsed("-c \"a b  c\" -n"), Switches("", "", "a b  c", false, false, true));
+    // A lone quote does not close itself; the next token does.
+    EXPECT_EQ(parsed("-c \" -f\" -n"), Switches("", "", " -f", false, false, true));
+    // An unclosed quote swallows every later switch and leaves no value.
+    EXPECT_EQ(parsed("-c \"a -u name -p pw -uac -f -n"), Switches("", "", "", false, false, false));
+    EXPECT_EQ(parsed("-u name -c \"x -p pw"), Switches("name", "", "", false, false, false));
+}
 
 // ---- Effects on a configured application ----
 
@@ -93,33 +75,25 @@ protected:
         return *found;
     }
 
-    void expectCredentials(const std::string &user, const std::string &password) {
-        std::string storedUser, storedPassword, sentUser, sentPassword;
-        app->getCredentials(storedUser, storedPassword);
-        app->getConnector()->getCredentials(sentUser, sentPassword);
-        EXPECT_EQ(storedUser, user);
-        EXPECT_EQ(storedPassword, password);
-        EXPECT_EQ(sentUser, user) << "the connector must learn the credentials";
-        EXPECT_EQ(sentPassword, password);
-    }
-
-    void expectFlags(bool full, bool skipCheck) {
-        EXPECT_EQ(state<Kestrel::GroupUpdateState>("GroupUpdate").fullCheck, full);
-        EXPECT_EQ(state<Kestrel::CheckVersionState>("CheckVersion").fullCheck, full);
-        EXPECT_EQ(state<Kestrel::LoginState>("Login").skipCheck, skipCheck);
+    // "user/password" as the application keeps them.
+    std::string stored() const {
+        std::string user, password;
+        app->getCredentials(user, password);
+        return user + "/" + password;
     }
 };
 
 TEST_F(CommandLineEffectTest, CredentialsApplyOnlyWhenBothAreGiven) {
-    EXPECT_TRUE(CommandLine::apply("-u cmdUser", *app));
-    std::string user, password;
-    app->getCredentials(user, password);
-    EXPECT_EQ(user + "/" + password, "fileUser/fileDigest") << "-u without -p is ignored";
-    EXPECT_TRUE(CommandLine::apply("-p cmdDigest", *app));
-    app->getCredentials(user, password);
-    EXPECT_EQ(user + "/" + password, "fileUser/fileDigest") << "-p without -u is ignored";
+    for (const char *half : {"-u cmdUser", "-p cmdDigest"}) {
+        EXPECT_TRUE(CommandLine::apply(half, *app));
+        EXPECT_EQ(stored(), "fileUser/fileDigest") << half << " alone is ignored";
+    }
     EXPECT_TRUE(CommandLine::apply("-u cmdUser -p cmdDigest", *app));
-    expectCredentials("cmdUser", "cmdDigest");
+    EXPECT_EQ(stored(), "cmdUser/cmdDigest");
+    std::string sentUser, sentPassword;
+    app->getConnector()->getCredentials(sentUser, sentPassword);
+    EXPECT_EQ(sentUser + "/" + sentPassword, "cmdUser/cmdDigest")
+        << "the connector must learn the credentials";
 }
 
 TEST_F(CommandLineEffectTest, ExtraArgumentsGoToTheStartGameState) {
@@ -132,7 +106,9 @@ TEST_F(CommandLineEffectTest, ExtraArgumentsGoToTheStartGameState) {
 
 TEST_F(CommandLineEffectTest, FullCheckWinsOverSkippingTheCheck) {
     CommandLine::apply("-full -no-check", *app);
-    expectFlags(true, false);
+    EXPECT_TRUE(state<Kestrel::GroupUpdateState>("GroupUpdate").fullCheck);
+    EXPECT_TRUE(state<Kestrel::CheckVersionState>("CheckVersion").fullCheck);
+    EXPECT_FALSE(state<Kestrel::LoginState>("Login").skipCheck);
 }
 
 } // namespace

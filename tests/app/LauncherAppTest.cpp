@@ -1,13 +1,10 @@
 // The state machine (switching and tick pacing), the credentials and the manifest hand-over.
 #include "app/LauncherApp.h"
 
-#include "io/FileServer.h"
-#include "network/KSConnector.h"
 #include "tests/app/LauncherFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <limits>
 
@@ -72,16 +69,13 @@ TEST_F(StateMachineTest, EarlierOrUndefinedTimesDoNothing) {
 
 // ---- Credentials and manifests over real files ----
 
-class LauncherFilesTest : public Testing::LauncherFixture {
-protected:
-    std::string credentialPath() const {
-        return folder / "documents/Brightwell/configuration/remembered/credentials.xml";
-    }
-};
+using LauncherFilesTest = Testing::LauncherFixture;
 
 TEST_F(LauncherFilesTest, SavedCredentialsReadBackAtTheNextStart) {
-    ASSERT_TRUE(load("<credentialFile>configuration:remembered/credentials.xml</credentialFile>"
-                     "<URL>http://127.0.0.1:9</URL>"));
+    const std::string configuration =
+        "<credentialFile>configuration:remembered/credentials.xml</credentialFile>"
+        "<URL>http://127.0.0.1:9</URL>";
+    ASSERT_TRUE(load(configuration));
     app->setCredentials("player one", "5f4dcc3b5aa765d61d8327deb882cf99");
     app->saveCredentials();
     const std::string saved =
@@ -90,12 +84,10 @@ TEST_F(LauncherFilesTest, SavedCredentialsReadBackAtTheNextStart) {
     EXPECT_LT(saved.find("<userID>"), saved.find("<password>5f4dcc3b")) << saved;
 
     app = std::make_unique<Kestrel::LauncherApp>();
-    ASSERT_TRUE(load("<credentialFile>configuration:remembered/credentials.xml</credentialFile>"
-                     "<URL>http://127.0.0.1:9</URL>"));
+    ASSERT_TRUE(load(configuration));
     std::string user, password;
     app->getCredentials(user, password);
-    EXPECT_EQ(user, "player one");
-    EXPECT_EQ(password, "5f4dcc3b5aa765d61d8327deb882cf99");
+    EXPECT_EQ(user + "/" + password, "player one/5f4dcc3b5aa765d61d8327deb882cf99");
 }
 
 TEST_F(LauncherFilesTest, OnlyAManifestDownloadedInThisRunIsCommitted) {

@@ -2,10 +2,6 @@
 // credentials and the local manifest.
 #include "app/LauncherApp.h"
 
-#include "app/Engine.h"
-#include "io/FileServer.h"
-#include "network/KSConnector.h"
-#include "serialization/XMLInputArchive.h"
 #include "tests/app/LauncherFixture.h"
 #include "tests/support/LogCapture.h"
 
@@ -19,13 +15,15 @@ const std::string LocalUrl = "<URL>http://127.0.0.1:9</URL>";
 
 class LauncherConfigurationTest : public Testing::LauncherFixture {
 protected:
-    void writeCredentials(const std::string &text) const {
-        folder.write("documents/Brightwell/configuration/credentials.xml", text);
+    // Whether a fresh application fails to load the file at path and is left without connector.
+    bool refused(const std::string &path) {
+        app = std::make_unique<Kestrel::LauncherApp>();
+        return !app->loadConfiguration(path) && app->getConnector() == nullptr;
     }
-    bool loadWithCredentials(const std::string &text) {
-        std::filesystem::create_directories(configurationFolder());
-        writeCredentials(text);
-        return load(LocalUrl + "<credentialFile>configuration:credentials.xml</credentialFile>");
+    // The path of launcher.xml holding exactly text.
+    std::string file(const std::string &text) const {
+        folder.write("launcher.xml", text);
+        return folder / "launcher.xml";
     }
     std::string storedUser() const {
         std::string user, password;
@@ -45,50 +43,35 @@ TEST_F(LauncherConfigurationTest, AConfigurationOfOnlyTheAddressSucceeds) {
     EXPECT_EQ(app->getCurrentState()->getName(), "Login");
 }
 
-TEST_F(LauncherConfigurationTest, AMissingFileFailsAfterCreatingTheConfigurationFolder) {
-    EXPECT_FALSE(app->loadConfiguration(folder / "missing.xml"));
-    EXPECT_TRUE(std::filesystem::is_directory(configurationFolder()));
-    EXPECT_EQ(app->getConnector(), nullptr);
+TEST_F(LauncherConfigurationTest, AMissingOrBrokenConfigurationFailsWithoutConnector) {
+    EXPECT_TRUE(refused(folder / "missing.xml"));
+    EXPECT_TRUE(std::filesystem::is_directory(configurationFolder())) << "created all the same";
     EXPECT_NE(app->findState("WaitAdminUpdate"), nullptr) << "states come first";
-}
 
-TEST_F(LauncherConfigurationTest, BrokenXmlFailsAndLogsWhere) {
     const Testing::LogCapture log;
-    folder.write("launcher.xml", "<launcher>\n<URL>http://127.0.0.1:9</URL>\n<root>\n</launcher>");
-    EXPECT_FALSE(app->loadConfiguration(folder / "launcher.xml"));
+    EXPECT_TRUE(refused(file("<launcher>\n<URL>http://127.0.0.1:9</URL>\n<root>\n</launcher>")));
     EXPECT_NE(log.text().find(" in row "), std::string::npos) << log.text();
-    EXPECT_EQ(app->getConnector(), nullptr);
-}
-
-TEST_F(LauncherConfigurationTest, ATopNodeOtherThanLauncherFails) {
-    folder.write("launcher.xml", "<Launcher><URL>http://127.0.0.1:9</URL></Launcher>");
-    EXPECT_FALSE(app->loadConfiguration(folder / "launcher.xml"));
-    EXPECT_EQ(app->getConnector(), nullptr);
-}
-
-TEST_F(LauncherConfigurationTest, AMissingOrEmptyAddressFailsWithoutConnector) {
-    EXPECT_FALSE(load("<manifestFile>none.xml</manifestFile>"));
-    EXPECT_EQ(app->getConnector(), nullptr);
-    app = std::make_unique<Kestrel::LauncherApp>();
-    EXPECT_FALSE(load("<URL></URL>"));
-    EXPECT_EQ(app->getConnector(), nullptr);
-}
-
-TEST_F(LauncherConfigurationTest, AnAddressTheConnectorCannotUseFailsInsteadOfThrowing) {
-    const Testing::LogCapture log;
-    EXPECT_FALSE(load("<URL>no-scheme-here</URL>"));
-    EXPECT_EQ(app->getConnector(), nullptr);
+    EXPECT_TRUE(refused(file("<Launcher><URL>http://127.0.0.1:9</URL></Launcher>")));
+    EXPECT_TRUE(refused(writeConfiguration("<manifestFile>none.xml</manifestFile>")));
+    EXPECT_TRUE(refused(writeConfiguration("<URL></URL>")));
+    // An address the connector cannot use fails instead of throwing.
+    EXPECT_TRUE(refused(writeConfiguration("<URL>no-scheme-here</URL>")));
     EXPECT_NE(log.text().find("Invalid URL. no-scheme-here/ksclient/ksserver.php"),
               std::string::npos)
         << log.text();
 }
 
 TEST_F(LauncherConfigurationTest, MissingOrMalformedCredentialsAreIgnored) {
-    ASSERT_TRUE(loadWithCredentials("<userID>ann</userID><password>x</password"));
+    const std::string configuration =
+        LocalUrl + "<credentialFile>configuration:credentials.xml</credentialFile>";
+    std::filesystem::create_directories(configurationFolder());
+    folder.write("documents/Brightwell/configuration/credentials.xml",
+                 "<userID>ann</userID><password>x</password");
+    ASSERT_TRUE(load(configuration));
     EXPECT_EQ(storedUser(), "/");
     app = std::make_unique<Kestrel::LauncherApp>();
     std::filesystem::remove(configurationFolder() + "credentials.xml");
-    ASSERT_TRUE(load(LocalUrl + "<credentialFile>configuration:credentials.xml</credentialFile>"));
+    ASSERT_TRUE(load(configuration));
     EXPECT_EQ(storedUser(), "/");
 }
 

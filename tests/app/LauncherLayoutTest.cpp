@@ -24,29 +24,9 @@ constexpr double CharacterWidthPerHeight = 0.55;
 constexpr int DefaultFontHeight = 13;
 
 struct PlacedElement {
-    std::string name;
     Kestrel::Platform::WindowRect rect;
     int fontHeight = DefaultFontHeight;
 };
-
-// The elements (children with a size) of the current node, loaded as the states load them.
-std::vector<PlacedElement> elementsOf(Cobalt::InputArchive &archive) {
-    std::vector<PlacedElement> elements;
-    for (Cobalt::NodeHandle node = archive.nextNode(nullptr); node; node = archive.nextNode(node)) {
-        Kestrel::WindowElement element;
-        element.load(archive);
-        const Kestrel::Platform::WindowRect &rect = element.getRect();
-        if (rect.right == rect.left)
-            continue;
-        PlacedElement placed{archive.getName(), rect};
-        if (archive.enter("customFont")) {
-            Cobalt::readNamed(archive, "fontHeight", placed.fontHeight);
-            archive.leave();
-        }
-        elements.push_back(placed);
-    }
-    return elements;
-}
 
 bool overlap(const Kestrel::Platform::WindowRect &a, const Kestrel::Platform::WindowRect &b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
@@ -87,23 +67,47 @@ protected:
         Cobalt::shutdownEngine();
     }
 
-    // The elements of one state's section, by name.
+    // The elements (children with a size) of one state's section by name, loaded as the state
+    // loads them.
     std::map<std::string, PlacedElement> section(const char *state) {
         std::map<std::string, PlacedElement> byName;
         EXPECT_TRUE(archive->enter(state)) << state;
-        for (const PlacedElement &element : elementsOf(*archive))
-            byName[element.name] = element;
+        for (Cobalt::NodeHandle node = archive->nextNode(nullptr); node;
+             node = archive->nextNode(node)) {
+            Kestrel::WindowElement element;
+            element.load(*archive);
+            PlacedElement placed{element.getRect()};
+            if (archive->enter("customFont")) {
+                Cobalt::readNamed(*archive, "fontHeight", placed.fontHeight);
+                archive->leave();
+            }
+            if (placed.rect.right != placed.rect.left)
+                byName[archive->getName()] = placed;
+        }
         archive->leave();
         return byName;
     }
 
-    std::string value(const char *state, const char *name) {
+    // The value called name in the state's section, or in its element if one is given.
+    std::string value(const char *state, const char *element, const char *name) {
         std::string text;
         if (archive->enter(state)) {
-            Cobalt::readNamed(*archive, name, text);
+            if (!element || archive->enter(element)) {
+                Cobalt::readNamed(*archive, name, text);
+                if (element)
+                    archive->leave();
+            }
             archive->leave();
         }
         return text;
+    }
+
+    void expectFits(const char *state, const char *element, const std::string &text) {
+        const std::map<std::string, PlacedElement> elements = section(state);
+        ASSERT_EQ(elements.count(element), 1u) << state << "/" << element;
+        EXPECT_FALSE(text.empty()) << state << "/" << element;
+        EXPECT_TRUE(fits(text, elements.at(element)))
+            << state << "/" << element << ": \"" << text << "\"";
     }
 
     std::unique_ptr<Cobalt::XMLInputArchive> archive;
@@ -138,42 +142,18 @@ TEST_F(LauncherLayoutTest, EveryStateHasItsElementsOnThePanelWithoutOverlap) {
 }
 
 TEST_F(LauncherLayoutTest, EveryTextAStateShowsFitsItsElement) {
-    const auto textOf = [this](const char *state, const char *element) {
-        std::string text;
-        if (archive->enter(state) && archive->enter(element)) {
-            Cobalt::readNamed(*archive, "text", text);
-            archive->leave();
-            archive->leave();
-        }
-        return text;
-    };
-    struct Shown {
-        const char *state;
-        const char *element;
-        std::string text;
-    };
-    const std::vector<Shown> shown = {
-        {"Login", "usernameLabel", textOf("Login", "usernameLabel")},
-        {"Login", "passwordLabel", textOf("Login", "passwordLabel")},
-        {"Login", "rememberMeLabel", textOf("Login", "rememberMeLabel")},
-        {"Login", "loginButton", textOf("Login", "loginButton")},
-        // The version check animates up to three " ." groups after its text.
-        {"CheckVersion", "checkVersion", textOf("CheckVersion", "checkVersion") + " . . ."},
-        {"CheckVersion", "checkVersion", value("CheckVersion", "localVerFailedMessage")},
-        {"CheckVersion", "checkVersion", value("CheckVersion", "manifestVerFailedMessage")},
-        {"StartGame", "message", textOf("StartGame", "message")},
-        {"ManifestUpdate", "fileName", textOf("ManifestUpdate", "fileName")},
-        {"ManifestUpdate", "fileSize", "(4194303/4194303)"},
-        {"GroupUpdate", "currentState", "Downloading . . ."},
-        {"GroupUpdate", "fileSize", "(4194303/4194303)"},
-    };
-    for (const Shown &item : shown) {
-        const std::map<std::string, PlacedElement> elements = section(item.state);
-        ASSERT_EQ(elements.count(item.element), 1u) << item.state << "/" << item.element;
-        EXPECT_FALSE(item.text.empty()) << item.state << "/" << item.element;
-        EXPECT_TRUE(fits(item.text, elements.at(item.element)))
-            << item.state << "/" << item.element << ": \"" << item.text << "\"";
-    }
+    for (const char *element : {"usernameLabel", "passwordLabel", "rememberMeLabel", "loginButton"})
+        expectFits("Login", element, value("Login", element, "text"));
+    // The version check animates up to three " ." groups after its text.
+    expectFits("CheckVersion", "checkVersion",
+               value("CheckVersion", "checkVersion", "text") + " . . .");
+    for (const char *message : {"localVerFailedMessage", "manifestVerFailedMessage"})
+        expectFits("CheckVersion", "checkVersion", value("CheckVersion", nullptr, message));
+    expectFits("StartGame", "message", value("StartGame", "message", "text"));
+    expectFits("ManifestUpdate", "fileName", value("ManifestUpdate", "fileName", "text"));
+    expectFits("GroupUpdate", "currentState", "Downloading . . .");
+    for (const char *state : {"ManifestUpdate", "GroupUpdate"})
+        expectFits(state, "fileSize", "(4194303/4194303)");
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <tuple>
 
 namespace Headless = Kestrel::Platform::Headless;
 using Kestrel::Platform::WindowHandle;
@@ -44,14 +45,9 @@ protected:
         return found;
     }
 
-    struct LoginScreen {
-        WindowHandle user;
-        WindowHandle password;
-        WindowHandle rememberMe;
-    };
     // A fresh application loaded with the Login section over a credentials file of text; the
-    // windows of its fields and its box.
-    LoginScreen loginScreenFor(const std::string &text) {
+    // texts of its user and password fields and the state of its remember-me box.
+    std::tuple<std::string, std::string, int> loginScreenFor(const std::string &text) {
         std::filesystem::create_directories(configurationFolder());
         folder.write("documents/Brightwell/configuration/c.xml", text);
         app = std::make_unique<Kestrel::LauncherApp>();
@@ -61,7 +57,8 @@ protected:
         const std::vector<WindowHandle> edits = children(L"EDIT");
         const std::vector<WindowHandle> buttons = children(L"BUTTON");
         // Each load makes new windows; the box comes before the login button.
-        return {edits[edits.size() - 2], edits.back(), buttons[buttons.size() - 2]};
+        return {edits[edits.size() - 2]->text, edits.back()->text,
+                buttons[buttons.size() - 2]->check};
     }
 
     WindowHandle window = nullptr;
@@ -72,9 +69,8 @@ TEST_F(LauncherWindowTest, TheRootNodeLaysOutTheMainWindow) {
     ASSERT_TRUE(load("<root><text>Brightwell Test</text><position>30 40</position>"
                      "<size>380 360</size></root>" +
                      LocalUrl));
-    EXPECT_EQ(window->text, "Brightwell Test");
-    EXPECT_EQ(window->rect.left, 30);
-    EXPECT_EQ(window->rect.bottom, 400);
+    EXPECT_EQ(std::make_tuple(window->text, window->rect.left, window->rect.bottom),
+              std::make_tuple("Brightwell Test", 30, 400));
     EXPECT_EQ(window->subclass, root.get());
 }
 
@@ -83,13 +79,13 @@ TEST_F(LauncherWindowTest, TheLogoLoadsFromThePlainFileName) {
     ASSERT_TRUE(load("<logo>logo.bmp</logo>" + LocalUrl));
     ASSERT_FALSE(Headless::bitmapLoads().empty());
     EXPECT_EQ(Headless::bitmapLoads().back().path, "logo.bmp");
-    EXPECT_TRUE(Headless::bitmapLoads().back().loaded);
-    EXPECT_NE(app->getLogo(), nullptr);
+    EXPECT_EQ(std::make_pair(Headless::bitmapLoads().back().loaded, app->getLogo() != nullptr),
+              std::make_pair(true, true));
 
     app = std::make_unique<Kestrel::LauncherApp>();
     ASSERT_TRUE(load("<logo>missing.bmp</logo>" + LocalUrl));
-    EXPECT_FALSE(Headless::bitmapLoads().back().loaded);
-    EXPECT_EQ(app->getLogo(), nullptr);
+    EXPECT_EQ(std::make_pair(Headless::bitmapLoads().back().loaded, app->getLogo() != nullptr),
+              std::make_pair(false, false));
 }
 
 TEST_F(LauncherWindowTest, LoadingEntersTheLoginScreenEvenWithoutAnAddress) {
@@ -97,22 +93,17 @@ TEST_F(LauncherWindowTest, LoadingEntersTheLoginScreenEvenWithoutAnAddress) {
     const std::vector<WindowHandle> edits = children(L"EDIT");
     ASSERT_EQ(edits.size(), 2u);
     Kestrel::Platform::showWindow(window, Kestrel::Platform::ShowShow);
-    EXPECT_TRUE(Headless::isVisible(edits[0])) << "entered, so shown";
-    EXPECT_TRUE(Headless::isVisible(edits[1]));
+    EXPECT_TRUE(Headless::isVisible(edits[0]) && Headless::isVisible(edits[1]))
+        << "entered, so shown";
     EXPECT_EQ(edits[1]->style & 0x20u, 0x20u) << "the password field hides its characters";
 }
 
 TEST_F(LauncherWindowTest, TheLoginScreenShowsRememberedCredentials) {
-    const LoginScreen remembered =
-        loginScreenFor("<userID>ann</userID><password>0cc175b9c0f1b6a831c399e269772661</password>");
-    EXPECT_EQ(remembered.user->text, "ann");
-    EXPECT_EQ(remembered.password->text, "0cc175b9c0f1b6a831c399e269772661");
-    EXPECT_EQ(remembered.rememberMe->check, 1) << "remember-me ticked";
-
-    const LoginScreen nameOnly = loginScreenFor("<userID>bob</userID>");
-    EXPECT_EQ(nameOnly.user->text, "bob");
-    EXPECT_EQ(nameOnly.password->text, "");
-    EXPECT_EQ(nameOnly.rememberMe->check, 0);
+    const std::string digest = "0cc175b9c0f1b6a831c399e269772661";
+    EXPECT_EQ(loginScreenFor("<userID>ann</userID><password>" + digest + "</password>"),
+              std::make_tuple("ann", digest, 1))
+        << "remember-me ticked";
+    EXPECT_EQ(loginScreenFor("<userID>bob</userID>"), std::make_tuple("bob", "", 0));
 }
 
 TEST_F(LauncherWindowTest, ErrorsOfWindowInputAreShownByTheLoopAndReachTransfers) {
