@@ -23,6 +23,13 @@ protected:
         }
     }
 
+    // Ticks at each time in turn; how often the first state has been updated since the start.
+    std::size_t updatesAfter(std::initializer_list<float> times) {
+        for (const float time : times)
+            app.tick(time);
+        return states[0]->updates.size();
+    }
+
     Kestrel::LauncherApp app;
     Journal journal;
     std::vector<JournalState *> states;
@@ -36,34 +43,24 @@ TEST_F(StateMachineTest, ChangingLeavesTheOldStateBeforeEnteringTheNewOne) {
 }
 
 TEST_F(StateMachineTest, TicksUpdateOnlyAfterMoreThanTenMillisecondsHaveGathered) {
-    app.tick(1.0f);
-    ASSERT_EQ(states[0]->updates.size(), 1u);
+    ASSERT_EQ(updatesAfter({1.0f}), 1u);
     EXPECT_FLOAT_EQ(states[0]->updates[0].second, 1.0f);
-    app.tick(1.005f);
-    app.tick(1.010f);
-    EXPECT_EQ(states[0]->updates.size(), 1u) << "5 ms and 10 ms after the update";
-    app.tick(1.016f);
-    ASSERT_EQ(states[0]->updates.size(), 2u);
+    EXPECT_EQ(updatesAfter({1.005f, 1.010f}), 1u) << "5 ms and 10 ms after the update";
+    ASSERT_EQ(updatesAfter({1.016f}), 2u);
     EXPECT_FLOAT_EQ(states[0]->updates[1].first, 1.016f);
     EXPECT_NEAR(states[0]->updates[1].second, 0.016f, 1e-6f) << "elapsed since the last update";
 }
 
 TEST_F(StateMachineTest, TheIntervalIsExclusiveAndMeasuredInSinglePrecision) {
     // 0.01 in single precision lies just below 0.01: exactly one interval is not enough.
-    app.tick(0.01f);
-    EXPECT_TRUE(states[0]->updates.empty());
-    app.tick(0.0101f);
-    EXPECT_EQ(states[0]->updates.size(), 1u);
+    EXPECT_EQ(updatesAfter({0.01f}), 0u);
+    EXPECT_EQ(updatesAfter({0.0101f}), 1u);
 }
 
 TEST_F(StateMachineTest, EarlierOrUndefinedTimesDoNothing) {
-    app.tick(5.0f);
-    app.tick(4.0f);
-    app.tick(std::numeric_limits<float>::quiet_NaN());
-    app.tick(-std::numeric_limits<float>::infinity());
-    ASSERT_EQ(states[0]->updates.size(), 1u);
-    app.tick(5.02f);
-    ASSERT_EQ(states[0]->updates.size(), 2u) << "the last update time was kept";
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    ASSERT_EQ(updatesAfter({5.0f, 4.0f, nan, -std::numeric_limits<float>::infinity()}), 1u);
+    ASSERT_EQ(updatesAfter({5.02f}), 2u) << "the last update time was kept";
     EXPECT_NEAR(states[0]->updates[1].second, 0.02f, 1e-5f);
 }
 
