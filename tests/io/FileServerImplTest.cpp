@@ -81,11 +81,11 @@ TEST(FileServerAliasTest, CyclesAndLongChainsStopAtTheSubstitutionLimit) {
     // Chains id0 -> id1 -> ... -> "/end" of exactly the limit and of one link more.
     for (const int links : {limit, limit + 1}) {
         FileServerImpl chained;
-        for (int link = 0; link + 1 < links; ++link)
-            chained.setAlias(("id" + std::to_string(link)).c_str(),
-                             ("id" + std::to_string(link + 1) + ":").c_str());
-        chained.setAlias(("id" + std::to_string(links - 1)).c_str(), "/end");
-        const std::string stop = links == limit ? "/end" : "id" + std::to_string(limit) + ":";
+        const auto id = [](int link) { return "id" + std::to_string(link); };
+        for (int link = 0; link < links; ++link)
+            chained.setAlias(id(link).c_str(),
+                             link + 1 < links ? (id(link + 1) + ":").c_str() : "/end");
+        const std::string stop = links == limit ? "/end" : id(limit) + ":";
         EXPECT_EQ(chained.resolve("id0:f"), stop + std::string(limit, '/') + "f") << links;
     }
 }
@@ -117,8 +117,16 @@ TEST_F(FileServerImplTest, ReplacesInOneStepThroughAliasesOnlyWhereItCan) {
     EXPECT_TRUE(fs::is_directory(folder / "busy/inside"));
 }
 
-TEST_F(FileServerImplTest, WritesWholeFilesToDiskEvenOverPackageEntries) {
-    server.mountPackage("pkg", package.vector());
+// Writes never go into a package, whatever it holds.
+TEST_F(FileServerImplTest, WritesGoToTheDiskEvenWhereAPackageHoldsThePath) {
+    server.mountPackage("in memory", package.vector());
+    {
+        const Testing::ScopedCurrentDirectory inFolder(folder.path());
+        const auto out = server.open("only.txt", Cobalt::IO::Out | Cobalt::IO::Trunc);
+        ASSERT_TRUE(out);
+        EXPECT_TRUE(out->write({'d', 'i', 's', 'k'}, 4));
+    }
+    EXPECT_EQ(folder.read("only.txt"), "disk");
     const std::string bytes("a\0b\xff", 4);
     ASSERT_TRUE(server.writeFile("tst:only.txt", std::vector<char>(bytes.begin(), bytes.end())));
     EXPECT_EQ(folder.read("only.txt"), bytes);
@@ -145,14 +153,6 @@ TEST_F(FileServerImplTest, ReadFileTakesWholeFilesAndLeavesTheOutputOtherwise) {
     EXPECT_EQ(textOf(out), "k");
 }
 
-TEST_F(FileServerImplTest, TheRootDiskIsNeverUnmountedOrRemoved) {
-    server.unmount("root");
-    EXPECT_EQ(failureOf([&] { server.removeFileSystem("root"); }),
-              "cannot remove root file system");
-    EXPECT_EQ(server.getMountedNames(), Names{"root"});
-    EXPECT_TRUE(server.open("tst:still-writable.txt", Cobalt::IO::Out));
-}
-
 TEST_F(FileServerImplTest, BrokenOrMissingPackagesThrowAndMountNothing) {
     EXPECT_EQ(failureOf([&] { server.mountPackage("tst:missing.zip"); }),
               "cannot open ZIP package tst:missing.zip");
@@ -164,7 +164,7 @@ TEST_F(FileServerImplTest, BrokenOrMissingPackagesThrowAndMountNothing) {
     EXPECT_FALSE(server.exists("only.txt"));
 }
 
-TEST_F(FileServerImplTest, MountsPackagesFromFilesAndBytesUnderTheirNames) {
+TEST_F(FileServerImplTest, MountsPackagesUnderTheirNamesButNeverUnmountsTheRootDisk) {
     folder.write("pkg.zip", package.bytes());
     server.mountPackage("tst:pkg.zip");
     server.mountPackage("in memory", package.vector());
@@ -179,8 +179,14 @@ TEST_F(FileServerImplTest, MountsPackagesFromFilesAndBytesUnderTheirNames) {
     EXPECT_TRUE(server.exists("only.txt"));
     server.unmount("in memory");
     EXPECT_FALSE(server.exists("only.txt"));
-    EXPECT_EQ(server.getMountedNames(), Names{"root"});
     EXPECT_TRUE(server.remove("tst:pkg.zip")) << "the unmounted package must be closed";
+
+    // The root disk stays, whatever is asked.
+    server.unmount("root");
+    EXPECT_EQ(failureOf([&] { server.removeFileSystem("root"); }),
+              "cannot remove root file system");
+    EXPECT_EQ(server.getMountedNames(), Names{"root"});
+    EXPECT_TRUE(server.open("tst:still-writable.txt", Cobalt::IO::Out));
 }
 
 TEST(FileServerAliasTest, BuiltInAliasesNameTheProgramAndSystemFoldersUntilRemoved) {
@@ -200,18 +206,6 @@ TEST(FileServerAliasTest, BuiltInAliasesNameTheProgramAndSystemFoldersUntilRemov
     server.removeAlias("never defined");
 }
 
-// Writes never go into a package, whatever it holds.
-TEST_F(FileServerImplTest, WritesGoToTheDiskEvenWhereAPackageHoldsThePath) {
-    server.mountPackage("in memory", package.vector());
-    const Testing::ScopedCurrentDirectory inFolder(folder.path());
-    {
-        const auto out = server.open("only.txt", Cobalt::IO::Out | Cobalt::IO::Trunc);
-        ASSERT_TRUE(out);
-        EXPECT_TRUE(out->write({'d', 'i', 's', 'k'}, 4));
-    }
-    EXPECT_EQ(folder.read("only.txt"), "disk");
-}
-
 TEST_F(FileServerImplTest, RemoveAndExistsTakeFilesOnly) {
     fs::create_directories(folder / "sub");
     folder.write("file.txt", "x");
@@ -222,7 +216,6 @@ TEST_F(FileServerImplTest, RemoveAndExistsTakeFilesOnly) {
     EXPECT_TRUE(server.exists("tst:file.txt"));
     EXPECT_TRUE(server.remove("tst:file.txt"));
     EXPECT_FALSE(fs::exists(folder / "file.txt"));
-    EXPECT_FALSE(server.remove("tst:file.txt"));
 }
 
 } // namespace

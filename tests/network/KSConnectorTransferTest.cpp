@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <utility>
 
 using namespace KSNetwork;
 using Testing::failureOf;
@@ -79,9 +78,11 @@ TEST(TransferTest, TheLastStatusLineDecides) {
     EXPECT_EQ(proxied.reason, "Not Found\r\n ");
 }
 
+// Behind interim replies, another status fails with its own text, and a custom message answers
+// false without touching the caller's reply.
 TEST(TransferTest, AnErrorBehindAnInterimReplyFailsWithItsOwnText) {
     const std::string interim = "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\n\r\n";
-    ScriptedServer notFound({interim + "HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno"});
+    ScriptedServer notFound({interim + "HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno"}, 2);
     ScriptedServer unauthorized(
         {interim + "HTTP/1.1 401 Unauthorized\r\nContent-Length: 2\r\n\r\nno"});
     std::vector<char> buffer;
@@ -91,6 +92,11 @@ TEST(TransferTest, AnErrorBehindAnInterimReplyFailsWithItsOwnText) {
     EXPECT_EQ(
         failureOf([&] { createConnector(unauthorized.url())->authenticate("u", "p", &status); }),
         "Request Failed. Http Response code: 401, Response Message: Unauthorized\r\n ");
+    CustomMessage message;
+    message.action = "news";
+    std::string reply = "kept";
+    EXPECT_FALSE(createConnector(notFound.url())->sendCustomMessage(message, reply));
+    EXPECT_EQ(reply, "kept");
 }
 
 // Every value goes out as held, in the order of the parameter names.
@@ -115,19 +121,17 @@ TEST(TransferTest, RequestLinesCarryTheParametersInNameOrder) {
                            "HTTP/1.1"}));
 }
 
-TEST(TransferTest, CustomMessageIsFalseOnAnotherStatusAndLeavesTheReply) {
-    ScriptedServer server({"HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\nnope"});
-    CustomMessage message;
-    message.action = "news";
-    std::string reply = "kept";
-    EXPECT_FALSE(createConnector(server.url())->sendCustomMessage(message, reply));
-    EXPECT_EQ(reply, "kept");
-}
-
-// A nested transfer would reset the running download's state under it.
-TEST(NestedTransferTest, RequestsFromInsideTheCallbackFailWithoutDisturbingTheDownload) {
-    ScriptedServer server(SlowPackage);
+// A nested transfer would reset the running download's state under it, so requests from inside
+// the progress callback fail and leave the download alone; a callback's own failure reaches the
+// caller, and the connector serves the next download.
+TEST(NestedTransferTest, TheCallbackCannotDisturbTheDownloadAndItsFailureReachesTheCaller) {
+    ScriptedServer server(SlowPackage, 2);
     KSConnectorImpl connector(server.url());
+    connector.setProgressCallback([] { throw std::length_error("window closed"); });
+    std::vector<char> failed, buffer;
+    EXPECT_EQ(failureOf([&] { connector.downloadSiteFile("pack.zip", &failed); }), "window closed");
+    EXPECT_EQ(connector.getProgress(), 0);
+
     int refusals = 0;
     bool progressKept = true;
     std::string nestedFailure;
@@ -140,7 +144,6 @@ TEST(NestedTransferTest, RequestsFromInsideTheCallbackFailWithoutDisturbingTheDo
         nestedFailure = failureOf([&] { connector.authenticate("u", "p", &status); });
         progressKept = progressKept && connector.getProgress() == before;
     });
-    std::vector<char> buffer;
     ASSERT_TRUE(connector.downloadSiteFile("pack.zip", &buffer));
     EXPECT_GE(refusals, 2);
     EXPECT_EQ(refusals % 2, 0);
@@ -150,22 +153,6 @@ TEST(NestedTransferTest, RequestsFromInsideTheCallbackFailWithoutDisturbingTheDo
     EXPECT_EQ(text(buffer), "abcdefghijkl");
     EXPECT_EQ(connector.getPath(), "/ksclient/ksserver.php");
     EXPECT_EQ(connector.getProgress(), 0);
-}
-
-TEST(NestedTransferTest, FailureOfTheCallbackReachesTheCallerAndTheConnectorRecovers) {
-    ScriptedServer server(SlowPackage, 2);
-    KSConnectorImpl connector(server.url());
-    bool failOnce = true;
-    connector.setProgressCallback([&] {
-        if (std::exchange(failOnce, false))
-            throw std::length_error("window closed");
-    });
-    std::vector<char> buffer;
-    EXPECT_EQ(failureOf([&] { connector.downloadSiteFile("pack.zip", &buffer); }), "window closed");
-    EXPECT_EQ(connector.getProgress(), 0);
-    std::vector<char> again;
-    ASSERT_TRUE(connector.downloadSiteFile("pack.zip", &again));
-    EXPECT_EQ(text(again), "abcdefghijkl");
 }
 
 // The log line is written before the request, and a long user name is cut, never overrun.

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 namespace Headless = Kestrel::Platform::Headless;
 namespace fs = std::filesystem;
@@ -20,16 +21,18 @@ namespace {
 
 class CheckVersionStateTest : public Testing::LaunchTest {
 protected:
-    // Logs the player in through the Login screen; the check starts with the next pass.
-    void logIn() {
+    // Starts the launcher and logs the player in; the check starts with the next pass.
+    void logIn(const Settings &settings = {}, const std::string &commandLine = "") {
+        start(settings, commandLine);
         fillLogin("password", false);
         ASSERT_TRUE(Headless::click(loginButton()));
         ASSERT_EQ(current(), "CheckVersion");
     }
 
-    // Passes until the check is left or the launcher quits (at most 20 s), recording every
-    // status text that appeared.
-    void runCheck() {
+    // Logs in and passes until the check is left or the launcher quits (at most 20 s),
+    // recording every status text that appeared.
+    void runCheck(const Settings &settings = {}, const std::string &commandLine = "") {
+        ASSERT_NO_FATAL_FAILURE(logIn(settings, commandLine));
         statusTexts = visibleTexts();
         passUntil(
             [this] {
@@ -46,20 +49,16 @@ protected:
 };
 
 TEST_F(CheckVersionStateTest, EverythingCurrentStartsTheGameInTheFifthInterval) {
-    start();
-    logIn();
     runCheck();
     EXPECT_EQ(now, 5.25) << "steps at 1.25, 2.25, 3.25, 4.25 and 5.25 s: nothing in the first";
     EXPECT_EQ(statusTexts, (std::vector<std::string>{StatusBase, StatusBase + " .",
                                                      StatusBase + " . .", StatusBase + " . . ."}));
-    EXPECT_EQ(current(), "StartGame");
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(gameRecord(), PlayerCommandLine);
 }
 
 TEST_F(CheckVersionStateTest, AFailingServerIsAskedAgainOncePerIntervalWhileTheDotsGoRound) {
     configure({}, "ver2", "KO,2");
-    start();
     logIn();
     passFor(6.0);
     EXPECT_EQ(current(), "CheckVersion");
@@ -78,43 +77,31 @@ TEST_F(CheckVersionStateTest, AFailingServerIsAskedAgainOncePerIntervalWhileTheD
     EXPECT_EQ(boxes.size(), 4u);
 }
 
-// The manifest version reported for a local manifest and the switches: the server holds exactly
-// the expected text as current, so the check goes straight on to the game only when that text
-// was sent.
-struct ReportedVersion {
-    const char *commandLine;
-    const char *localManifest; // null: none
-    const char *sent;
-};
-
-void PrintTo(const ReportedVersion &row, std::ostream *out) {
-    *out << "\"" << row.commandLine << "\", " << (row.localManifest ? row.localManifest : "none")
-         << " -> \"" << row.sent << "\"";
-}
-
-class ReportedVersionTest : public CheckVersionStateTest,
-                            public ::testing::WithParamInterface<ReportedVersion> {};
+// The manifest version reported for a local manifest (null: none) and the switches: the server
+// holds exactly the expected text as current, so the check goes straight on to the game only when
+// that text was sent.
+class ReportedVersionTest
+    : public CheckVersionStateTest,
+      public ::testing::WithParamInterface<std::tuple<const char *, const char *, const char *>> {};
 
 TEST_P(ReportedVersionTest, TheServerHearsTheExpectedManifestVersion) {
-    const ReportedVersion &row = GetParam();
-    if (row.localManifest)
-        folder.write("manifest.xml", row.localManifest);
+    const auto [commandLine, localManifest, sent] = GetParam();
+    if (localManifest)
+        folder.write("manifest.xml", localManifest);
     else
         fs::remove(folder / "manifest.xml");
-    serveVersions(Kestrel::CheckVersionState::LauncherVersion, row.sent);
-    start({}, row.commandLine);
-    logIn();
-    runCheck();
-    EXPECT_EQ(current(), "StartGame") << "reported something else than " << row.sent;
+    serveVersions(Kestrel::CheckVersionState::LauncherVersion, sent);
+    runCheck({}, commandLine);
+    EXPECT_EQ(current(), "StartGame") << "reported something else than " << sent;
     EXPECT_EQ(statusTexts.back(), StatusBase + " . . .") << "no failure message";
 }
 
+// A current "7" reported as "7" is the fixture's default, run above.
 INSTANTIATE_TEST_SUITE_P(
     Rows, ReportedVersionTest,
-    ::testing::Values(ReportedVersion{"", "<manifest version=\"7\"/>", "7"},
-                      ReportedVersion{"-full", "<manifest version=\"7\"/>", "rX"},
-                      ReportedVersion{"", nullptr, "rX"}, ReportedVersion{"", "<manifest/>", ""},
-                      ReportedVersion{"", "<release version=\"7\"/>", ""}));
+    ::testing::Values(std::make_tuple("-full", "<manifest version=\"7\"/>", "rX"),
+                      std::make_tuple("", nullptr, "rX"), std::make_tuple("", "<manifest/>", ""),
+                      std::make_tuple("", "<release version=\"7\"/>", "")));
 
 TEST_F(CheckVersionStateTest, AnOutOfDateLauncherOpensTheNewOnesPageAndQuitsWithoutUpdating) {
     // The shell's "open" reaches xdg-open; a stand-in records the address.
@@ -123,8 +110,6 @@ TEST_F(CheckVersionStateTest, AnOutOfDateLauncherOpensTheNewOnesPageAndQuitsWith
     fs::permissions(folder / "bin/xdg-open", fs::perms::owner_all);
     const Testing::ScopedVariable path("PATH", folder / "bin:" + std::getenv("PATH"));
     serveVersions("l20991231", "7");
-    start();
-    logIn();
     runCheck();
     EXPECT_TRUE(app->isQuitRequested());
     EXPECT_EQ(now, 6.25) << "the message came at 3.25 s and stayed the configured 3 s";
@@ -138,9 +123,7 @@ TEST_F(CheckVersionStateTest, AnOutOfDateLauncherOpensTheNewOnesPageAndQuitsWith
 
 TEST_F(CheckVersionStateTest, WithoutAConfiguredLingerAFailureMessageStaysOneInterval) {
     serveVersions("l20991231", "7");
-    start({{"-localVerLingerTime", ""}});
-    logIn();
-    runCheck();
+    runCheck({{"-localVerLingerTime", ""}});
     EXPECT_TRUE(app->isQuitRequested());
     EXPECT_EQ(now, 4.25);
 }
@@ -148,8 +131,6 @@ TEST_F(CheckVersionStateTest, WithoutAConfiguredLingerAFailureMessageStaysOneInt
 TEST_F(CheckVersionStateTest, AnAdministratorsOutOfDateManifestGoesOnToTheUpdate) {
     serveVersions(Kestrel::CheckVersionState::LauncherVersion, "8");
     Kestrel::overrideUserAdmin(true);
-    start();
-    logIn();
     runCheck();
     EXPECT_EQ(current(), "ManifestUpdate");
     EXPECT_EQ(now, 7.25) << "the message came at 4.25 s and stayed the configured 3 s";
