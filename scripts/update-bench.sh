@@ -43,12 +43,9 @@ TOOL="$NATIVE/tools/release/brightwell-release"
 "$TOOL" --files "$WORK/game-1" --version 1 --output "$WORK/release-1" >/dev/null
 "$TOOL" --files "$WORK/game-2" --version 2 --output "$WORK/release-2" \
     --previous "$WORK/release-1/manifest.xml" >/dev/null
-package_bytes="$(stat -c %s "$WORK/release-2/game.zip")"
-
-SERVER_ROOT="${BRIGHTWELL_SERVER_ROOT%/}"
-rm -rf "$SERVER_ROOT/release"
-cp -a "$WORK/release-2" "$SERVER_ROOT/release"
-sed -i "s/'version' => '1',/'version' => '2',/" "$SERVER_ROOT/ksserver.config.php"
+package_bytes="$(stat -c %s "$WORK/release-2/2/game.zip")"
+"$ROOT/server/publish.sh" "$WORK/release-2/manifest.xml" "${BRIGHTWELL_SERVER_ROOT%/}/release" \
+    >/dev/null
 
 install="$WORK/install"
 cp -a "$WORK/game-1" "$install"
