@@ -18,7 +18,7 @@ passed=0
 failed=0
 
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/brightwell-ksserver-test.XXXXXX")"
-trap 'stop_servers; [[ -n "${KEEP_SCRATCH:-}" ]] || rm -rf "$scratch"' EXIT
+trap 'stop_servers; rm -rf "$scratch"' EXIT
 trap 'exit 130' INT TERM
 
 check() {
