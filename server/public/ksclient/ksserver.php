@@ -133,7 +133,8 @@ function leavesFolder(string $name): bool
     return in_array('..', preg_split('#[/\\\\]#', $name), true);
 }
 
-// A folder named in the configuration: relative paths start at the configuration's folder.
+// The real path of a folder, or null when there is none; a relative path starts at the
+// configuration's folder.
 function configuredFolder(array $configuration, string $folder): ?string
 {
     if ($folder === '' || !isAbsolutePath($folder)) {
@@ -154,8 +155,7 @@ function releaseFolder(array $configuration): ?string
     if (!is_string($served) || $served === '') {
         return $configured;
     }
-    $resolved = realpath($served);
-    $folder = $resolved !== false && is_dir($resolved) ? $resolved : null;
+    $folder = configuredFolder($configuration, $served);
     if (isset($configuration['releaseFolder']) && $configured !== $folder) {
         error_log("ksserver: releaseFolder names another folder than the web server's $served: "
             . 'remove it from the configuration or make both the same');
