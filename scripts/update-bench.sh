@@ -55,7 +55,7 @@ sed "s|<URL>[^<]*</URL>|<URL>$BRIGHTWELL_SERVER_URL</URL>|" "$NATIVE/gameStates/
     >"$install/launcher.xml"
 
 say "package: $package_bytes bytes; benchmark program: $BUILD/bench/UpdateBench"
-"$BUILD/bench/UpdateBench" "$install" manifest.xml "$package_bytes" "$FILES"
+"$BUILD/bench/UpdateBench" "$install" 2/manifest.xml "$package_bytes" "$FILES"
 
 if diff -r -q "$WORK/game-2/data" "$install/data" >/dev/null &&
     cmp -s <(sed -z 's/[\r\n]*$//' "$WORK/release-2/manifest.xml") "$install/manifest.xml"; then
