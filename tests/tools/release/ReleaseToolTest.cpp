@@ -250,8 +250,9 @@ TEST_F(ReleaseToolTest, RefusesWithAClearMessageAndWritesNothing) {
         EXPECT_FALSE(fs::exists(folder / "out")) << text;
     }
     const Release::ReleaseContents clash{"1", {{"b", "1", "1/m.xml", {}, {}}}};
-    EXPECT_NE(failureOf([&] { Release::writeRelease(clash, folder / "out", "1/m.xml"); })
-                  .find("would overwrite the manifest"),
+    EXPECT_NE(failureOf([&] {
+                  Release::writeRelease(clash, folder / "out", "1/m.xml");
+              }).find("would overwrite the manifest"),
               std::string::npos);
     fs::remove(folder / "release.txt");
     EXPECT_NE(refusal("1", "game/releases/1").find("lies inside the game folder"),
