@@ -71,6 +71,16 @@ player() {
     echo failed >"$scratch/players/$index.attempts"
 }
 
+# Kills a PHP-FPM master and its workers at once, as a crash would end them (a worker left
+# behind would go on answering on the socket). The shell would report the killed job: not here.
+crash_php() {
+    local master="$1" workers
+    workers="$(ps -o pid= --ppid "$master")"
+    # shellcheck disable=SC2086 # one pid a word
+    kill -KILL "$master" $workers
+    { wait "$master"; } 2>/dev/null
+}
+
 # The statuses of four logins through the balancer.
 logins() {
     local attempt
@@ -140,9 +150,7 @@ main() {
         "$(live_manifest "$NODE_A") $(live_manifest "$NODE_B") $(live_manifest "$BALANCER")"
     # Node A fails in two steps: its PHP crashes first (its nginx answers 502), then the whole
     # node stops.
-    kill -KILL "$(cat "$scratch/a/php-fpm.pid")"
-    # (The shell would report the killed job.)
-    { wait "$(cat "$scratch/a/php-fpm.pid")"; } 2>/dev/null
+    crash_php "$(cat "$scratch/a/php-fpm.pid")"
     check "with node A's PHP gone, logins through the balancer succeed" "200 200 200 200" "$(logins)"
     stop_deployment "$scratch/a"
     echo "[scale-out] release 2 published and node A stopped while the players download"
