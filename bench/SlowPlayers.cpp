@@ -7,8 +7,9 @@
 // Usage: SlowPlayers <port> <path> <players> <rounds> <bytes-per-second> <deadline-s> <md5>
 // Prints "intact=N cut=N bad=N bytes=N seconds=S" on one line: downloads with status 200, the
 // whole Content-Length and the right MD5; downloads still running or not yet started at the
-// deadline; the others (short, wrong, refused); body bytes received; seconds from the start to
-// the end of the last download (the deadline when one was cut).
+// deadline; the others (short, wrong, refused); the body bytes of the intact downloads; seconds
+// from the start to the end of the last intact download. Exits 1 unless every download was
+// intact.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <openssl/evp.h>
@@ -50,8 +51,8 @@ struct Totals {
     long intact = 0;
     long cut = 0;
     long bad = 0;
-    long long bytes = 0;
-    Clock::time_point lastEnd;
+    long long intactBytes = 0;
+    Clock::time_point lastIntactEnd;
 };
 
 class Socket {
@@ -146,7 +147,7 @@ public:
             return;
         }
         allowance_ -= static_cast<double>(got);
-        consume(buffer.data(), static_cast<std::size_t>(got), totals);
+        consume(buffer.data(), static_cast<std::size_t>(got));
         if (length_ >= 0 && received_ >= length_) {
             finish(totals);
             start(totals);
@@ -159,7 +160,6 @@ public:
     void cut(Totals &totals) {
         if (socket_.fd() >= 0) {
             ++totals.cut;
-            totals.lastEnd = Clock::now();
             socket_ = Socket();
         }
         totals.cut += settings_.rounds - round_;
@@ -176,7 +176,7 @@ private:
         epoll_ctl(epoll_, operation, socket_.fd(), &event);
     }
 
-    void consume(const char *data, std::size_t size, Totals &totals) {
+    void consume(const char *data, std::size_t size) {
         if (length_ < 0) {
             header_.append(data, size);
             const std::size_t end = header_.find("\r\n\r\n");
@@ -185,16 +185,15 @@ private:
             parseHeader(header_.substr(0, end));
             const std::string body = header_.substr(end + 4);
             header_.clear();
-            consumeBody(body.data(), body.size(), totals);
+            consumeBody(body.data(), body.size());
             return;
         }
-        consumeBody(data, size, totals);
+        consumeBody(data, size);
     }
 
-    void consumeBody(const char *data, std::size_t size, Totals &totals) {
+    void consumeBody(const char *data, std::size_t size) {
         EVP_DigestUpdate(digest_.get(), data, size);
         received_ += static_cast<long long>(size);
-        totals.bytes += static_cast<long long>(size);
     }
 
     void parseHeader(const std::string &header) {
@@ -209,8 +208,13 @@ private:
         EVP_DigestFinal_ex(digest_.get(), sum, &size);
         const bool intact = status_ == 200 && length_ >= 0 && received_ == length_ &&
                             hex(sum, size) == settings_.md5;
-        ++(intact ? totals.intact : totals.bad);
-        totals.lastEnd = Clock::now();
+        if (intact) {
+            ++totals.intact;
+            totals.intactBytes += received_;
+            totals.lastIntactEnd = Clock::now();
+        } else {
+            ++totals.bad;
+        }
         socket_ = Socket();
     }
 
@@ -282,9 +286,9 @@ int main(int argc, char **argv) {
     }
     Totals totals;
     const Clock::time_point begin = Clock::now();
-    totals.lastEnd = begin;
+    totals.lastIntactEnd = begin;
     run(settings, totals);
     std::printf("intact=%ld cut=%ld bad=%ld bytes=%lld seconds=%.3f\n", totals.intact, totals.cut,
-                totals.bad, totals.bytes, seconds(totals.lastEnd - begin));
-    return 0;
+                totals.bad, totals.intactBytes, seconds(totals.lastIntactEnd - begin));
+    return totals.cut == 0 && totals.bad == 0 ? 0 : 1;
 }

@@ -61,10 +61,8 @@ say() { printf '[crash-test] %s\n' "$*"; }
 prepare_releases() {
     "$SCRIPTS/sample-releases.sh" "$NATIVE_DIR/tools/release/brightwell-release" \
         "$NATIVE_DIR/samples/samplegame" "$WORK/releases" "$BULK_FILES" 65536 || return 1
-    rm -rf "$SERVER_ROOT/release"
-    cp -a "$WORK/releases/release-2" "$SERVER_ROOT/release"
-    sed -i "s/'version' => '1',/'version' => '2',/" "$SERVER_ROOT/ksserver.config.php"
-    grep -q "'version' => '2'," "$SERVER_ROOT/ksserver.config.php"
+    "$ROOT/server/publish.sh" "$WORK/releases/release-2/manifest.xml" "$SERVER_ROOT/release" \
+        >/dev/null
 }
 
 # The digest of a manifest as the launcher stores it: the server sends it without its trailing

@@ -48,18 +48,18 @@ free_port() {
 
 # Serves release 2 with a scratch copy of the configuration; sets PORT.
 start_server() {
-    mkdir -p "$WORK/server"
+    mkdir -p "$WORK/server/releases"
     cp "$ROOT/server/ksserver.config.php" "$WORK/server/ksserver.config.php"
-    cp -a "$WORK/releases/release-2" "$WORK/server/release"
-    sed -i "s/'version' => '1',/'version' => '2',/" "$WORK/server/ksserver.config.php"
+    "$ROOT/server/publish.sh" "$WORK/releases/release-2/manifest.xml" "$WORK/server/releases" \
+        >/dev/null
     PORT=$SHIPPED_PORT
     if port_listens "$PORT"; then
         PORT="$(free_port)"
         say "127.0.0.1:$SHIPPED_PORT is taken; the demo uses port $PORT"
     fi
-    KSSERVER_CONFIG="$WORK/server/ksserver.config.php" php -d opcache.enable=0 \
-        -d error_log="$WORK/server/errors.log" -S "127.0.0.1:$PORT" -t "$ROOT/server/public" \
-        >"$WORK/server/requests.log" 2>&1 &
+    KSSERVER_CONFIG="$WORK/server/ksserver.config.php" php -q -d opcache.enable=0 \
+        -d display_errors=0 -d log_errors=1 -d error_log="$WORK/server/errors.log" \
+        -S "127.0.0.1:$PORT" -t "$ROOT/server/public" >"$WORK/server/server.log" 2>&1 &
     SERVER_PID=$!
     for _ in $(seq 100); do
         port_listens "$PORT" && return 0
@@ -67,7 +67,7 @@ start_server() {
         sleep 0.1
     done
     say "the reference server did not start:"
-    cat "$WORK/server/requests.log" >&2
+    cat "$WORK/server/server.log" >&2
     return 1
 }
 

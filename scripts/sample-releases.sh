@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes two releases of the sample game with the release tool, for the demo and the crash test:
 # <out>/game-1 and <out>/game-2 (the game folders as they should be installed) and
-# <out>/release-1 and <out>/release-2 (what the reference server serves: manifest.xml and one
-# package per group). Release 2 changes some files, adds one, removes one, changes the arguments
+# <out>/release-1 and <out>/release-2 (the release tool's output: manifest.xml and one package
+# per group below 1/ or 2/, for server/publish.sh). Release 2 changes some files, adds one, removes one, changes the arguments
 # of the "exec" program and the shipped copy of the "restore_only" options file, and leaves the
 # game program and the music untouched.
 #

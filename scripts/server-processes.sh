@@ -8,12 +8,18 @@
 #                                                        PHP's built-in server; prints the port
 #   start_nginx_deployment <run-dir> <config-file> <release-dir> [extra-server-block-file]
 #                                                        nginx + PHP-FPM; prints the port
+#   stop_deployment <run-dir>                            stops that deployment's nginx and PHP-FPM
+#   start_balancer <run-dir> <node-port>...              server/deploy/'s balancer before the nodes
+#                                                        (deployments); prints the port
 #   stop_servers                                         stops everything started here
 # SERVER_OPCACHE=on keeps opcache on (off by default: tests rewrite the configuration several
 # times a second, and opcache looks at modification times at most every 2 s and to the second).
+# SERVER_LOGIN_LIMIT=on keeps the site's limit on script requests per address (off by default:
+# every test client and every simulated player comes from 127.0.0.1).
 # Both serve server/public of this repository unless told otherwise; the script reads
 # <config-file> (its default beside the document root when empty) and writes its error_log lines
-# to <run-dir>/errors.log.
+# to <run-dir>/errors.log; nginx logs to <run-dir>/access.log and <run-dir>/nginx-error.log, PHP's
+# built-in server (which would log every query string) to nothing.
 
 SERVER_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SERVER_PIDS=()
@@ -71,8 +77,8 @@ serve_on_free_port() {
 
 exec_builtin_server() {
     local run="$1" config="$2" docroot="$3" opcache="$4" port="$5"
-    KSSERVER_CONFIG="$config" exec php -d error_log="$run/errors.log" -d display_errors=stderr \
-        -d opcache.enable="$opcache" \
+    KSSERVER_CONFIG="$config" exec php -q -d error_log="$run/errors.log" -d log_errors=1 \
+        -d display_errors=0 -d opcache.enable="$opcache" \
         -S "127.0.0.1:$port" -t "$docroot" >"$run/builtin.log" 2>&1
 }
 
@@ -102,7 +108,7 @@ render() {
     local file="$1" rendered
     shift
     rendered="$(sed "$@" "$file")" || return 1
-    if grep -nE '/srv/|/run/php|/var/log|443|ssl' <<<"$rendered" >&2; then
+    if grep -nE '/srv/|/run/php|/var/log|\b443\b|ssl' <<<"$rendered" >&2; then
         echo "[server] $file: the lines above were not replaced for the private deployment" >&2
         return 1
     fi
@@ -124,14 +130,15 @@ render_pool() {
 }
 
 render_site() {
-    local run="$1" release="$2" port="$3"
+    local run="$1" release="$2" port="$3" limit=()
+    [[ "${SERVER_LOGIN_LIMIT:-off}" == on ]] || limit=(-e '/^[[:space:]]*limit_req /d')
     render "$SERVER_REPO/server/deploy/nginx-site.conf" -e '/^[[:space:]]*#/d' \
         -e "s|listen 443 ssl;|listen 127.0.0.1:$port;|" -e '/listen \[::\]:443 ssl;/d' \
-        -e '/ssl_certificate/d' \
+        -e '/ssl_certificate/d' "${limit[@]}" \
         -e "s|/srv/brightwell/public|$SERVER_REPO/server/public|" \
-        -e "s|/srv/brightwell/release/|${release%/}/|" \
+        -e "s|/srv/brightwell/releases;|${release%/};|" \
         -e "s|unix:/run/php/brightwell-fpm.sock|unix:$run/fpm.sock|" \
-        -e "s|/var/log/nginx/brightwell-access.log|off|" \
+        -e "s|/var/log/nginx/brightwell-access.log|$run/access.log|" \
         -e "s|/var/log/nginx/brightwell-error.log|$run/nginx-error.log|"
 }
 
@@ -190,10 +197,48 @@ EOF
     return 1
 }
 
+# <run-dir> <render command...> <port>: the rendered server block goes into the nginx
+# configuration, then nginx runs in its place.
 exec_nginx() {
-    local run="$1" release="$2" port="$3"
-    render_site "$run" "$release" "$port" >"$run/site.conf" || exit 1
+    local run="$1"
+    shift
+    "$@" >"$run/site.conf" || exit 1
     exec nginx -p "$run" -c "$run/nginx.conf" -e "$run/nginx-error.log" >>"$run/nginx.log" 2>&1
+}
+
+# The shipped balancer in front of the nodes on the given ports of 127.0.0.1, without TLS.
+render_balancer() {
+    local run="$1" nodes=() port
+    shift
+    while [[ $# -gt 1 ]]; do
+        nodes+=(-e "/^upstream brightwell_nodes {/a\\    server 127.0.0.1:$1 max_fails=1 fail_timeout=30s;")
+        shift
+    done
+    port="$1"
+    render "$SERVER_REPO/server/deploy/nginx-balancer.conf" -e '/^[[:space:]]*#/d' \
+        -e '/^[[:space:]]*server 192\.0\.2\./d' "${nodes[@]}" \
+        -e "s|listen 443 ssl;|listen 127.0.0.1:$port;|" -e '/listen \[::\]:443 ssl;/d' \
+        -e '/ssl_certificate/d' -e 's|proxy_pass https://|proxy_pass http://|' \
+        -e "s|/var/log/nginx/brightwell-balancer-access.log|$run/access.log|" \
+        -e "s|/var/log/nginx/brightwell-balancer-error.log|$run/nginx-error.log|"
+}
+
+# <run-dir> <node port>...: the balancer as a private nginx; prints its port.
+start_balancer() {
+    local run="$1"
+    shift
+    write_nginx_conf "$run" ""
+    serve_on_free_port exec_nginx "$run" render_balancer "$run" "$@" && return 0
+    echo "[server] the balancer did not start:" >&2
+    cat "$run/nginx.log" "$run/nginx-error.log" >&2
+    return 1
+}
+
+stop_deployment() {
+    local run="$1" file
+    for file in "$run/nginx.pid" "$run/php-fpm.pid"; do
+        [[ -s "$file" ]] && kill "$(cat "$file")" 2>/dev/null
+    done
 }
 
 start_nginx_deployment() {
@@ -205,7 +250,7 @@ start_nginx_deployment() {
     : >"$run/errors.log"
     start_php_fpm "$run" "$config" || return 1
     write_nginx_conf "$run" "$extra"
-    serve_on_free_port exec_nginx "$run" "$release" && return 0
+    serve_on_free_port exec_nginx "$run" render_site "$run" "$release" && return 0
     echo "[server] nginx did not start:" >&2
     cat "$run/nginx.log" "$run/nginx-error.log" >&2
     return 1

@@ -43,12 +43,9 @@ TOOL="$NATIVE/tools/release/brightwell-release"
 "$TOOL" --files "$WORK/game-1" --version 1 --output "$WORK/release-1" >/dev/null
 "$TOOL" --files "$WORK/game-2" --version 2 --output "$WORK/release-2" \
     --previous "$WORK/release-1/manifest.xml" >/dev/null
-package_bytes="$(stat -c %s "$WORK/release-2/game.zip")"
-
-SERVER_ROOT="${BRIGHTWELL_SERVER_ROOT%/}"
-rm -rf "$SERVER_ROOT/release"
-cp -a "$WORK/release-2" "$SERVER_ROOT/release"
-sed -i "s/'version' => '1',/'version' => '2',/" "$SERVER_ROOT/ksserver.config.php"
+package_bytes="$(stat -c %s "$WORK/release-2/2/game.zip")"
+"$ROOT/server/publish.sh" "$WORK/release-2/manifest.xml" "${BRIGHTWELL_SERVER_ROOT%/}/release" \
+    >/dev/null
 
 install="$WORK/install"
 cp -a "$WORK/game-1" "$install"
@@ -58,7 +55,7 @@ sed "s|<URL>[^<]*</URL>|<URL>$BRIGHTWELL_SERVER_URL</URL>|" "$NATIVE/gameStates/
     >"$install/launcher.xml"
 
 say "package: $package_bytes bytes; benchmark program: $BUILD/bench/UpdateBench"
-"$BUILD/bench/UpdateBench" "$install" manifest.xml "$package_bytes" "$FILES"
+"$BUILD/bench/UpdateBench" "$install" 2/manifest.xml "$package_bytes" "$FILES"
 
 if diff -r -q "$WORK/game-2/data" "$install/data" >/dev/null &&
     cmp -s <(sed -z 's/[\r\n]*$//' "$WORK/release-2/manifest.xml") "$install/manifest.xml"; then

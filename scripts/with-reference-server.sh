@@ -6,9 +6,9 @@
 #
 # Usage: scripts/with-reference-server.sh [--nginx] [emulator...] program [arguments...]
 #
-# The server reads the configuration <root>/ksserver.config.php (a copy of the repository's
-# default at the start) and serves downloads from <root>/release, where <root> is a scratch folder
-# removed at the end. The program gets:
+# The server reads the configuration <root>/ksserver.config.php (at the start a copy of the
+# repository's default, with <root>/release as its release folder) and serves downloads from
+# <root>/release, where <root> is a scratch folder removed at the end. The program gets:
 #   BRIGHTWELL_SERVER_URL   base address, http://127.0.0.1:<port> (the script is below it)
 #   BRIGHTWELL_SERVER_ROOT  <root>, with a trailing separator, in the program's own path form
 #                           (a Windows path when the program is a .exe run under Wine)
@@ -41,7 +41,12 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 mkdir -p "$root/release" "$root/outside" "$root/run"
-cp "$REPO/server/ksserver.config.php" "$root/ksserver.config.php"
+sed "s|'releaseFolder' => 'releases',|'releaseFolder' => 'release',|" \
+    "$REPO/server/ksserver.config.php" >"$root/ksserver.config.php"
+grep -q "'releaseFolder' => 'release'," "$root/ksserver.config.php" || {
+    echo "[reference-server] the shipped configuration names no releaseFolder" >&2
+    exit 2
+}
 printf 'outside the release folder\n' >"$root/outside/secret.txt"
 ln -s "$root/outside/secret.txt" "$root/release/outside-link"
 

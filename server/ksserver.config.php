@@ -7,14 +7,12 @@ return [
         'version' => 'l20101210',
         'downloadPage' => 'https://www.example.com/brightwell/download',
     ],
-    // The current update manifest: its version and its file name in the release folder.
-    'manifest' => [
-        'version' => '1',
-        'file' => 'manifest.xml',
-    ],
-    // Folder of the files the launcher downloads; relative paths start at this file's folder.
-    // It must lie outside the web server's document root: the script refuses downloads otherwise.
-    'releaseFolder' => 'release',
+    // The release folder: one folder per release and the link to the live one, written by
+    // server/publish.sh (the only way to publish). A relative path starts at this file's folder.
+    // PHP's built-in server reads it from here; under nginx the site names it, and this entry
+    // must name the same folder (or be left out). It must lie outside the document root: the
+    // script refuses downloads otherwise.
+    'releaseFolder' => 'releases',
     // Users: name => password digest (MD5 as 32 hexadecimal digits), the two values of an accepted
     // login, and optional property lines "key:value" sent after it.
     'users' => [

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # HTTP-level tests of the reference server that the launcher cannot see: the layout of the
-# README's local command, headers, the document-root rule, and the nginx deployment (internal
-# location, identical replies with and without the hand-off to nginx). Runs PHP's built-in
-# server and the nginx deployment on 127.0.0.1 side by side over one scratch folder.
+# README's local command, headers, ranges and conditional requests, the document-root rule, the
+# nginx deployment (internal location, one release folder, a file gone before nginx sends it, the
+# limit on guessing), publishing with server/publish.sh, and what the logs keep. Runs PHP's
+# built-in server and the nginx deployment on 127.0.0.1 side by side over one scratch folder.
 # Prints one line per failed check and "N passed, M failed"; exits non-zero on any failure.
 set -uo pipefail
 
@@ -12,6 +13,7 @@ source "$REPO/scripts/server-processes.sh"
 
 DIGEST=5f4dcc3b5aa765d61d8327deb882cf99
 SCRIPT=/ksclient/ksserver.php
+PUBLISH="$REPO/server/publish.sh"
 passed=0
 failed=0
 
@@ -38,8 +40,21 @@ status_of() {
     curl -s --path-as-is -o /dev/null -w '%{http_code}' "$1$2"
 }
 
+md5_of() { md5sum <"$1" | cut -c1-32; }
+
 download() {
     echo "$SCRIPT?action=download_pf&uid=player&pw=$DIGEST&dirfile=$1"
+}
+
+# Runs "$@" with the configuration changed by a sed expression, then restores it; prints what the
+# command printed.
+with_configuration() {
+    local expression="$1" configuration="$scratch/root/ksserver.config.php"
+    shift
+    cp "$configuration" "$scratch/saved.php"
+    sed -i "$expression" "$configuration"
+    "$@"
+    cp "$scratch/saved.php" "$configuration"
 }
 
 # The README's local command serves the repository's layout: release files go out through the
@@ -70,22 +85,28 @@ test_default_layout() {
     check "default layout: release folder outside the document root" outside \
         "$([[ "$real_folder/" == "$real_root/"* ]] && echo inside || echo outside)"
     local path
-    for path in /ksclient/release/package.zip /release/package.zip /ksclient/release/host-link \
-        /release/host-link /ksserver.config.php /ksclient/ksserver.config.php; do
+    for path in /ksclient/releases/package.zip /releases/package.zip /ksclient/releases/host-link \
+        /releases/host-link /ksserver.config.php /ksclient/ksserver.config.php; do
         check "default layout: $path is not served" 404 "$(status_of "$base" "$path")"
     done
     stop_servers
 }
 
-# The same requests against both servers give the same status, length, type and body.
+# Status, the headers a client acts on (in a fixed order) and the body's MD5 of one request.
 reply_signature() {
-    local base="$1" path="$2" headers body
+    local base="$1" path="$2"
     shift 2
-    headers="$(curl -s --path-as-is "$@" -D - -o "$scratch/body" "$base$path" | tr -d '\r')"
-    body="$(md5sum <"$scratch/body" | cut -c1-32)"
-    printf '%s|%s|%s|%s\n' "$(head -n 1 <<<"$headers" | cut -d' ' -f2)" \
-        "$(grep -i '^content-length:' <<<"$headers")" "$(grep -i '^content-type:' <<<"$headers")" \
-        "$body"
+    : >"$scratch/body"
+    curl -s --path-as-is "$@" -D "$scratch/headers" -o "$scratch/body" "$base$path"
+    awk -v body="$(md5_of "$scratch/body")" 'BEGIN { RS = "\r\n" }
+        NR == 1 { status = $2 }
+        { value[tolower(substr($0, 1, index($0, ":") - 1))] = $0 }
+        END {
+            printf "%s", status
+            split("content-length content-type content-range accept-ranges etag last-modified", names)
+            for (i = 1; i <= 6; ++i) if (names[i] in value) printf "|%s", value[names[i]]
+            print "|" body
+        }' "$scratch/headers"
 }
 
 identical_requests() {
@@ -101,27 +122,41 @@ identical_requests() {
         "$SCRIPT?action=motd&pw=$DIGEST" "$SCRIPT?action=nothing" "$SCRIPT"
 }
 
+# "<status> <header>" rows for big.bin (3,000,000 bytes) with its entity tag and time; an If-Range
+# row also asks for bytes 1-2.
+validator_requests() {
+    local etag="$1" stamp="$2" old="Mon, 01 Jan 2001 00:00:00 GMT"
+    printf '%s\n' "206 Range: bytes=5-9" "206 Range: bytes=-5" "206 Range: bytes=2999999-4000000" \
+        "416 Range: bytes=3000000-" "416 Range: bytes=0-1,x" "200 Range: bytes=0-1,5-6" \
+        "206 If-Range: $etag" "200 If-Range: \"other\"" "206 If-Range: $stamp" \
+        "304 If-None-Match: *" "412 If-Match: \"other\"" "304 If-Modified-Since: $stamp" \
+        "412 If-Unmodified-Since: $old"
+}
+
 test_identical_replies() {
-    local builtin="$1" nginx="$2" path
+    local builtin="$1" nginx="$2" path row status header extra reply etag stamp
     while IFS= read -r path; do
         check "same reply from both servers: $path" "$(reply_signature "$builtin" "$path")" \
             "$(reply_signature "$nginx" "$path")"
     done < <(identical_requests)
-    # A player's client could ask for part of a file or send validators; the script ignores both.
-    check "same reply to a range request" "$(reply_signature "$builtin" "$(download big.bin)" -r 5-9)" \
-        "$(reply_signature "$nginx" "$(download big.bin)" -r 5-9)"
-    local stamp
-    stamp="$(curl -s -D - -o /dev/null "$nginx$(download big.bin)" | tr -d '\r' |
-        sed -n 's/^Last-Modified: //Ip')"
-    check "nginx sends the file itself (hand-off on)" nonempty "${stamp:+nonempty}"
-    check "same reply to a conditional request" \
-        "$(reply_signature "$builtin" "$(download big.bin)" -H "If-Modified-Since: $stamp")" \
-        "$(reply_signature "$nginx" "$(download big.bin)" -H "If-Modified-Since: $stamp")"
+    path="$(download big.bin)"
+    etag="$(curl -s -D - -o /dev/null "$nginx$path" | tr -d '\r' | sed -n 's/^ETag: //Ip')"
+    stamp="$(curl -s -D - -o /dev/null "$nginx$path" | tr -d '\r' | sed -n 's/^Last-Modified: //Ip')"
+    while IFS= read -r row; do
+        status="${row%% *}" header="${row#* }" extra=()
+        [[ "$header" == If-Range* ]] && extra=(-r 1-2)
+        reply="$(reply_signature "$builtin" "$path" -H "$header" "${extra[@]}")"
+        check "$header: status" "$status" "${reply%%|*}"
+        check "$header: same reply from both servers" "$reply" \
+            "$(reply_signature "$nginx" "$path" -H "$header" "${extra[@]}")"
+    done < <(validator_requests "$etag" "$stamp")
+    check "a range's bytes" "$(tail -c +6 "$scratch/root/release/big.bin" | head -c 5 | md5sum | cut -c1-32)" \
+        "$(curl -s -r 5-9 "$builtin$path" | md5sum | cut -c1-32)"
     check "same reply to POST" "$(curl -s -X POST -d x -o /dev/null -w '%{http_code}' "$builtin$SCRIPT")" \
         "$(curl -s -X POST -d x -o /dev/null -w '%{http_code}' "$nginx$SCRIPT")"
     check "a link to a hidden file is not found" 404 "$(status_of "$nginx" "$(download hidden-link)")"
-    check "whole file with the hand-off" "$(md5sum <"$scratch/root/release/big.bin" | cut -c1-32)" \
-        "$(curl -s "$nginx$(download big.bin)" | md5sum | cut -c1-32)"
+    check "nginx sent the files (hand-off on)" yes \
+        "$(grep -q '"GET /ksclient-release/big.bin ' "$scratch/nginx/access.log" && echo yes)"
 }
 
 test_headers() {
@@ -132,36 +167,165 @@ test_headers() {
     done
     check "$kind: the digest is not echoed" "200 action=echo&pw=***&uid=player" \
         "$(status_and_body "$base" "$SCRIPT?action=echo&pw=$DIGEST&uid=player")"
+    check "$kind: a failed login is logged with the name and address" yes \
+        "$(grep -q 'failed login of user "player" from 127.0.0.1$' "$scratch/$kind/errors.log" && echo yes)"
+}
+
+# A PHP warning (here one in the configuration) goes to the log, never into a reply.
+test_php_messages_stay_in_the_log() {
+    local base="$1" kind="$2"
+    check "$kind: a warning is not sent" $'OK,player,standard\nnews:Welcome to Brightwell' \
+        "$(curl -s "$base$SCRIPT?action=auth&uid=player&pw=$DIGEST")"
+    check "$kind: the warning is logged" yes \
+        "$(grep -q 'Undefined variable $nowhere' "$scratch/$kind/errors.log" && echo yes)"
 }
 
 # Only nginx's internal location reads the release folder, and only for the script.
 test_internal_location() {
-    local base="$1" path
+    local base="$1" path missing
     for path in /ksclient-release/big.bin /ksclient/../ksclient-release/big.bin \
         /ksclient/%2e%2e/ksclient-release/big.bin /ksclient-release/../outside/secret.txt \
         /ksclient-release/outside-link "/ksclient-release/%2e%2e/outside/secret.txt"; do
         check "nginx: $path is unreachable" 404 "$(status_of "$base" "$path")"
     done
+    # The configuration removes gone.bin when the script's request ends, before nginx opens it.
+    missing="$(reply_signature "$base" "$(download missing.bin)")"
+    printf 'gone' >"$scratch/root/release/gone.bin"
+    check "nginx: a file gone before the send gets the script's reply" "$missing" \
+        "$(with_configuration "s|^return \\[|register_shutdown_function('unlink', '$scratch/root/release/gone.bin');\\nreturn [|" \
+            reply_signature "$base" "$(download gone.bin)")"
+    check "nginx: the file was gone" no "$([[ -e "$scratch/root/release/gone.bin" ]] && echo yes || echo no)"
 }
 
-# A release folder below the document root would bypass the login; the script refuses it.
+# nginx names the release folder for both: a configuration naming another is refused, not
+# served from two folders.
+test_one_release_folder() {
+    local base="$1"
+    mkdir -p "$scratch/root/other"
+    printf 'other bytes' >"$scratch/root/other/big.bin"
+    check "nginx: another releaseFolder is refused" "500 Server configuration error" \
+        "$(with_configuration "s|'releaseFolder' => 'release'|'releaseFolder' => 'other'|" \
+            status_and_body "$base" "$(download big.bin)")"
+    check "nginx: the refusal is logged" 1 \
+        "$(grep -c 'names another folder than the web server' "$scratch/nginx/errors.log")"
+}
+
+# A release folder below the document root would bypass the login; the script refuses it. (Under
+# nginx the site names the folder.)
 test_release_folder_in_document_root() {
-    local base="$1" kind="$2"
-    cp "$scratch/root/ksserver.config.php" "$scratch/saved.php"
-    sed -i "s|'releaseFolder' => '[^']*'|'releaseFolder' => '$REPO/server/public'|" \
-        "$scratch/root/ksserver.config.php"
-    check "$kind: release folder in the document root" "500 Server configuration error" \
-        "$(status_and_body "$base" "$(download ksclient/ksserver.php)")"
-    check "$kind: the refusal is logged" 1 \
-        "$(grep -c 'lies inside the document root' "$scratch/$kind/errors.log")"
-    cp "$scratch/saved.php" "$scratch/root/ksserver.config.php"
+    local base="$1"
+    check "release folder in the document root" "500 Server configuration error" \
+        "$(with_configuration "s|'releaseFolder' => '[^']*'|'releaseFolder' => '$REPO/server/public'|" \
+            status_and_body "$base" "$(download ksclient/ksserver.php)")"
+    check "the refusal is logged" 1 \
+        "$(grep -c 'lies inside the document root' "$scratch/builtin/errors.log")"
+}
+
+# <folder> <version> <bytes>: a release as brightwell-release writes it.
+make_release() {
+    mkdir -p "$1/$2"
+    head -c "$3" /dev/urandom >"$1/$2/core.zip"
+    printf '<manifest version="%s">\n\t<group name="core" ver="%s" path="%s/core.zip" size="%s">\n' \
+        "$2" "$2" "$2" "$3" >"$1/manifest.xml"
+    printf '\t</group>\n</manifest>\n' >>"$1/manifest.xml"
+}
+
+live_release_on_both() {
+    local builtin="$1" nginx="$2" version="$3" base
+    for base in "$builtin" "$nginx"; do
+        check "$base: a new login sees release $version" "200 KO,2,$version/manifest.xml" \
+            "$(status_and_body "$base" "$SCRIPT?action=ver2&ver=l20101210&man=0")"
+        check "$base: release $version's manifest" "$(md5_of "$scratch/r$version/manifest.xml")" \
+            "$(curl -s "$base$(download "$version/manifest.xml")" | md5sum | cut -c1-32)"
+    done
+}
+
+# Releases 2 to 4 are published (release 1 removed, three kept) while nginx sends release 1's
+# package to a player who stopped reading: its 24 MB are more than the socket and pipe buffers
+# hold, so nginx is still sending. The download ends with release 1's bytes.
+test_publishing() {
+    local builtin="$1" nginx="$2" releases="$scratch/root/release" version slow
+    make_release "$scratch/r1" 1 24000000
+    for version in 2 3 4 5; do
+        make_release "$scratch/r$version" "$version" 1000
+    done
+    "$PUBLISH" "$scratch/r1/manifest.xml" "$releases" >/dev/null
+    live_release_on_both "$builtin" "$nginx" 1
+    curl -s "$nginx$(download 1/core.zip)" | {
+        head -c 65536 >"$scratch/slow.bin"
+        until [[ -e "$scratch/go" ]]; do sleep 0.05; done
+        cat >>"$scratch/slow.bin"
+    } &
+    slow=$!
+    "$PUBLISH" "$scratch/r2/manifest.xml" "$releases" >/dev/null
+    live_release_on_both "$builtin" "$nginx" 2
+    for version in 3 4; do
+        "$PUBLISH" "$scratch/r$version/manifest.xml" "$releases" >/dev/null
+    done
+    touch "$scratch/go"
+    wait "$slow"
+    check "the held download has release 1's bytes" "$(md5_of "$scratch/r1/1/core.zip")" \
+        "$(md5_of "$scratch/slow.bin")"
+    live_release_on_both "$builtin" "$nginx" 4
+    check "release 1 is removed, 2 is kept" "404 200" \
+        "$(status_of "$nginx" "$(download 1/core.zip)") $(status_of "$builtin" "$(download 2/core.zip)")"
+    head -c 1000 /dev/zero >"$scratch/r4/4/core.zip"
+    sed -i 's|path="5/|path="|' "$scratch/r5/manifest.xml"
+    check "publishing refuses other bytes under a published version, and a package outside its folder" \
+        "1 1 4" "$("$PUBLISH" "$scratch/r4/manifest.xml" "$releases" 2>/dev/null; echo -n "$? ")$(
+            "$PUBLISH" "$scratch/r5/manifest.xml" "$releases" 2>/dev/null; echo -n "$? ")$(readlink "$releases/.live")"
+}
+
+# Statuses of GETs of the given addresses, one connection, one line each.
+statuses() {
+    local address arguments=()
+    for address in "$@"; do
+        arguments+=(-o /dev/null "$address")
+    done
+    curl -s -w '%{http_code}\n' "${arguments[@]}"
+}
+
+# The shipped limit on script requests per address: a launch passes, a burst of wrong passwords
+# is cut to the rate (10 a second after a burst of 20).
+test_guessing_is_limited() {
+    local run="$scratch/limited" base begin accepted seconds guesses=()
+    mkdir -p "$run"
+    SERVER_LOGIN_LIMIT=on start_nginx_deployment "$run" "$scratch/root/ksserver.config.php" \
+        "$scratch/root/release" >"$run/port" || {
+        check "the limited deployment starts" ok failed
+        return
+    }
+    base="http://127.0.0.1:$(cat "$run/port")"
+    check "a launch is not limited" "200 200 200 200 200 200" "$(statuses \
+        "$base$SCRIPT?action=auth&uid=player&pw=$DIGEST" "$base$SCRIPT?action=ver2&ver=l20101210&man=4" \
+        "$base$(download 4/manifest.xml)" "$base$(download 4/core.zip)" "$base$(download 3/core.zip)" \
+        "$base$(download 2/core.zip)" | xargs)"
+    for seconds in $(seq 100); do
+        guesses+=("$base$SCRIPT?action=auth&uid=guesser&pw=$seconds")
+    done
+    begin="$(date +%s.%N)"
+    accepted="$(statuses "${guesses[@]}" | grep -c '^200$')"
+    seconds="$(awk -v begin="$begin" -v end="$(date +%s.%N)" 'BEGIN { print int(end - begin) + 1 }')"
+    check "wrong passwords beyond the rate are refused" yes \
+        "$( ((accepted <= 21 + 10 * seconds)) && echo yes)"
+    check "every wrong password that reached the script is logged" "$accepted" \
+        "$(grep -c 'failed login of user "guesser" from 127.0.0.1$' "$run/errors.log")"
+}
+
+# Every log of every server of the run: the script's, nginx's and PHP-FPM's.
+test_no_log_holds_the_digest() {
+    check "the access log names the requests" yes \
+        "$(grep -q 'action=auth uid=player dirfile=-' "$scratch/nginx/access.log" && echo yes)"
+    check "no log holds the password digest" "" "$(grep -rl "$DIGEST" "$scratch" --include='*.log')"
 }
 
 test_running_servers() {
     local root="$scratch/root" builtin nginx
     mkdir -p "$root/release/sub" "$root/outside" "$scratch/builtin" "$scratch/nginx"
-    sed "s|'actions' => \[|'actions' => ['echo' => '{query}', |" "$REPO/server/ksserver.config.php" \
-        >"$root/ksserver.config.php"
+    sed -e "s|'actions' => \[|'actions' => ['echo' => '{query}', |" \
+        -e "s|'releaseFolder' => 'releases'|'releaseFolder' => 'release'|" \
+        -e "s|^return \[|\$warning = \$nowhere;\nreturn [|" \
+        "$REPO/server/ksserver.config.php" >"$root/ksserver.config.php"
     head -c 3000000 /dev/urandom >"$root/release/big.bin"
     : >"$root/release/empty.bin"
     printf 'odd name' >"$root/release/p%41+q;r,s=t~!\$'()*@:.bin"
@@ -182,9 +346,14 @@ test_running_servers() {
     test_identical_replies "$builtin" "$nginx"
     test_headers "$builtin" builtin
     test_headers "$nginx" nginx
+    test_php_messages_stay_in_the_log "$builtin" builtin
+    test_php_messages_stay_in_the_log "$nginx" nginx
     test_internal_location "$nginx"
-    test_release_folder_in_document_root "$builtin" builtin
-    test_release_folder_in_document_root "$nginx" nginx
+    test_one_release_folder "$nginx"
+    test_release_folder_in_document_root "$builtin"
+    test_publishing "$builtin" "$nginx"
+    test_guessing_is_limited
+    test_no_log_holds_the_digest
 }
 
 test_default_layout

@@ -11,6 +11,7 @@
 #include <tinyxml.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <limits>
 
@@ -40,6 +41,19 @@ void checkVersion(const std::string &version, const std::optional<PreviousManife
     if (previous && number <= Kestrel::parseManifestVersion(previous->version))
         throw ReleaseError("the version \"" + version + "\" is not newer than the previous \"" +
                            previous->version + "\"");
+}
+
+// The version names the folder of the release's packages, so that no package name is ever
+// used by two releases: it must be one plain name on every system.
+void checkFolderName(const std::string &version) {
+    const bool plain = std::all_of(version.begin(), version.end(), [](unsigned char c) {
+        return std::isalnum(c) || c == '.' || c == '-' || c == '_';
+    });
+    // Windows drops a trailing dot from a folder name.
+    if (!plain || version.back() == '.')
+        throw ReleaseError("the version \"" + version +
+                           "\" cannot name the release's folder: use letters, digits, \".\", \"-\" "
+                           "and \"_\", and no \".\" at the end");
 }
 
 void checkMarkedFilesExist(const ReleaseDescription &description,
@@ -128,11 +142,12 @@ ReleaseContents buildRelease(const ReleaseDescription &description,
                              const std::optional<PreviousManifest> &previous,
                              const std::string &version) {
     checkVersion(version, previous);
+    checkFolderName(version);
     checkMarkedFilesExist(description, files);
     ReleaseContents release;
     release.version = version;
     for (const GroupRule &rule : description.groups)
-        release.groups.push_back({rule.name, "", rule.packagePath, {}, {}});
+        release.groups.push_back({rule.name, "", version + '/' + rule.packagePath, {}, {}});
 
     for (const auto &[name, bytes] : files) {
         ManifestFile file{name, version, Cobalt::md5Hex(bytes), typeOf(description, name), ""};

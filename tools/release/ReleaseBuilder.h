@@ -37,10 +37,12 @@ struct ReleaseContents {
 
 // Builds the release in memory. Files unchanged since previous (same digest, type and args) keep
 // its "ver"; changed and new ones get version, and every group the highest "ver" among its
-// entries. Files of previous that are gone are listed as "removed" with version (and ones removed
-// earlier stay as they were). Throws ReleaseError, before anything is written, when version is
-// not a number above 0 and above previous's, a file belongs to no group, an "exec" or
-// "restore_only" names no file of the folder, or a package would be too large for the manifest.
+// entries. Every package lies below a folder named after version ("<version>/<package path>"),
+// so that no package name is used by two releases. Files of previous that are gone are listed as
+// "removed" with version (and ones removed earlier stay as they were). Throws ReleaseError,
+// before anything is written, when version is not a number above 0 and above previous's or
+// cannot name a folder, a file belongs to no group, an "exec" or "restore_only" names no file of
+// the folder, or a package would be too large for the manifest.
 ReleaseContents buildRelease(const ReleaseDescription &description,
                              const std::map<std::string, std::vector<char>> &files,
                              const std::optional<PreviousManifest> &previous,

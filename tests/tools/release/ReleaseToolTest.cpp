@@ -155,7 +155,7 @@ TEST_F(ReleaseToolTest, AFirstReleaseListsEveryFileAndPackagesItUnderItsName) {
         for (const std::string &file : group.names)
             EXPECT_EQ(Testing::contentsOf(*zip, file), Game.at(file)) << file;
     }
-    EXPECT_EQ(groups["data"].path, "packs/data.zip");
+    EXPECT_EQ(groups["data"].path, "1.0/packs/data.zip") << "below a folder of the release";
 }
 
 TEST_F(ReleaseToolTest, ANextReleaseKeepsUnchangedVersionsAndListsRemovedFiles) {
@@ -175,7 +175,7 @@ TEST_F(ReleaseToolTest, ANextReleaseKeepsUnchangedVersionsAndListsRemovedFiles) 
     EXPECT_EQ(files["empty.txt"], listed("core", "1.1", "", "removed"));
     EXPECT_EQ(groups["core"].ver, "1.1") << "a removal changes its group";
     EXPECT_EQ(groups["data"].ver, "1.1");
-    EXPECT_FALSE(package("r2/core.zip")->exists("empty.txt"));
+    EXPECT_FALSE(package("r2/1.1/core.zip")->exists("empty.txt"));
 
     // Nothing changes: every version stays, the removal included.
     release("2", "r3", "r2/manifest.xml");
@@ -232,8 +232,9 @@ TEST_F(ReleaseToolTest, TheLauncherPlansExactlyTheChangesOfTheNextRelease) {
         {"gone.txt", "", Kestrel::FileActionKind::Delete}};
     EXPECT_TRUE(plan.actions == expected);
     EXPECT_TRUE(full.actions == expected) << "digests agree with the versions";
-    EXPECT_EQ(plan.packagePath, "game.zip");
-    EXPECT_EQ(static_cast<std::uintmax_t>(plan.packageSize), fs::file_size(folder / "r2/game.zip"));
+    EXPECT_EQ(plan.packagePath, "1.1/game.zip");
+    EXPECT_EQ(static_cast<std::uintmax_t>(plan.packageSize),
+              fs::file_size(folder / "r2/1.1/game.zip"));
 }
 
 TEST_F(ReleaseToolTest, RefusesWithAClearMessageAndWritesNothing) {
@@ -242,18 +243,24 @@ TEST_F(ReleaseToolTest, RefusesWithAClearMessageAndWritesNothing) {
         {"group a a.zip\nfiles data/\n", "game.exe belongs to no group"},
         {"group a a.zip\nfiles *\nexec missing.exe\n",
          "missing.exe is marked in the description but is not in the folder"},
-        {"group a a.zip\nfiles *\ngroup b manifest.xml\n", "would overwrite the manifest"},
     };
     for (const auto &[text, message] : descriptions) {
         describe(text);
         EXPECT_NE(refusal("1").find(message), std::string::npos) << message;
         EXPECT_FALSE(fs::exists(folder / "out")) << text;
     }
+    const Release::ReleaseContents clash{"1", {{"b", "1", "1/m.xml", {}, {}}}};
+    EXPECT_NE(failureOf([&] {
+                  Release::writeRelease(clash, folder / "out", "1/m.xml");
+              }).find("would overwrite the manifest"),
+              std::string::npos);
     fs::remove(folder / "release.txt");
     EXPECT_NE(refusal("1", "game/releases/1").find("lies inside the game folder"),
               std::string::npos);
     EXPECT_FALSE(fs::exists(fs::path(folder / "game/releases")));
     EXPECT_EQ(refusal("beta"), "the version \"beta\" is not a number above 0");
+    for (const char *version : {"2/x", "2 x", "2."})
+        EXPECT_NE(refusal(version).find("cannot name the release's folder"), std::string::npos);
     release("2.0", "r1");
     EXPECT_EQ(refusal("2", "out", "r1/manifest.xml"),
               "the version \"2\" is not newer than the previous \"2.0\"");
