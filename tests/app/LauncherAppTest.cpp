@@ -1,17 +1,37 @@
 // The state machine (switching and tick pacing), the credentials and the manifest hand-over.
 #include "app/LauncherApp.h"
 
-#include "tests/app/LauncherFixture.h"
+#include "app/LauncherState.h"
+#include "tests/support/LauncherHarness.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <limits>
 
-using Testing::JournalState;
 using Journal = std::vector<std::string>;
 
 namespace {
+
+// A state that records every call it receives, in order, in a shared journal.
+class JournalState : public Kestrel::LauncherState {
+public:
+    JournalState(const std::string &name, Journal &journal) : LauncherState(name), journal(journal) {}
+    void enter() override {
+        journal.push_back("enter " + getName());
+        currentAtEnter = getApp()->getCurrentState()->getName();
+    }
+    void leave() override { journal.push_back("leave " + getName()); }
+    void update(float time, float elapsed) override { updates.emplace_back(time, elapsed); }
+
+    // What enter saw as the current state's name.
+    std::string currentAtEnter;
+    // The (time, elapsed) pairs of every update.
+    std::vector<std::pair<float, float>> updates;
+
+private:
+    Journal &journal;
+};
 
 class StateMachineTest : public ::testing::Test {
 protected:
@@ -37,7 +57,10 @@ protected:
 
 TEST_F(StateMachineTest, ChangingLeavesTheOldStateBeforeEnteringTheNewOne) {
     app.changeState("Third");
-    EXPECT_EQ(journal, (Journal{"leave First", "enter Third"}));
+    app.changeState("Third");
+    app.changeState("Fourth");
+    EXPECT_EQ(journal, (Journal{"leave First", "enter Third"}))
+        << "the current state's own name and an unknown one change nothing";
     EXPECT_EQ(states[2]->currentAtEnter, "Third") << "the new state is current during enter";
     EXPECT_EQ(app.getCurrentStateIndex(), 2u);
 }

@@ -2,7 +2,8 @@
 // credentials and the local manifest.
 #include "app/LauncherApp.h"
 
-#include "tests/app/LauncherFixture.h"
+#include "app/LauncherState.h"
+#include "tests/support/LauncherHarness.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -25,11 +26,6 @@ protected:
         folder.write("launcher.xml", text);
         return folder / "launcher.xml";
     }
-    std::string storedUser() const {
-        std::string user, password;
-        app->getCredentials(user, password);
-        return user + "/" + password;
-    }
 };
 
 TEST_F(LauncherConfigurationTest, AConfigurationOfOnlyTheAddressSucceeds) {
@@ -39,7 +35,7 @@ TEST_F(LauncherConfigurationTest, AConfigurationOfOnlyTheAddressSucceeds) {
     EXPECT_EQ(app->getLocalManifest(), nullptr);
     EXPECT_EQ(app->getLocalManifestSize(), 0u);
     EXPECT_EQ(app->getLogo(), nullptr);
-    EXPECT_EQ(storedUser(), "/");
+    EXPECT_EQ(storedCredentials(), "/");
     EXPECT_EQ(app->getCurrentState()->getName(), "Login");
 }
 
@@ -68,11 +64,11 @@ TEST_F(LauncherConfigurationTest, MissingOrMalformedCredentialsAreIgnored) {
     folder.write("documents/Brightwell/configuration/credentials.xml",
                  "<userID>ann</userID><password>x</password");
     ASSERT_TRUE(load(configuration));
-    EXPECT_EQ(storedUser(), "/");
+    EXPECT_EQ(storedCredentials(), "/");
     app = std::make_unique<Kestrel::LauncherApp>();
     std::filesystem::remove(configurationFolder() + "credentials.xml");
     ASSERT_TRUE(load(configuration));
-    EXPECT_EQ(storedUser(), "/");
+    EXPECT_EQ(storedCredentials(), "/");
 }
 
 TEST_F(LauncherConfigurationTest, AMalformedManifestIsKeptEmptyAndAMissingOneIsNone) {

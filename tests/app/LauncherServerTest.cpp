@@ -3,13 +3,12 @@
 #include "app/CommandLine.h"
 #include "app/LauncherApp.h"
 
-#include "network/KSConnector.h"
 #include "serialization/XMLInputArchive.h"
 #include "states/CheckVersionState.h"
 #include "states/LoginState.h"
-#include "tests/app/LauncherFixture.h"
 #include "tests/network/ReferenceServerFixture.h"
 #include "tests/support/FailureOf.h"
+#include "tests/support/LauncherHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +30,6 @@ protected:
     }
 
     std::string current() const { return app->getCurrentState()->getName(); }
-    std::string sentCredentials() const {
-        std::string user, password;
-        app->getConnector()->getCredentials(user, password);
-        return user + "/" + password;
-    }
 };
 
 TEST_F(LauncherServerTest, AStartupLoginGoesOnToTheVersionCheckAsTheElevatedCopy) {

@@ -3,63 +3,42 @@
 // that keeps repeating in an unattended run.
 #include "app/Launcher.h"
 
-#include "platform/MessageBox.h"
 #include "platform/headless/HeadlessWindows.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/LauncherHarness.h"
+#include "tests/support/posix/ScopedVariable.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace Headless = Kestrel::Platform::Headless;
 
 namespace {
 
-class LauncherRunTest : public ::testing::Test {
+class LauncherRunTest : public Testing::LauncherFixture {
 protected:
-    void SetUp() override {
-        const char *documents = std::getenv("XDG_DOCUMENTS_DIR");
-        previousDocuments = documents ? documents : "";
-        setenv("XDG_DOCUMENTS_DIR", folder.path().c_str(), 1);
-        Headless::resetMainWindowClass();
-        previousAnswerer = Kestrel::Platform::setMessageBoxAnswerer(
-            [this](const std::string &text, const std::string &,
-                   Kestrel::Platform::MessageBoxKind) {
-                boxes.push_back(text);
-                return Kestrel::Platform::MessageBoxAnswer::Ok;
-            });
-    }
-    void TearDown() override {
-        Kestrel::Platform::setMessageBoxAnswerer(previousAnswerer);
-        if (previousDocuments.empty())
-            unsetenv("XDG_DOCUMENTS_DIR");
-        else
-            setenv("XDG_DOCUMENTS_DIR", previousDocuments.c_str(), 1);
-    }
+    void SetUp() override { Headless::resetMainWindowClass(); }
 
-    // Options whose stop check ends a run that is still going after 10 s, and notes it, so that
-    // a launcher that would run for ever fails the test instead of hanging it.
-    Kestrel::Launcher::Options watched() {
+    // Runs the launcher with commandLine; a run still going after 10 s is ended and noted, so
+    // that a launcher that would run for ever fails the test instead of hanging it.
+    int run(const std::string &commandLine, unsigned repeatedErrorLimit = 0) {
         Kestrel::Launcher::Options options;
+        options.repeatedErrorLimit = repeatedErrorLimit;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         options.stopRequested = [this, deadline] {
             timedOut = std::chrono::steady_clock::now() > deadline;
             return timedOut;
         };
-        return options;
+        return Kestrel::Launcher::run(commandLine, options);
     }
 
     static Kestrel::Platform::WindowHandle mainWindow() {
         return Headless::findWindow(L"BrightwellLauncher", "Brightwell Launcher");
     }
 
-    Testing::TempFolder folder;
+    const Testing::ScopedVariable documents{"XDG_DOCUMENTS_DIR", folder.path()};
     bool timedOut = false;
-    std::vector<std::string> boxes;
-    std::string previousDocuments;
-    Kestrel::Platform::MessageBoxAnswerer previousAnswerer;
 };
 
 TEST_F(LauncherRunTest, ThePlayerSeesTheCentredLoginScreenAndClosingItEndsTheLauncher) {
@@ -72,7 +51,7 @@ TEST_F(LauncherRunTest, ThePlayerSeesTheCentredLoginScreenAndClosingItEndsTheLau
         visible = Headless::isVisible(window);
         Headless::close(window);
     });
-    EXPECT_EQ(Kestrel::Launcher::run("-n", watched()), Kestrel::Launcher::Finished);
+    EXPECT_EQ(run("-n"), Kestrel::Launcher::Finished);
     EXPECT_FALSE(timedOut);
     EXPECT_TRUE(visible);
     // Centred on the 1024 x 768 desktop by the fixed half size of 200.
@@ -86,9 +65,7 @@ TEST_F(LauncherRunTest, ThePlayerSeesTheCentredLoginScreenAndClosingItEndsTheLau
 TEST_F(LauncherRunTest, AnUnattendedRunGivesUpWhenTheSameErrorRepeatsFiveTimes) {
     for (int pass = 0; pass < 6; ++pass)
         Headless::post([] { throw std::runtime_error("the same failure"); });
-    Kestrel::Launcher::Options options = watched();
-    options.repeatedErrorLimit = 5;
-    EXPECT_EQ(Kestrel::Launcher::run("", options), Kestrel::Launcher::GaveUp);
+    EXPECT_EQ(run("", 5), Kestrel::Launcher::GaveUp);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(boxes.size(), 5u);
     ASSERT_EQ(Headless::pendingInputs(), 1u) << "the run ended at the fifth";

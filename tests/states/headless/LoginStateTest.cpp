@@ -2,9 +2,8 @@
 // remembered login send, show and leave in the credentials file, by click and by Return.
 #include "states/LoginState.h"
 
-#include "network/KSConnector.h"
 #include "platform/headless/HeadlessWindows.h"
-#include "tests/states/headless/LaunchFixture.h"
+#include "tests/support/headless/LaunchTest.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +13,6 @@ namespace {
 
 class LoginStateTest : public Testing::LaunchTest {
 protected:
-    std::string sentCredentials() const {
-        std::string user, password;
-        app->getConnector()->getCredentials(user, password);
-        return user + "/" + password;
-    }
-
     // The credentials file as the launcher writes it.
     static std::string savedFile(const std::string &password) {
         return "<?xml version=\"1.0\" ?>\n<userID>" + PlayerName + "</userID>\n" + "<password>" +

@@ -3,7 +3,7 @@
 #include "states/StartGameState.h"
 
 #include "platform/headless/HeadlessWindows.h"
-#include "tests/states/headless/LaunchFixture.h"
+#include "tests/support/headless/LaunchTest.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "platform/Elevation.h"
 #include "platform/headless/HeadlessWindows.h"
-#include "tests/states/headless/LaunchFixture.h"
+#include "tests/support/headless/LaunchTest.h"
 #include "tests/support/ReleaseWriter.h"
 #include "tests/support/posix/ScopedVariable.h"
 
