@@ -16,7 +16,8 @@ namespace {
 // A state that records every call it receives, in order, in a shared journal.
 class JournalState : public Kestrel::LauncherState {
 public:
-    JournalState(const std::string &name, Journal &journal) : LauncherState(name), journal(journal) {}
+    JournalState(const std::string &name, Journal &journal)
+        : LauncherState(name), journal(journal) {}
     void enter() override {
         journal.push_back("enter " + getName());
         currentAtEnter = getApp()->getCurrentState()->getName();

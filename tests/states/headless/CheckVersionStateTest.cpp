@@ -21,9 +21,13 @@ namespace {
 
 class CheckVersionStateTest : public Testing::LaunchTest {
 protected:
-    // Starts the launcher and logs the player in; the check starts with the next pass.
+    // Starts the launcher and logs the player in; the check starts with the next pass. The
+    // check takes its steps at the built-in one-second pace, and a failure message stays 3 s
+    // unless settings say otherwise.
     void logIn(const Settings &settings = {}, const std::string &commandLine = "") {
-        start(settings, commandLine);
+        Settings all = {{"-messageDisplayTime", ""}, {"localVerLingerTime", "3.0"}};
+        all.insert(all.end(), settings.begin(), settings.end());
+        start(all, commandLine);
         fillLogin("password", false);
         ASSERT_TRUE(Headless::click(loginButton()));
         ASSERT_EQ(current(), "CheckVersion");
@@ -91,9 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_tuple("", "<release version=\"7\"/>", "")));
 
 TEST_F(CheckVersionStateTest, AnOutOfDateLauncherOpensTheNewOnesPageAndQuitsWithoutUpdating) {
-    // The shell's "open" reaches xdg-open; a stand-in records the address.
-    fs::create_directories(folder / "bin");
-    folder.write("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.address\"\n");
+    // The shell's "open" reaches xdg-open; a stand-in records the address, whole at once.
+    place("bin/xdg-open",
+          "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.new\" && mv \"$0.new\" \"$0.address\"\n");
     fs::permissions(folder / "bin/xdg-open", fs::perms::owner_all);
     const Testing::ScopedVariable path("PATH", folder / "bin:" + std::getenv("PATH"));
     serveVersions("l20991231", "7");

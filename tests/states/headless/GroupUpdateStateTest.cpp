@@ -5,8 +5,8 @@
 #include "app/Md5.h"
 #include "network/KSConnector.h"
 #include "platform/headless/HeadlessWindows.h"
-#include "tests/support/headless/LaunchTest.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/headless/LaunchTest.h"
 
 #include <gtest/gtest.h>
 

@@ -18,14 +18,11 @@ protected:
         return "<?xml version=\"1.0\" ?>\n<userID>" + PlayerName + "</userID>\n" + "<password>" +
                password + "</password>" + "\n";
     }
-
-    void rememberInFile(const std::string &password) const {
-        folder.write("documents/Brightwell/configuration/credentials.xml", savedFile(password));
-    }
 };
 
-TEST_F(LoginStateTest, ARefusedLoginSaysWhyInABoxTitledLikeTheWindowAndStays) {
+TEST_F(LoginStateTest, ARefusedOrFailedLoginSaysWhyInABoxTitledLikeTheWindowAndStays) {
     start({{"text", "Brightwell Test Launcher"}});
+    EXPECT_EQ(window->text, "Brightwell Test Launcher") << "the root node lays out the window";
     fillLogin("not the password", true);
     ASSERT_TRUE(Headless::click(loginButton()));
     ASSERT_EQ(boxes.size(), 1u);
@@ -33,7 +30,6 @@ TEST_F(LoginStateTest, ARefusedLoginSaysWhyInABoxTitledLikeTheWindowAndStays) {
     EXPECT_EQ(boxes[0].caption, "Brightwell Test Launcher");
     EXPECT_EQ(boxes[0].kind, Kestrel::Platform::MessageBoxKind::OkExclamation);
     EXPECT_EQ(current(), "Login");
-    EXPECT_EQ(credentialsFile(), "<missing>") << "nothing is remembered of a refused login";
     EXPECT_TRUE(Headless::isVisible(loginButton())) << "the player may try again";
 
     // Return in the password field is one more attempt, not two: the dialog routine presses the
@@ -41,17 +37,15 @@ TEST_F(LoginStateTest, ARefusedLoginSaysWhyInABoxTitledLikeTheWindowAndStays) {
     ASSERT_TRUE(Headless::pressReturn(passwordField()));
     ASSERT_TRUE(Headless::releaseReturn());
     EXPECT_EQ(boxes.size(), 2u);
-}
 
-TEST_F(LoginStateTest, AServerFailureIsTheReasonShown) {
+    // A server failure is the reason shown.
     configure({}, "auth", "OK,only-one-value");
-    start();
-    fillLogin("password", false);
+    fillLogin("password", true);
     ASSERT_TRUE(Headless::click(loginButton()));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Login failed.\nInvalid Authentication response \nOK,only-one-value");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2].text, "Login failed.\nInvalid Authentication response \nOK,only-one-value");
     EXPECT_EQ(current(), "Login");
-    EXPECT_EQ(credentialsFile(), "<missing>");
+    EXPECT_EQ(credentialsFile(), "<missing>") << "nothing is remembered of a failed login";
 }
 
 TEST_F(LoginStateTest, ARememberedLoginSavesTheDigestAndGoesOnToTheVersionCheck) {
@@ -87,8 +81,8 @@ TEST_F(LoginStateTest, WithoutTheVersionCheckALoginStartsTheGameAtOnce) {
     EXPECT_EQ(gameRecord(), PlayerCommandLine);
 }
 
-TEST_F(LoginStateTest, ARememberedDigestIsSentAsItIsNotDigestedAgain) {
-    rememberInFile(PlayerDigest);
+TEST_F(LoginStateTest, ARememberedDigestIsSentAsItIsAndATypedPasswordReplacesIt) {
+    folder.write("documents/Brightwell/configuration/credentials.xml", savedFile(PlayerDigest));
     start();
     EXPECT_EQ(usernameField()->text, PlayerName);
     EXPECT_EQ(passwordField()->text, PlayerDigest);
@@ -97,11 +91,10 @@ TEST_F(LoginStateTest, ARememberedDigestIsSentAsItIsNotDigestedAgain) {
     ASSERT_TRUE(Headless::click(loginButton()));
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].text);
     EXPECT_EQ(current(), "CheckVersion");
-    EXPECT_EQ(credentialsFile(), savedFile(PlayerDigest));
-}
 
-TEST_F(LoginStateTest, ATypedPasswordReplacesARememberedOneAndUnticking) {
-    rememberInFile("00000000000000000000000000000000");
+    // Started again over a wrong remembered digest, the player types the password and unticks.
+    folder.write("documents/Brightwell/configuration/credentials.xml",
+                 savedFile("00000000000000000000000000000000"));
     start();
     fillLogin("password", false);
     ASSERT_TRUE(Headless::click(loginButton()));

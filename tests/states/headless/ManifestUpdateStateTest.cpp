@@ -2,8 +2,8 @@
 // arrives, retries after a failed request, and manifests that must never become the local one.
 #include "states/ManifestUpdateState.h"
 
-#include "tests/support/headless/LaunchTest.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/headless/LaunchTest.h"
 #include "tests/support/posix/FileSizeLimit.h"
 
 #include <gtest/gtest.h>

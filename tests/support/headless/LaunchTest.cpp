@@ -42,8 +42,8 @@ void LaunchTest::TearDown() {
 }
 
 std::string LaunchTest::configuration(const Settings &settings) const {
-    std::string text = installed(fs::path(BRIGHTWELL_LAUNCHER_PROGRAM).parent_path() /
-                                 "gameStates/launcher.xml");
+    std::string text =
+        installed(fs::path(BRIGHTWELL_LAUNCHER_PROGRAM).parent_path() / "gameStates/launcher.xml");
     Settings all = settings;
     all.emplace_back("URL", std::getenv("BRIGHTWELL_SERVER_URL"));
     for (const auto &[tag, value] : all) {
@@ -203,9 +203,9 @@ void LaunchTest::sample() {
     for (Kestrel::Platform::WindowHandle bar : children(L"msctls_progress32")) {
         if (!Headless::isVisible(bar))
             continue;
-        const std::string text = bar->marquee ? "marquee"
-                                              : std::to_string(bar->position) + "/" +
-                                                    std::to_string(bar->rangeHigh);
+        const std::string text =
+            bar->marquee ? "marquee"
+                         : std::to_string(bar->position) + "/" + std::to_string(bar->rangeHigh);
         if (text != lastBar)
             bars.push_back(text);
         lastBar = text;
