@@ -1,5 +1,4 @@
-// Reading the configuration file: the failure table, the server address, malformed
-// credentials and the local manifest.
+// Reading the configuration file: the failure table, the server address and the local manifest.
 #include "app/LauncherApp.h"
 
 #include "app/LauncherState.h"
@@ -55,20 +54,6 @@ TEST_F(LauncherConfigurationTest, AMissingOrBrokenConfigurationFailsWithoutConne
     EXPECT_NE(log.text().find("Invalid URL. no-scheme-here/ksclient/ksserver.php"),
               std::string::npos)
         << log.text();
-}
-
-TEST_F(LauncherConfigurationTest, MissingOrMalformedCredentialsAreIgnored) {
-    const std::string configuration =
-        LocalUrl + "<credentialFile>configuration:credentials.xml</credentialFile>";
-    std::filesystem::create_directories(configurationFolder());
-    folder.write("documents/Brightwell/configuration/credentials.xml",
-                 "<userID>ann</userID><password>x</password");
-    ASSERT_TRUE(load(configuration));
-    EXPECT_EQ(storedCredentials(), "/");
-    app = std::make_unique<Kestrel::LauncherApp>();
-    std::filesystem::remove(configurationFolder() + "credentials.xml");
-    ASSERT_TRUE(load(configuration));
-    EXPECT_EQ(storedCredentials(), "/");
 }
 
 TEST_F(LauncherConfigurationTest, AMalformedManifestIsKeptEmptyAndAMissingOneIsNone) {
