@@ -57,6 +57,11 @@ TEST_F(LoginStateTest, ARememberedLoginSavesTheDigestAndGoesOnToTheVersionCheck)
     EXPECT_EQ(credentialsFile(), savedFile(PlayerDigest));
     EXPECT_EQ(sentCredentials(), PlayerName + "/" + PlayerDigest);
     EXPECT_FALSE(Headless::isVisible(usernameField())) << "the Login screen is gone";
+
+    // Return reaching the main window later presses the hidden login button: no second login.
+    app->changeState("StartGame");
+    ASSERT_TRUE(Headless::pressReturn(window));
+    EXPECT_EQ(current(), "StartGame");
 }
 
 TEST_F(LoginStateTest, AnUnrememberedLoginKeepsTheNameOnlyButSendsTheDigestLater) {
