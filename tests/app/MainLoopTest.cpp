@@ -57,9 +57,10 @@ protected:
         return texts;
     }
 
-    // Every reading is 20 ms after the one before, so that every pass updates.
+    // Every reading is step after the one before: by default 20 ms, so that every pass updates.
     double now = 0.0;
-    Kestrel::MainLoop loop{*app, nullptr, [this] { return now += 0.02; }};
+    double step = 0.02;
+    Kestrel::MainLoop loop{*app, nullptr, [this] { return now += step; }};
 };
 
 TEST_F(MainLoopTest, ErrorsAreShownAndTheStateRetriesOnLaterPasses) {
@@ -89,6 +90,18 @@ TEST_F(MainLoopTest, AStopRequestEndsTheLoopAsAQuitDoes) {
     loop.run();
     EXPECT_EQ(asked, 3);
     EXPECT_TRUE(app->isQuitRequested());
+}
+
+// A clock that has run for 120 days, where a 32-bit float steps by whole seconds, read 1024
+// times a second (a power of two: the sums stay exact): an update takes 11 readings to gather
+// more than 10 ms, so half a second holds the first update and one per 11 readings after it.
+TEST_F(MainLoopTest, UpdatesKeepTheirPaceAfterMonthsOfUptime) {
+    ScriptedState &state = script(std::deque<std::string>(2000, ""));
+    now = 120.0 * 24 * 3600;
+    step = 1.0 / 1024;
+    for (int pass = 0; pass < 512; ++pass)
+        loop.runPass();
+    EXPECT_EQ(state.updates, 1 + 511 / 11);
 }
 
 } // namespace
