@@ -72,4 +72,22 @@ TEST_F(LauncherRunTest, AnUnattendedRunGivesUpWhenTheSameErrorRepeatsFiveTimes) 
     EXPECT_THROW(Kestrel::Platform::pumpOneMessage(nullptr), std::runtime_error);
 }
 
+// None of them reaches the main loop; the elevated copy whose start-up login fails (nothing
+// answers at the shipped address) has no player to log in at the Login screen.
+TEST_F(LauncherRunTest, FailedStartUpsEndWithTheirCodeAndSayWhy) {
+    ASSERT_TRUE(Kestrel::Platform::registerMainWindowClass({}));
+    EXPECT_EQ(run(""), Kestrel::Launcher::StartupFailed);
+    Headless::resetMainWindowClass();
+    Headless::setMainWindowCreationFails(true);
+    EXPECT_EQ(run(""), Kestrel::Launcher::StartupFailed);
+    Headless::setMainWindowCreationFails(false);
+    Headless::resetMainWindowClass();
+    EXPECT_EQ(run("-uac -u player -p wrong"), Kestrel::Launcher::StartupLoginFailed);
+    EXPECT_FALSE(timedOut);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, "Failed to register window class!");
+    EXPECT_EQ(boxes[1].text, "Failed to create window!");
+    EXPECT_EQ(boxes[2].text.rfind("Login failed.\n", 0), 0u) << boxes[2].text;
+}
+
 } // namespace

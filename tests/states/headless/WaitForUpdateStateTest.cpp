@@ -76,6 +76,19 @@ TEST_F(WaitForUpdateStateTest, ADeclinedPromptGoesStraightOnToTheGameWithoutAnUp
     EXPECT_EQ(folder.read("manifest.xml"), Installed6);
 }
 
+TEST_F(WaitForUpdateStateTest, ACopyThatFailsIsReportedAndTheGameStartsWithoutAnUpdate) {
+    installCopy("exit 2");
+    answerPrompts(ElevationAnswer::Accept);
+    start();
+    runUntilRelaunched();
+    ASSERT_EQ(current(), "WaitAdminUpdate");
+    pass();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, Kestrel::WaitForUpdateState::NotUpdatedText);
+    EXPECT_EQ(current(), "StartGame");
+    EXPECT_EQ(gameRecord(), PlayerCommandLine);
+}
+
 TEST_F(WaitForUpdateStateTest, TheElevatedCopyUpdatesItselfInsteadOfRelaunchingAgain) {
     answerPrompts(ElevationAnswer::Decline);
     start();
