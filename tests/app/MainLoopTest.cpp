@@ -64,12 +64,13 @@ protected:
 };
 
 TEST_F(MainLoopTest, ErrorsAreShownAndTheStateRetriesOnLaterPasses) {
-    ScriptedState &state = script({"first", "", "engine", "first"});
+    ScriptedState &state = script({"inside a transfer", "first", "", "engine", "first"});
+    EXPECT_THROW(loop.pumpOnce(), std::runtime_error) << "the transfer's callback catches nothing";
     loop.run();
     EXPECT_EQ(boxTexts(), (std::vector<std::string>{"An Error Occured.\nfirst",
                                                     "An Error Occured.\nengine failure",
                                                     "An Error Occured.\nfirst"}));
-    EXPECT_EQ(state.updates, 5);
+    EXPECT_EQ(state.updates, 6);
     EXPECT_FALSE(loop.gaveUp()) << "no limit by default";
 }
 
