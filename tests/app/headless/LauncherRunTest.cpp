@@ -33,10 +33,6 @@ protected:
         return Kestrel::Launcher::run(commandLine, options);
     }
 
-    static Kestrel::Platform::WindowHandle mainWindow() {
-        return Headless::findWindow(L"BrightwellLauncher", "Brightwell Launcher");
-    }
-
     const Testing::ScopedVariable documents{"XDG_DOCUMENTS_DIR", folder.path()};
     bool timedOut = false;
 };
@@ -45,7 +41,8 @@ TEST_F(LauncherRunTest, ThePlayerSeesTheCentredLoginScreenAndClosingItEndsTheLau
     Kestrel::Platform::WindowRect seen;
     bool visible = false;
     Headless::post([&] {
-        const Kestrel::Platform::WindowHandle window = mainWindow();
+        const Kestrel::Platform::WindowHandle window =
+            Headless::findWindow(L"BrightwellLauncher", "Brightwell Launcher");
         ASSERT_NE(window, nullptr);
         seen = window->rect;
         visible = Headless::isVisible(window);

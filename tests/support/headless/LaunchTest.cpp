@@ -62,6 +62,7 @@ void LaunchTest::start(const Settings &settings, const std::string &commandLine)
     if (window)
         Headless::close(window);
     restartEngine();
+    now = 0.0;
     Headless::resetMainWindowClass();
     Kestrel::Platform::MainWindowCallbacks callbacks;
     callbacks.destroyed = [this] { app->requestQuit(); };
@@ -83,17 +84,6 @@ void LaunchTest::start(const Settings &settings, const std::string &commandLine)
     Kestrel::CommandLine::apply(commandLine, *app);
     Kestrel::Platform::showWindow(window, Kestrel::Platform::ShowNormal);
     freshStart = true;
-}
-
-void LaunchTest::serveVersions(const std::string &launcher, const std::string &manifest) const {
-    writeConfigurationText("<?php\nreturn ['launcher' => ['version' => '" + launcher +
-                           "', 'downloadPage' => 'https://www.example.com/new-launcher'],\n"
-                           "'manifest' => ['version' => '" +
-                           manifest + "', 'file' => '" + ServerManifest +
-                           "'],\n'releaseFolder' => 'release',\n'users' => ['" + PlayerName +
-                           "' => ['password' => '" + PlayerDigest +
-                           "', 'values' => ['player', 'standard']]],\n'actions' => [],\n"
-                           "'replies' => []];\n");
 }
 
 void LaunchTest::publish(const ReleaseWriter &release) const {

@@ -50,11 +50,9 @@ protected:
     std::string configuration(const Settings &settings = {}) const;
     // A new launcher process as the entry point starts it: configuration(settings) loaded, the
     // main window shown (closing it quits), commandLine applied, a main loop on the test's clock
-    // whose pass the connector's progress callback runs, and the update's programs recorded in
-    // started instead of run.
+    // (from 0 again) whose pass the connector's progress callback runs, and the update's programs
+    // recorded in started instead of run.
     void start(const Settings &settings = {}, const std::string &commandLine = "");
-    // Makes the server hold launcher and manifest as the current versions.
-    void serveVersions(const std::string &launcher, const std::string &manifest) const;
     // Publishes release as the server's current release (manifest and packages).
     void publish(const ReleaseWriter &release) const;
 
