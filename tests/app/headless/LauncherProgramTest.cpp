@@ -1,5 +1,5 @@
-// The headless launcher program as scripts and servers run it: start-up failures, the log file,
-// ending on a signal, and the unattended "-uac" login against the reference server.
+// The headless launcher program as scripts and servers run it: a start-up failure, the log file
+// of a first copy and its elevated copy, and ending on a signal.
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +15,12 @@ namespace {
 class LauncherProgramTest : public ::testing::Test {
 protected:
     // A copy of the program in its own folder (it reads gameStates/ beside itself), with the
-    // shipped configuration unless configuration is given.
-    void install(const std::string *configuration = nullptr) {
+    // shipped configuration.
+    void install() {
         fs::create_directories(folder / "bin/gameStates");
         fs::copy_file(BRIGHTWELL_LAUNCHER_PROGRAM, folder / "bin/brightwell");
         const fs::path shipped = fs::path(BRIGHTWELL_LAUNCHER_PROGRAM).parent_path() / "gameStates";
         fs::copy(shipped, folder / "bin/gameStates");
-        if (configuration)
-            folder.write("bin/gameStates/launcher.xml", *configuration);
     }
 
     // Runs script in sh with PROGRAM, DOCUMENTS and FOLDER set; returns the exit status of sh.
@@ -75,19 +73,6 @@ TEST_F(LauncherProgramTest, ASignalEndsTheRunCleanlyAndOnlyTheFirstCopyStartsThe
     EXPECT_NE(text.find("Destroying game\nTime: "), std::string::npos) << text;
     EXPECT_LT(text.find("Destroying game\nTime: "), text.rfind("Destroying game\nTime: "))
         << "both copies' last lines: " << text;
-}
-
-TEST_F(LauncherProgramTest, AnUnattendedLoginThatIsRefusedEndsWithCodeTwo) {
-    const char *url = std::getenv("BRIGHTWELL_SERVER_URL");
-    if (!url)
-        GTEST_SKIP() << "needs the reference server: run through scripts/with-reference-server.sh";
-    const std::string configuration = std::string("<launcher><URL>") + url + "</URL></launcher>";
-    install(&configuration);
-    EXPECT_EQ(run("\"$PROGRAM\" -uac -u player -p 00000000000000000000000000000000 2>errors.txt"),
-              2);
-    EXPECT_EQ(folder.read("errors.txt"),
-              "[Brightwell Launcher] Login failed.\nLogin or Password incorrect [OK]\n");
-    EXPECT_NE(log().find("Connection: Authenticate player"), std::string::npos) << log();
 }
 
 } // namespace
