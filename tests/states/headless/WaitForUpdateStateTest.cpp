@@ -1,8 +1,8 @@
 // A manifest out of date for a player without administrator rights, end to end: the elevated
 // relaunch's parameters, a declined prompt and a missing launcher program (straight on to the
-// game), an elevated copy that never relaunches itself, and an accepted prompt whose copy (the
-// real headless launcher) updates the installation while this one waits with its window hidden,
-// then starts the game.
+// game), a copy that fails (reported, then the game), an elevated copy that never relaunches
+// itself, and an accepted prompt whose copy (the real headless launcher) updates the
+// installation while this one waits with its window hidden, then starts the game.
 #include "states/WaitForUpdateState.h"
 
 #include "platform/Elevation.h"
