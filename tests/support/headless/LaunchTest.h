@@ -62,10 +62,10 @@ protected:
     void passFor(double seconds);
     // Passes until done() holds, for at most seconds of the clock; whether it held.
     bool passUntil(const std::function<bool()> &done, double seconds);
-    // Starts a process unless start has just done so, enters "ManifestUpdate" for the logged-in
-    // player as the version check does for an administrator whose manifest is out of date, and
-    // passes (at most 2000) until another state is current or the launcher quits. The current
-    // state's name.
+    // Starts a process unless start has just done so, logs the player in and enters
+    // "ManifestUpdate" as the version check does for an administrator whose manifest is out of
+    // date, and passes (at most 2000) until another state is current or the launcher quits. The
+    // current state's name.
     std::string runUpdate();
 
     std::string current() const;
