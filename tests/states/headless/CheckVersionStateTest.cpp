@@ -105,9 +105,10 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_tuple("", "<release version=\"7\"/>", "")));
 
 TEST_F(CheckVersionStateTest, AnOutOfDateLauncherOpensTheNewOnesPageAndQuitsWithoutUpdating) {
-    // The shell's "open" reaches xdg-open; a stand-in records the address, whole at once.
-    place("bin/xdg-open",
-          "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.new\" && mv \"$0.new\" \"$0.address\"\n");
+    // The shell's "open" reaches xdg-open; a stand-in records the address, whole at once (and
+    // quietly once the test's folder is gone).
+    place("bin/xdg-open", "#!/bin/sh\n{ printf '%s' \"$1\" > \"$0.$$\" && mv \"$0.$$\" "
+                          "\"$0.address\"; } 2>/dev/null\n");
     fs::permissions(folder / "bin/xdg-open", fs::perms::owner_all);
     const Testing::ScopedVariable path("PATH", folder / "bin:" + std::getenv("PATH"));
     serveVersions("l20991231", "7");
