@@ -49,12 +49,16 @@ Platform::MainWindowCallbacks mainWindowCallbacks() {
     return callbacks;
 }
 
-// Sends every level of the log to a fresh file in the configuration folder; without the folder
-// the launcher simply runs without a log file.
-void openLogFile(Cobalt::IO::FileServer &files) {
+// Sends every level of the log to the file in the configuration folder, which the first copy
+// starts afresh and its elevated copy continues; without the folder the launcher simply runs
+// without a log file. Both copies append, so that the lines the first copy writes after its
+// wait follow the elevated copy's instead of overwriting them.
+void openLogFile(Cobalt::IO::FileServer &files, bool elevatedCopy) {
     defineLauncherFolders(files);
-    auto file = Cobalt::Platform::openFileStream(files.resolve(Launcher::LogPath),
-                                                 std::ios::out | std::ios::trunc);
+    const std::string path = files.resolve(Launcher::LogPath);
+    if (!elevatedCopy)
+        Cobalt::Platform::openFileStream(path, std::ios::out | std::ios::trunc);
+    auto file = Cobalt::Platform::openFileStream(path, std::ios::out | std::ios::app);
     if (!file)
         return;
     Cobalt::Log &log = Cobalt::Log::instance();
@@ -62,13 +66,14 @@ void openLogFile(Cobalt::IO::FileServer &files) {
     std::string now = Cobalt::currentTimeText();
     if (!now.empty() && now.back() == '\n')
         now.pop_back();
-    log.message("Brightwell Launcher started %s", now.c_str());
+    log.message("Brightwell Launcher started%s %s", elevatedCopy ? " as the elevated copy" : "",
+                now.c_str());
 }
 
 // Everything after the engine started; the engine is shut down by the caller.
 int runWithEngine(const std::string &commandLine, const Launcher::Options &options,
                   WindowElement &root) {
-    openLogFile(*Cobalt::Engine::instance()->getFileServer());
+    openLogFile(*Cobalt::Engine::instance()->getFileServer(), CommandLine::parse(commandLine).uac);
     LauncherApp app;
     const CurrentApp current(app);
     app.setRootElement(&root);
@@ -81,7 +86,7 @@ int runWithEngine(const std::string &commandLine, const Launcher::Options &optio
     loop.setStopCheck(options.stopRequested);
     app.getConnector()->setProgressCallback([&loop] { loop.pumpOnce(); });
     Platform::centreOnDesktop(window);
-    if (!CommandLine::apply(commandLine, app) && options.endWhenStartupLoginFails)
+    if (!CommandLine::apply(commandLine, app))
         return Launcher::StartupLoginFailed;
     Platform::showWindow(window, options.showCommand);
     Platform::updateWindow(window);

@@ -13,7 +13,8 @@ class Launcher {
 public:
     // Read at start-up from the current folder, which the engine makes the executable's folder.
     static constexpr const char *ConfigurationPath = "gameStates/launcher.xml";
-    // The log a player can send to support; replaced at each start.
+    // The log a player can send to support; replaced at each start but continued by the
+    // elevated copy ("-uac").
     static constexpr const char *LogPath = "configuration:launcher.log";
 
     // Process exit codes.
@@ -26,17 +27,16 @@ public:
         // How the main window is shown (the show command the system gave the process).
         int showCommand = Platform::ShowNormal;
         // For runs without a user: end once the same error was shown this often in a row (0:
-        // retry for ever) ...
+        // retry for ever).
         unsigned repeatedErrorLimit = 0;
-        // ... and end when the "-uac" start-up login fails instead of waiting at the Login screen.
-        bool endWhenStartupLoginFails = false;
         // Asked once per pass; true ends the loop as closing the window does.
         std::function<bool()> stopRequested;
     };
 
     // Runs the launcher with the narrow command line; returns the process exit code: 1 when the
-    // window or the configuration cannot be set up (a box says which), else 0, or the codes of
-    // the unattended options above.
+    // window or the configuration cannot be set up (a box says which), 2 when the "-uac" start-up
+    // login was refused or failed (the elevated copy has no player to log in at the Login screen,
+    // and the copy waiting for it reads the code), GaveUp for the repeated error limit, else 0.
     static int run(const std::string &commandLine, const Options &options);
 };
 

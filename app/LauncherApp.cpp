@@ -83,14 +83,14 @@ void LauncherApp::changeState(const std::string &name) {
         Platform::updateWindow(rootElement->getWindow());
 }
 
-void LauncherApp::tick(float time) {
-    const float elapsed = time - lastTickTime;
+void LauncherApp::tick(double time) {
+    const double elapsed = time - lastTickTime;
     // Written as "not greater" so that an undefined time (NaN) does nothing too.
     if (!(elapsed > UpdateInterval))
         return;
     lastTickTime = time;
     if (LauncherState *state = getCurrentState())
-        state->update(time, elapsed);
+        state->update(static_cast<float>(time), static_cast<float>(elapsed));
 }
 
 void LauncherApp::setCredentials(const std::string &newUser, const std::string &newPassword) {

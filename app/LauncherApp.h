@@ -57,8 +57,10 @@ public:
     // unknown one changes nothing. The root element's window is repainted in every case.
     void changeState(const std::string &name);
     // Updates the current state when more than UpdateInterval seconds passed since its last
-    // update; shorter passes accumulate, an earlier or undefined time does nothing.
-    void tick(float time);
+    // update; shorter passes accumulate, an earlier or undefined time does nothing. The time
+    // stays in double precision down to the state's elapsed time: a float of a clock that has
+    // run for weeks steps by a quarter second or more.
+    void tick(double time);
     // The current state; null while none is registered.
     LauncherState *getCurrentState() const;
     unsigned getCurrentStateIndex() const { return currentState; }
@@ -124,7 +126,7 @@ private:
     bool elevatedInstance = false;
     std::unique_ptr<Platform::ElevatedProcess> elevatedProcess;
     bool quitRequested = false;
-    float lastTickTime = 0.0f;
+    double lastTickTime = 0.0;
     WindowElement *rootElement = nullptr;
     Platform::BitmapHandle logo = nullptr;
     unsigned currentState = 0;

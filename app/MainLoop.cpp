@@ -37,7 +37,7 @@ void MainLoop::pumpOnce() {
     tick();
 }
 
-void MainLoop::tick() { app.tick(static_cast<float>(clock())); }
+void MainLoop::tick() { app.tick(clock()); }
 
 void MainLoop::showError(const std::string &message) {
     repeats = message == lastError ? repeats + 1 : 1;

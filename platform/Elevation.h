@@ -32,12 +32,16 @@ public:
     // Blocks without time limit until the copy has ended: true then, and at once on every later
     // call. False when the wait itself failed; it may be tried again.
     bool waitForEnd();
+    // The copy's exit code once waitForEnd returned true (on POSIX systems 128 plus the signal
+    // that ended it); 0 before, and when the system cannot tell.
+    unsigned long exitCode() const { return code; }
     // The system's process id of the copy.
     long processId() const;
 
 private:
     std::intptr_t native;
     bool ended = false;
+    unsigned long code = 0;
 };
 
 struct ElevationResult {

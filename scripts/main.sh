@@ -9,8 +9,10 @@
 # With a display (DISPLAY set) the launcher opens there: log in as "player" with the password
 # "password" and watch the update; the sample game starts at the end. Without one, everything
 # runs on a private Xvfb display and a small driver (samples/demodriver) logs in through the real
-# controls; a picture of every screen and a report (what was updated, how long each phase took,
-# the game's command line, the launcher's log) go to a results folder named at the end.
+# controls; a picture of every screen and a report (what was updated, how long each screen
+# lasted, the game's command line, the launcher's log) go to a results folder named at the end.
+# Two up-to-date starts without pictures then time "Log in" to the game's start: one at the
+# version check's built-in pace (the baseline), one with the shipped configuration.
 #
 # Usage: scripts/main.sh   (as root on Debian 12, from anywhere)
 # BRIGHTWELL_DEMO_DIR chooses the results folder (default: demo-results/<time> in the repository).
@@ -112,11 +114,29 @@ drive_without_display() {
                 say "screen $number: $name"
                 echo ok >&"${DRIVER[1]}"
                 ;;
-            PHASE* | EXIT*) printf '%s\n' "$line" >>"$WORK/driver-figures" ;;
+            SHORT* | PHASE* | EXIT*) printf '%s\n' "$line" >>"$WORK/driver-figures" ;;
             *) printf '%s\n' "$line" ;;
         esac
     done
     wait "$DRIVER_PID" || true
+}
+
+# One start without pictures, timed from "Log in" on; its figures to the standard output.
+timed_start() {
+    wine "$WINDOWS_DIR/samples/brightwell-demo-driver.exe" "Z:${INSTALL//\//\\}" \
+        "$USER_NAME" "$PASSWORD" --timing 2>&1 | sed -u 's/\r$//' || true
+    wineserver -w
+}
+
+# The installation is up to date now: a start with the built-in pace of the version check (one
+# second a step) as the baseline, then one with the shipped configuration.
+time_up_to_date_start() {
+    local configuration="$INSTALL/gameStates/launcher.xml"
+    cp "$configuration" "$WORK/shipped-launcher.xml"
+    sed -i '/<messageDisplayTime>/d' "$configuration"
+    timed_start >"$WORK/baseline-figures"
+    cp "$WORK/shipped-launcher.xml" "$configuration"
+    timed_start >"$WORK/timing-figures"
 }
 
 # What changed on disk, from release 1's files to the installation after the run.
@@ -141,11 +161,44 @@ updated_files() {
         done
 }
 
+# The launcher's log lies in its configuration folder below the Windows user's documents; the
+# update's run is kept before the timed run starts the file afresh.
+keep_log() {
+    local log="$WINEPREFIX/drive_c/users/$(id -un)/Documents/Brightwell/configuration/launcher.log"
+    [[ ! -f "$log" ]] || cp "$log" "$RESULTS/launcher.log"
+}
+
+# One line per screen of an update, in the order the launcher passes through them: how long it
+# lasted and its pictures, or that it was too short to photograph.
+screen_lines() {
+    local screen seconds pictures
+    for screen in Login CheckVersion ManifestUpdate GroupUpdate-Examine GroupUpdate-Download \
+        GroupUpdate-Extract StartGame; do
+        seconds="$(awk -v s="$screen" '$1 == "PHASE" && $2 == s { printf "%8.3f", $3 }' "$1")"
+        pictures="$(cd "$RESULTS" && ls -- [0-9][0-9]-"$screen".png [0-9][0-9]-"$screen"-*.png \
+            2>/dev/null | tr '\n' ' ')"
+        if [[ -z "$pictures" ]]; then
+            pictures="(too short to photograph)"
+        fi
+        printf '  %-22s %8s  %s\n' "$screen" "${seconds:----}" "$pictures"
+    done
+}
+
+# The timed starts: Log in to the game's start with the shipped pacing and the baseline, their
+# ratio, and the shipped run's screens.
+start_lines() {
+    local shipped baseline
+    shipped="$(awk '$1 == "LOGIN-TO-GAME" { print $2 }' "$WORK/timing-figures")"
+    baseline="$(awk '$1 == "LOGIN-TO-GAME" { print $2 }' "$WORK/baseline-figures")"
+    echo "  Log in -> the game's start: ${shipped:-?} s shipped, ${baseline:-?} s built-in pace" \
+        "(ratio $(awk -v a="$shipped" -v b="$baseline" 'BEGIN { if (a > 0 && b > 0) printf "%.2f", a / b; else print "?" }'))"
+    awk '$1 == "PHASE" { printf "  %-22s %8.3f\n", $2, $3 }' "$WORK/timing-figures"
+    echo "  Launcher exit code: $(awk '$1 == "EXIT" { print $2 }' "$WORK/timing-figures")"
+}
+
 write_report() {
-    local report="$RESULTS/report.txt" log
-    # The launcher's log lies in its configuration folder below the Windows user's documents.
-    log="$WINEPREFIX/drive_c/users/$(id -un)/Documents/Brightwell/configuration/launcher.log"
-    [[ -f "$log" ]] && cp "$log" "$RESULTS/launcher.log" || log=""
+    local report="$RESULTS/report.txt" log="$RESULTS/launcher.log"
+    [[ -f "$log" ]] || log=""
     {
         echo "Brightwell demo, $(date -u '+%Y-%m-%d %H:%M:%S UTC')"
         echo "server: http://127.0.0.1:$PORT (reference server, release 2); installation: $INSTALL"
@@ -156,10 +209,15 @@ write_report() {
         echo "What was updated:"
         updated_files
         echo
-        echo "Screens and how long each lasted (seconds, the pauses for the pictures left out; a"
-        echo "screen shorter than the driver's 5 ms look, such as the manifest download, may not appear):"
-        grep '^PHASE' "$WORK/driver-figures" | awk '{ printf "  %-22s %8.3f\n", $2, $3 }'
+        echo "Screens in the order the launcher passed through them, how long each lasted (seconds,"
+        echo "the pauses for the pictures left out; --- for a screen gone before the driver's two looks"
+        echo "10 ms apart) and their pictures:"
+        screen_lines "$WORK/driver-figures"
         echo "Launcher exit code: $(grep '^EXIT' "$WORK/driver-figures" | awk '{ print $2 }')"
+        echo
+        echo "An up-to-date start with the shipped configuration (a later run, no pictures), against"
+        echo "the same start paced by the built-in one second a step of the version check:"
+        start_lines
         echo
         echo "The game was started with: $(cat "$INSTALL/samplegame-commandline.txt" 2>/dev/null || echo '(not started)')"
         echo "The exec program tools/firstrun.exe ran with: $(cat "$INSTALL/tools/samplegame-commandline.txt" 2>/dev/null || echo '(not run)')"
@@ -167,7 +225,7 @@ write_report() {
         echo "Pictures: $(cd "$RESULTS" && ls ./*.png 2>/dev/null | tr '\n' ' ')"
         if [[ -n "$log" ]]; then
             echo
-            echo "The launcher's log ($log):"
+            echo "The launcher's log of the update ($log):"
             sed 's/\r$//; s/^/  /' "$log"
         fi
     } >"$report"
@@ -198,10 +256,13 @@ main() {
         return
     fi
     : >"$WORK/driver-figures"
-    export -f drive_without_display say
+    : >"$WORK/timing-figures"
+    : >"$WORK/baseline-figures"
+    export -f drive_without_display timed_start time_up_to_date_start keep_log say
     export INSTALL RESULTS WORK WINDOWS_DIR USER_NAME PASSWORD
     # One private display for the launcher, the driver and the pictures.
-    DISPLAY="" "$SCRIPTS/with-xvfb.sh" bash -c 'drive_without_display; wineserver -w'
+    DISPLAY="" "$SCRIPTS/with-xvfb.sh" bash -c \
+        'drive_without_display; wineserver -w; keep_log; time_up_to_date_start'
     write_report
     say "pictures and report: $RESULTS"
     grep -q "user=$USER_NAME&password=" "$INSTALL/samplegame-commandline.txt"

@@ -57,6 +57,10 @@ void LoginState::returnInField() {
 }
 
 void LoginState::login() {
+    // The hidden button keeps the OK id for the whole run, so a Return that reaches the main
+    // window on a later screen clicks it too.
+    if (getApp()->getCurrentState() != this)
+        return;
     const std::string user = usernameEdit.getText();
     std::string password = passwordEdit.getText();
     // The remembered digest left untouched is sent as it is; anything typed is sent as a digest.

@@ -35,7 +35,8 @@ private:
     std::array<WindowElement *, 7> elements();
     // Sends the fields' credentials (the password as its digest, unless it is the remembered
     // digest left untouched). Accepted: stores and saves them as the remember-me box says and
-    // moves on; refused or failed: a box says why and the screen stays.
+    // moves on; refused or failed: a box says why and the screen stays. Does nothing while
+    // another state is current.
     void login();
     // Return released in a field: logs in unless the login button is the OK button, which the
     // press of that Return has clicked already.

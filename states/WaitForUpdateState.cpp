@@ -2,7 +2,9 @@
 #include "states/WaitForUpdateState.h"
 
 #include "app/LauncherApp.h"
+#include "app/Log.h"
 #include "platform/Elevation.h"
+#include "platform/MessageBox.h"
 #include "ui/WindowElement.h"
 
 namespace Kestrel {
@@ -25,8 +27,14 @@ void WaitForUpdateState::leave() {
 void WaitForUpdateState::update(float, float) {
     LauncherApp &app = *getApp();
     Platform::ElevatedProcess *copy = app.getElevatedProcess();
-    if (copy && copy->waitForEnd())
-        app.changeState("StartGame");
+    if (!copy || !copy->waitForEnd())
+        return;
+    if (const unsigned long code = copy->exitCode()) {
+        Cobalt::Log::instance().message("The elevated copy ended with code %lu", code);
+        Platform::showMessageBox(NotUpdatedText, Platform::LauncherCaption,
+                                 Platform::MessageBoxKind::OkExclamation);
+    }
+    app.changeState("StartGame");
 }
 
 } // namespace Kestrel

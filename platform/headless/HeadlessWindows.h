@@ -109,6 +109,9 @@ const std::vector<BitmapLoad> &bitmapLoads();
 bool commonControlsInitialised();
 // Forgets the main window class, so that a test may register it again.
 void resetMainWindowClass();
+// Makes createMainWindow fail, as it does when the system is out of resources, until called
+// again with false.
+void setMainWindowCreationFails(bool fails);
 
 } // namespace Headless
 } // namespace Kestrel::Platform

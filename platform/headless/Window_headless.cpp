@@ -43,6 +43,7 @@ struct Registry {
     bool desktopReadable = true;
     WindowRect desktop{0, 0, 1024, 768};
     bool classRegistered = false;
+    bool mainWindowFails = false;
     MainWindowCallbacks callbacks;
     bool commonControls = false;
 };
@@ -325,7 +326,7 @@ bool registerMainWindowClass(const MainWindowCallbacks &callbacks) {
 }
 
 WindowHandle createMainWindow() {
-    if (!registry().classRegistered)
+    if (!registry().classRegistered || registry().mainWindowFails)
         return nullptr;
     NativeWindow *window = newWindow(MainWindowClass, 0x10000, 0xCA0000, nullptr);
     window->text = "Brightwell Launcher";
@@ -487,6 +488,8 @@ void resetMainWindowClass() {
     registry().classRegistered = false;
     registry().callbacks = {};
 }
+
+void setMainWindowCreationFails(bool fails) { registry().mainWindowFails = fails; }
 
 } // namespace Headless
 } // namespace Kestrel::Platform

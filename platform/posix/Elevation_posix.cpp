@@ -60,7 +60,10 @@ ElevatedProcess::~ElevatedProcess() = default;
 bool ElevatedProcess::waitForEnd() {
     if (ended)
         return true;
-    const pid_t result = waitpid(static_cast<pid_t>(native), nullptr, 0);
+    int status = 0;
+    const pid_t result = waitpid(static_cast<pid_t>(native), &status, 0);
+    if (result == static_cast<pid_t>(native))
+        code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     // No such child any more means it ended and was reaped already.
     ended = result == static_cast<pid_t>(native) || (result < 0 && errno == ECHILD);
     return ended;

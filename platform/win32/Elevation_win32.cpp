@@ -27,7 +27,11 @@ ElevatedProcess::ElevatedProcess(std::intptr_t native) : native(native) {}
 ElevatedProcess::~ElevatedProcess() { CloseHandle(handleOf(native)); }
 
 bool ElevatedProcess::waitForEnd() {
-    ended = ended || WaitForSingleObject(handleOf(native), INFINITE) == WAIT_OBJECT_0;
+    if (!ended && WaitForSingleObject(handleOf(native), INFINITE) == WAIT_OBJECT_0) {
+        DWORD status = 0;
+        code = GetExitCodeProcess(handleOf(native), &status) ? status : 0;
+        ended = true;
+    }
     return ended;
 }
 

@@ -1,17 +1,23 @@
 // The demo's stand-in for a player: starts Brightwell.exe from an installation folder, logs in
 // through the real controls (window messages fill the fields and press the button), and follows
-// the launcher's screens until it ends. Each new screen is announced on standard output as
-// "SCREEN <n> <name>" while the launcher's thread is held still, and the driver waits for one
-// line on standard input (the caller takes its picture meanwhile) before letting it go on. At the
-// end it prints "PHASE <name> <seconds>" for every screen, held time left out, and
-// "EXIT <code>".
+// the launcher's screens until it ends. The screens are read while the launcher's thread is held
+// still, and a screen counts once two looks a few milliseconds apart agree, so a switch half done
+// is never taken for a screen. Each new screen is announced on standard output as
+// "SCREEN <n> <name>" while the launcher is held, and the driver waits for one line on standard
+// input (the caller takes its picture meanwhile) before letting it go on; a screen that is gone
+// before its picture is announced as "SHORT <name>" instead. At the end it prints
+// "PHASE <name> <seconds>" for every screen, held time left out, and "EXIT <code>".
+// With "--timing" it takes no pictures and also prints "LOGIN-TO-GAME <seconds>": from pressing
+// the button to the screen of the game's start.
 //
-// Usage: brightwell-demo-driver <installation folder> <user> <password>
+// Usage: brightwell-demo-driver <installation folder> <user> <password> [--timing]
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,11 +41,11 @@ struct Child {
     LONG style;
 };
 
+// The text Windows keeps for a window of another process, read without sending it a message, so
+// that it works while that process is held still.
 std::string textOf(HWND window) {
     char text[512] = {};
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 1000, &ignored);
+    GetWindowTextA(window, text, sizeof text);
     return text;
 }
 
@@ -77,24 +83,45 @@ HWND launcherWindow(DWORD process) {
     return found.window;
 }
 
+// The visible children of the process's visible main window; none without such a window.
+std::vector<Child> childrenOf(DWORD process) {
+    std::vector<Child> children;
+    const HWND window = launcherWindow(process);
+    if (window && IsWindowVisible(window))
+        EnumChildWindows(window, collectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
 bool isClass(const Child &child, const wchar_t *name) {
     return lstrcmpiW(child.className.c_str(), name) == 0;
 }
 
-// The screen the window shows, named after the launcher's state (and the update's phase).
-std::string screenOf(const std::vector<Child> &children, bool updateSeen) {
+// The screen the window shows, named after the launcher's state (and the update's phase);
+// startText is the StartGame screen's message.
+std::string screenOf(const std::vector<Child> &children, const std::string &startText) {
     bool progress = false;
     for (const Child &child : children) {
         if (isClass(child, L"Edit"))
             return "Login";
+        if (child.text == startText)
+            return "StartGame";
         for (int phase = 0; phase < 3; ++phase)
             if (child.text == PhaseTexts[phase])
                 return PhaseNames[phase];
         progress = progress || isClass(child, L"msctls_progress32");
     }
-    if (progress)
-        return "ManifestUpdate";
-    return updateSeen ? "StartGame" : "CheckVersion";
+    return progress ? "ManifestUpdate" : "CheckVersion";
+}
+
+// The text of the StartGame screen's message in the installation's configuration.
+std::string startTextIn(const std::string &folder) {
+    std::ifstream in(folder + "\\gameStates\\launcher.xml", std::ios::binary);
+    const std::string xml{std::istreambuf_iterator<char>(in), {}};
+    const std::size_t section = xml.find("<StartGame>");
+    const std::size_t open = xml.find("<text>", section);
+    if (section == std::string::npos || open == std::string::npos)
+        return {};
+    return xml.substr(open + 6, xml.find("</text>", open) - open - 6);
 }
 
 class Launcher {
@@ -126,8 +153,21 @@ public:
         GetExitCodeProcess(info.hProcess, &code);
         return code;
     }
-    void hold() const { SuspendThread(info.hThread); }
+    // Reading the thread's context waits until the suspension has taken effect.
+    void hold() const {
+        SuspendThread(info.hThread);
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        GetThreadContext(info.hThread, &context);
+    }
     void release() const { ResumeThread(info.hThread); }
+    // The screen's controls, read while the launcher is held still.
+    std::vector<Child> look() const {
+        hold();
+        std::vector<Child> children = childrenOf(info.dwProcessId);
+        release();
+        return children;
+    }
 
 private:
     bool started = false;
@@ -169,11 +209,19 @@ double announce(int number, const std::string &screen) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Holds the launcher still on its current screen while the caller takes the picture.
-double picture(const Launcher &launcher, int number, const std::string &screen) {
+// Holds the launcher still for the caller's picture of screen, named label, unless the screen is
+// gone by then ("SHORT <label>"); the seconds it was held for the picture.
+double picture(const Launcher &launcher, const std::string &startText, int &shots,
+               const std::string &screen, const std::string &label) {
     std::this_thread::sleep_for(std::chrono::milliseconds(PaintMilliseconds));
     launcher.hold();
-    const double seconds = announce(number, screen);
+    double seconds = 0;
+    if (screenOf(childrenOf(launcher.id()), startText) == screen) {
+        seconds = announce(++shots, label);
+    } else {
+        std::printf("SHORT %s\n", label.c_str());
+        std::fflush(stdout);
+    }
     launcher.release();
     return seconds;
 }
@@ -181,12 +229,15 @@ double picture(const Launcher &launcher, int number, const std::string &screen) 
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: brightwell-demo-driver <folder> <user> <password>\n");
+    const bool timing = argc == 5 && std::string(argv[4]) == "--timing";
+    if (argc != 4 && !timing) {
+        std::fprintf(stderr,
+                     "usage: brightwell-demo-driver <folder> <user> <password> [--timing]\n");
         return 2;
     }
     wchar_t folder[MAX_PATH] = {};
     MultiByteToWideChar(CP_ACP, 0, argv[1], -1, folder, MAX_PATH);
+    const std::string startText = startTextIn(argv[1]);
     Launcher launcher(folder);
     if (!launcher.isStarted()) {
         std::fprintf(stderr, "cannot start Brightwell.exe in %s\n", argv[1]);
@@ -194,33 +245,37 @@ int main(int argc, char **argv) {
     }
     std::vector<Phase> phases;
     std::string screen;
-    bool updateSeen = false;
     bool loggedIn = false;
     double held = 0;
     auto phaseStart = Clock::now();
+    auto loginPressed = Clock::now();
     int shots = 0;
     while (!launcher.hasEnded()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(PollMilliseconds));
-        const HWND window = launcherWindow(launcher.id());
-        if (!window || !IsWindowVisible(window))
-            continue;
-        std::vector<Child> children;
-        EnumChildWindows(window, collectChild, reinterpret_cast<LPARAM>(&children));
-        const std::string now = screenOf(children, updateSeen);
-        if (now == screen)
+        // A hidden window (the wait for an elevated copy) shows no screen.
+        const std::vector<Child> first = launcher.look();
+        const std::string now = screenOf(first, startText);
+        if (first.empty() || now == screen)
             continue;
         const auto changed = Clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(PollMilliseconds));
+        const std::vector<Child> children = launcher.look();
+        if (children.empty() || screenOf(children, startText) != now)
+            continue;
         if (!screen.empty())
             phases.push_back(
                 {screen, std::chrono::duration<double>(changed - phaseStart).count() - held});
         screen = now;
         phaseStart = changed;
-        held = 0;
-        updateSeen = updateSeen || now.rfind("GroupUpdate", 0) == 0 || now == "ManifestUpdate";
-        held += picture(launcher, ++shots, now);
+        held = timing ? 0 : picture(launcher, startText, shots, now, now);
+        if (now == "StartGame" && timing && loggedIn)
+            std::printf("LOGIN-TO-GAME %.3f\n",
+                        std::chrono::duration<double>(changed - loginPressed).count());
         if (now == "Login" && !loggedIn) {
             fillIn(children, argv[2], argv[3]);
-            held += picture(launcher, ++shots, "Login-filled");
+            if (!timing)
+                held += picture(launcher, startText, shots, now, "Login-filled");
+            loginPressed = Clock::now();
             loggedIn = pressLogIn(children);
             if (!loggedIn)
                 std::fprintf(stderr, "no Log in button found\n");

@@ -2,16 +2,14 @@
 // the application and its states.
 #include "app/CommandLine.h"
 
-#include "network/KSConnector.h"
 #include "states/CheckVersionState.h"
 #include "states/GroupUpdateState.h"
 #include "states/LoginState.h"
 #include "states/StartGameState.h"
-#include "tests/app/LauncherFixture.h"
+#include "tests/support/LauncherHarness.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <tuple>
 
 using Kestrel::CommandLine;
@@ -61,39 +59,21 @@ TEST(CommandLineParseTest, ReadsTheSwitches) {
 
 class CommandLineEffectTest : public Testing::LauncherFixture {
 protected:
-    void SetUp() override {
-        std::filesystem::create_directories(folder / "documents/Brightwell");
-        folder.write("documents/Brightwell/credentials.xml",
-                     "<userID>fileUser</userID><password>fileDigest</password>");
-        ASSERT_TRUE(load("<credentialFile>user:credentials.xml</credentialFile>"
-                         "<URL>http://127.0.0.1:9</URL>"));
-    }
+    void SetUp() override { ASSERT_TRUE(load("<URL>http://127.0.0.1:9</URL>")); }
 
     template <typename State> State &state(const char *name) {
-        auto *found = dynamic_cast<State *>(app->findState(name));
-        EXPECT_NE(found, nullptr) << name;
-        return *found;
-    }
-
-    // "user/password" as the application keeps them.
-    std::string stored() const {
-        std::string user, password;
-        app->getCredentials(user, password);
-        return user + "/" + password;
+        return dynamic_cast<State &>(*app->findState(name));
     }
 };
 
 TEST_F(CommandLineEffectTest, CredentialsApplyOnlyWhenBothAreGiven) {
     for (const char *half : {"-u cmdUser", "-p cmdDigest"}) {
         EXPECT_TRUE(CommandLine::apply(half, *app));
-        EXPECT_EQ(stored(), "fileUser/fileDigest") << half << " alone is ignored";
+        EXPECT_EQ(storedCredentials(), "/") << half << " alone is ignored";
     }
     EXPECT_TRUE(CommandLine::apply("-u cmdUser -p cmdDigest", *app));
-    EXPECT_EQ(stored(), "cmdUser/cmdDigest");
-    std::string sentUser, sentPassword;
-    app->getConnector()->getCredentials(sentUser, sentPassword);
-    EXPECT_EQ(sentUser + "/" + sentPassword, "cmdUser/cmdDigest")
-        << "the connector must learn the credentials";
+    EXPECT_EQ(storedCredentials(), "cmdUser/cmdDigest");
+    EXPECT_EQ(sentCredentials(), "cmdUser/cmdDigest") << "the connector must learn the credentials";
 }
 
 TEST_F(CommandLineEffectTest, ExtraArgumentsGoToTheStartGameState) {

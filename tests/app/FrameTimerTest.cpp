@@ -25,35 +25,33 @@ public:
     std::uint32_t milliseconds() override { return millis; }
 };
 
-// The millisecond count stays zero, so a timer that read it would show; the frequency changes
-// after the first read, so one that asked again would too.
-TEST(FrameTimerTest, DividesTheCounterByTheFrequencyAskedOnce) {
+// The counter has run for 120 days; the millisecond count stays zero, so a timer that read it
+// would show; the frequency changes after the first read, so one that asked again would too.
+TEST(FrameTimerTest, CountsFromTheFirstReadingWithTheFrequencyAskedOnce) {
     FakeClock clock;
     clock.frequency = 3579544;
-    clock.ticks = 3579544LL * 7200 + 3579544 / 4;
+    clock.ticks = 3579544LL * 86400 * 120;
     Cobalt::FrameTimer timer(clock);
-    EXPECT_DOUBLE_EQ(timer.currentTime(), 7200.25);
+    EXPECT_DOUBLE_EQ(timer.currentTime(), 0.0);
     clock.frequency = 1;
-    clock.ticks += 3579544 / 2;
-    EXPECT_DOUBLE_EQ(timer.currentTime(), 7200.75);
+    clock.ticks += 3579544 / 4;
+    EXPECT_DOUBLE_EQ(timer.currentTime(), 0.25);
     EXPECT_EQ(clock.frequencyReads, 1);
 }
 
-// No counter, or one that reports a zero frequency: the time moves in steps of 0.001 and falls
-// back near zero when the 32-bit count wraps.
+// No counter, or one that reports a zero frequency: the time moves in steps of 0.001 from the
+// first reading, on across the wrap of the 32-bit count.
 TEST(FrameTimerTest, FallsBackToMillisecondsWithoutAUsableCounter) {
     for (const bool hasCounter : {false, true}) {
         SCOPED_TRACE(hasCounter ? "zero frequency" : "no counter");
         FakeClock clock;
         clock.hasCounter = hasCounter;
         clock.frequency = 0;
-        clock.millis = 1234;
+        clock.millis = 0xfffffff0u;
         Cobalt::FrameTimer timer(clock);
-        EXPECT_DOUBLE_EQ(timer.currentTime(), 1.234);
-        clock.millis = 0xffffffffu;
-        EXPECT_DOUBLE_EQ(timer.currentTime(), 4294967.295);
-        clock.millis += 3; // wraps to 2
-        EXPECT_DOUBLE_EQ(timer.currentTime(), 0.002);
+        EXPECT_DOUBLE_EQ(timer.currentTime(), 0.0);
+        clock.millis += 0x13; // wraps to 3
+        EXPECT_DOUBLE_EQ(timer.currentTime(), 0.019);
         EXPECT_EQ(clock.frequencyReads, 1);
     }
 }

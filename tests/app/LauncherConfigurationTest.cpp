@@ -1,8 +1,8 @@
-// Reading the configuration file: the failure table, the server address, malformed
-// credentials and the local manifest.
+// Reading the configuration file: the failure table, the server address and the local manifest.
 #include "app/LauncherApp.h"
 
-#include "tests/app/LauncherFixture.h"
+#include "app/LauncherState.h"
+#include "tests/support/LauncherHarness.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -25,11 +25,6 @@ protected:
         folder.write("launcher.xml", text);
         return folder / "launcher.xml";
     }
-    std::string storedUser() const {
-        std::string user, password;
-        app->getCredentials(user, password);
-        return user + "/" + password;
-    }
 };
 
 TEST_F(LauncherConfigurationTest, AConfigurationOfOnlyTheAddressSucceeds) {
@@ -39,7 +34,7 @@ TEST_F(LauncherConfigurationTest, AConfigurationOfOnlyTheAddressSucceeds) {
     EXPECT_EQ(app->getLocalManifest(), nullptr);
     EXPECT_EQ(app->getLocalManifestSize(), 0u);
     EXPECT_EQ(app->getLogo(), nullptr);
-    EXPECT_EQ(storedUser(), "/");
+    EXPECT_EQ(storedCredentials(), "/");
     EXPECT_EQ(app->getCurrentState()->getName(), "Login");
 }
 
@@ -59,20 +54,6 @@ TEST_F(LauncherConfigurationTest, AMissingOrBrokenConfigurationFailsWithoutConne
     EXPECT_NE(log.text().find("Invalid URL. no-scheme-here/ksclient/ksserver.php"),
               std::string::npos)
         << log.text();
-}
-
-TEST_F(LauncherConfigurationTest, MissingOrMalformedCredentialsAreIgnored) {
-    const std::string configuration =
-        LocalUrl + "<credentialFile>configuration:credentials.xml</credentialFile>";
-    std::filesystem::create_directories(configurationFolder());
-    folder.write("documents/Brightwell/configuration/credentials.xml",
-                 "<userID>ann</userID><password>x</password");
-    ASSERT_TRUE(load(configuration));
-    EXPECT_EQ(storedUser(), "/");
-    app = std::make_unique<Kestrel::LauncherApp>();
-    std::filesystem::remove(configurationFolder() + "credentials.xml");
-    ASSERT_TRUE(load(configuration));
-    EXPECT_EQ(storedUser(), "/");
 }
 
 TEST_F(LauncherConfigurationTest, AMalformedManifestIsKeptEmptyAndAMissingOneIsNone) {

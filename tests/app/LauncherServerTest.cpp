@@ -3,13 +3,12 @@
 #include "app/CommandLine.h"
 #include "app/LauncherApp.h"
 
-#include "network/KSConnector.h"
 #include "serialization/XMLInputArchive.h"
 #include "states/CheckVersionState.h"
 #include "states/LoginState.h"
-#include "tests/app/LauncherFixture.h"
 #include "tests/network/ReferenceServerFixture.h"
 #include "tests/support/FailureOf.h"
+#include "tests/support/LauncherHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -25,61 +24,41 @@ protected:
         if (IsSkipped())
             return;
         std::filesystem::create_directories(configurationFolder());
+        folder.write("documents/Brightwell/configuration/credentials.xml",
+                     "<userID>" + PlayerName + "</userID><password>" + PlayerDigest +
+                         "</password>");
         ASSERT_TRUE(load("<URL>" + std::string(std::getenv("BRIGHTWELL_SERVER_URL")) +
                          "</URL><credentialFile>configuration:credentials.xml</credentialFile>"
                          "<manifestFile>manifest.xml</manifestFile>"));
     }
 
     std::string current() const { return app->getCurrentState()->getName(); }
-    std::string sentCredentials() const {
-        std::string user, password;
-        app->getConnector()->getCredentials(user, password);
-        return user + "/" + password;
-    }
 };
 
-TEST_F(LauncherServerTest, AStartupLoginGoesOnToTheVersionCheckAsTheElevatedCopy) {
-    EXPECT_TRUE(
-        Kestrel::CommandLine::apply("-uac -u " + PlayerName + " -p " + PlayerDigest + " -f", *app));
+TEST_F(LauncherServerTest, AStartupLoginWithTheRememberedCredentialsMakesTheElevatedCopy) {
+    EXPECT_TRUE(Kestrel::CommandLine::apply("-uac -f", *app));
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(current(), "CheckVersion");
     EXPECT_TRUE(app->isElevatedInstance());
-    EXPECT_EQ(sentCredentials(), PlayerName + "/" + PlayerDigest);
+    EXPECT_EQ(sentCredentials(), PlayerName + "/" + PlayerDigest) << "handed to the connector";
     EXPECT_TRUE(
         dynamic_cast<Kestrel::CheckVersionState &>(*app->findState("CheckVersion")).fullCheck);
 }
 
-TEST_F(LauncherServerTest, AStartupLoginUsesTheRememberedCredentials) {
-    folder.write("documents/Brightwell/configuration/credentials.xml",
-                 "<userID>" + PlayerName + "</userID><password>" + PlayerDigest + "</password>");
-    app = std::make_unique<Kestrel::LauncherApp>();
-    ASSERT_TRUE(load("<URL>" + std::string(std::getenv("BRIGHTWELL_SERVER_URL")) +
-                     "</URL><credentialFile>configuration:credentials.xml</credentialFile>"));
-    EXPECT_TRUE(Kestrel::CommandLine::apply("-uac", *app));
-    EXPECT_EQ(current(), "CheckVersion");
-    EXPECT_EQ(sentCredentials(), PlayerName + "/" + PlayerDigest) << "handed to the connector";
-}
-
-TEST_F(LauncherServerTest, ARefusedStartupLoginShowsWhyAndStaysAtTheLoginScreen) {
+TEST_F(LauncherServerTest, ARefusedOrFailingStartupLoginShowsWhyAndStaysAtTheLoginScreen) {
     EXPECT_FALSE(Kestrel::CommandLine::apply("-uac -u " + PlayerName + " -p wrong -n", *app));
-    ASSERT_EQ(boxes.size(), 1u);
+    configure({}, "auth", "OK,only-one-value");
+    EXPECT_FALSE(Kestrel::CommandLine::apply("-uac", *app));
+    ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, "Login failed.\nLogin or Password incorrect");
     EXPECT_EQ(boxes[0].caption, "Brightwell Launcher");
     EXPECT_EQ(boxes[0].kind, Kestrel::Platform::MessageBoxKind::OkExclamation);
+    EXPECT_EQ(boxes[1].text, "Login failed.\nInvalid Authentication response \nOK,only-one-value");
     EXPECT_EQ(current(), "Login");
     EXPECT_FALSE(app->isElevatedInstance());
     EXPECT_EQ(sentCredentials(), PlayerName + "/wrong") << "stored before the attempt";
     EXPECT_TRUE(dynamic_cast<Kestrel::LoginState &>(*app->findState("Login")).skipCheck)
         << "start-up goes on with the switches";
-}
-
-TEST_F(LauncherServerTest, AFailingStartupLoginShowsTheServerError) {
-    configure({}, "auth", "OK,only-one-value");
-    EXPECT_FALSE(
-        Kestrel::CommandLine::apply("-uac -u " + PlayerName + " -p " + PlayerDigest, *app));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Login failed.\nInvalid Authentication response \nOK,only-one-value");
-    EXPECT_EQ(current(), "Login");
 }
 
 TEST_F(LauncherServerTest, TheDownloadedManifestIsKeptAndCommittedOverTheLocalOne) {

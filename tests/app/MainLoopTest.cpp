@@ -5,7 +5,7 @@
 #include "app/LauncherApp.h"
 #include "app/LauncherState.h"
 #include "io/Exception.h"
-#include "platform/MessageBox.h"
+#include "tests/support/LauncherHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -38,42 +38,39 @@ private:
     std::deque<std::string> script;
 };
 
-class MainLoopTest : public ::testing::Test {
+class MainLoopTest : public Testing::LauncherFixture {
 protected:
-    void SetUp() override {
-        previous = Kestrel::Platform::setMessageBoxAnswerer(
-            [this](const std::string &text, const std::string &caption,
-                   Kestrel::Platform::MessageBoxKind kind) {
-                boxes.push_back(text);
-                EXPECT_EQ(caption, "Brightwell Launcher");
-                EXPECT_EQ(kind, Kestrel::Platform::MessageBoxKind::OkExclamation);
-                return Kestrel::Platform::MessageBoxAnswer::Ok;
-            });
-    }
-    void TearDown() override { Kestrel::Platform::setMessageBoxAnswerer(previous); }
-
     ScriptedState &script(std::deque<std::string> steps) {
         auto state = std::make_unique<ScriptedState>(std::move(steps));
         ScriptedState &result = *state;
-        app.registerState(std::move(state));
+        app->registerState(std::move(state));
         return result;
     }
+    // The texts of the boxes shown, each checked for the launcher's error box.
+    std::vector<std::string> boxTexts() const {
+        std::vector<std::string> texts;
+        for (const Testing::ShownBox &box : boxes) {
+            EXPECT_EQ(box.caption, "Brightwell Launcher");
+            EXPECT_EQ(box.kind, Kestrel::Platform::MessageBoxKind::OkExclamation);
+            texts.push_back(box.text);
+        }
+        return texts;
+    }
 
-    Kestrel::LauncherApp app;
-    // Every reading is 20 ms after the one before, so that every pass updates.
+    // Every reading is step after the one before: by default 20 ms, so that every pass updates.
     double now = 0.0;
-    Kestrel::MainLoop loop{app, nullptr, [this] { return now += 0.02; }};
-    std::vector<std::string> boxes;
-    Kestrel::Platform::MessageBoxAnswerer previous;
+    double step = 0.02;
+    Kestrel::MainLoop loop{*app, nullptr, [this] { return now += step; }};
 };
 
 TEST_F(MainLoopTest, ErrorsAreShownAndTheStateRetriesOnLaterPasses) {
-    ScriptedState &state = script({"first", "", "engine", "first"});
+    ScriptedState &state = script({"inside a transfer", "first", "", "engine", "first"});
+    EXPECT_THROW(loop.pumpOnce(), std::runtime_error) << "the transfer's callback catches nothing";
     loop.run();
-    EXPECT_EQ(boxes, (std::vector<std::string>{"An Error Occured.\nfirst",
-                                               "An Error Occured.\nengine failure",
-                                               "An Error Occured.\nfirst"}));
-    EXPECT_EQ(state.updates, 5);
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{"An Error Occured.\nfirst",
+                                                    "An Error Occured.\nengine failure",
+                                                    "An Error Occured.\nfirst"}));
+    EXPECT_EQ(state.updates, 6);
     EXPECT_FALSE(loop.gaveUp()) << "no limit by default";
 }
 
@@ -82,9 +79,9 @@ TEST_F(MainLoopTest, TheLoopEndsWhenTheSameErrorIsShownAsOftenAsTheLimitInARow) 
     loop.setRepeatedErrorLimit(3);
     loop.run();
     EXPECT_TRUE(loop.gaveUp());
-    EXPECT_EQ(boxes.size(), 5u) << "a, a, b, b, a quiet pass, and the third b in a row";
+    EXPECT_EQ(boxTexts().size(), 5u) << "a, a, b, b, a quiet pass, and the third b in a row";
     EXPECT_EQ(state.updates, 6);
-    EXPECT_FALSE(app.isQuitRequested());
+    EXPECT_FALSE(app->isQuitRequested());
 }
 
 TEST_F(MainLoopTest, AStopRequestEndsTheLoopAsAQuitDoes) {
@@ -93,7 +90,19 @@ TEST_F(MainLoopTest, AStopRequestEndsTheLoopAsAQuitDoes) {
     loop.setStopCheck([&asked] { return ++asked == 3; });
     loop.run();
     EXPECT_EQ(asked, 3);
-    EXPECT_TRUE(app.isQuitRequested());
+    EXPECT_TRUE(app->isQuitRequested());
+}
+
+// A clock that has run for 120 days, where a 32-bit float steps by whole seconds, read 1024
+// times a second (a power of two: the sums stay exact): an update takes 11 readings to gather
+// more than 10 ms, so half a second holds the first update and one per 11 readings after it.
+TEST_F(MainLoopTest, UpdatesKeepTheirPaceAfterMonthsOfUptime) {
+    ScriptedState &state = script(std::deque<std::string>(2000, ""));
+    now = 120.0 * 24 * 3600;
+    step = 1.0 / 1024;
+    for (int pass = 0; pass < 512; ++pass)
+        loop.runPass();
+    EXPECT_EQ(state.updates, 1 + 511 / 11);
 }
 
 } // namespace

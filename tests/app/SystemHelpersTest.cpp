@@ -13,6 +13,15 @@ namespace {
 
 bool isSeparator(char character) { return character == '/' || character == '\\'; }
 
+TEST(SystemHelpersTest, ExecutablePathIsThisProgramInTheExecutableFolder) {
+    const std::string path = Cobalt::executablePath(), folder = Cobalt::executableFolder();
+    ASSERT_FALSE(folder.empty());
+    ASSERT_LT(folder.size(), path.size());
+    EXPECT_EQ(path.compare(0, folder.size(), folder), 0);
+    EXPECT_TRUE(isSeparator(path[folder.size()]));
+    EXPECT_EQ(path.compare(folder.size() + 1, 12, "engine_tests"), 0) << path;
+}
+
 TEST(SystemHelpersTest, SystemFoldersExistAndOnlyTheTempFolderEndsWithASeparator) {
     for (const auto &[folder, endsWithSeparator] :
          {std::pair{Cobalt::tempFolder(), true}, std::pair{Cobalt::commonAppDataFolder(), false}}) {

@@ -84,6 +84,14 @@ TEST_F(FileInstallerTest, AnEntryThatCannotBeReadLeavesTheInstalledFileAsItWas) 
     EXPECT_FALSE(pendingLeftFor("game.exe"));
 }
 
+// The examination plans it while the file is missing; the player's copy may come before its turn.
+TEST_F(FileInstallerTest, ARestoreOnlyFileThatAppearedMeanwhileKeepsThePlayersBytes) {
+    package.add("options.ini", "default options");
+    place("options.ini", "the player's options");
+    EXPECT_TRUE(carryOut("options.ini", FileActionKind::RestoreOnly).succeeded());
+    EXPECT_EQ(installed("options.ini"), "the player's options");
+}
+
 TEST_F(FileInstallerTest, AnEmptyEntryIsAnEmptyFileNotAFailure) {
     package.add("empty.txt", "");
     place("empty.txt", "to be emptied");

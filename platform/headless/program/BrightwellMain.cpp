@@ -1,9 +1,9 @@
 // The headless launcher program: the same start-up, command line and main loop as the Windows
 // launcher over the in-memory window layer, for scripts, tests and dedicated game servers
-// ("brightwell -uac -u NAME -p DIGEST" updates without a user). Message boxes go to the standard
-// error stream and are answered; nobody can type at the Login screen or close a window, so a
-// failed start-up login and a failure that keeps repeating end the run with a non-zero code.
-// SIGINT and SIGTERM end it as closing the window would.
+// ("brightwell -uac -u NAME -p DIGEST" updates without a user; a failed start-up login ends it
+// with code 2, as it ends every launcher). Message boxes go to the standard error stream and are
+// answered; nobody can close a window, so a failure that keeps repeating ends the run with a
+// non-zero code. SIGINT and SIGTERM end it as closing the window would.
 #include "app/Launcher.h"
 
 #include <csignal>
@@ -30,7 +30,6 @@ int main(int argc, char **argv) {
     std::signal(SIGTERM, requestStop);
     Kestrel::Launcher::Options options;
     options.repeatedErrorLimit = 5;
-    options.endWhenStartupLoginFails = true;
     options.stopRequested = [] { return stopSignal != 0; };
     return Kestrel::Launcher::run(commandLineOf(argc, argv), options);
 }

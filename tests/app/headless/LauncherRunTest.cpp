@@ -3,76 +3,52 @@
 // that keeps repeating in an unattended run.
 #include "app/Launcher.h"
 
-#include "platform/MessageBox.h"
 #include "platform/headless/HeadlessWindows.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/LauncherHarness.h"
+#include "tests/support/posix/ScopedVariable.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace Headless = Kestrel::Platform::Headless;
 
 namespace {
 
-class LauncherRunTest : public ::testing::Test {
+class LauncherRunTest : public Testing::LauncherFixture {
 protected:
-    void SetUp() override {
-        const char *documents = std::getenv("XDG_DOCUMENTS_DIR");
-        previousDocuments = documents ? documents : "";
-        setenv("XDG_DOCUMENTS_DIR", folder.path().c_str(), 1);
-        Headless::resetMainWindowClass();
-        previousAnswerer = Kestrel::Platform::setMessageBoxAnswerer(
-            [this](const std::string &text, const std::string &,
-                   Kestrel::Platform::MessageBoxKind) {
-                boxes.push_back(text);
-                return Kestrel::Platform::MessageBoxAnswer::Ok;
-            });
-    }
-    void TearDown() override {
-        Kestrel::Platform::setMessageBoxAnswerer(previousAnswerer);
-        if (previousDocuments.empty())
-            unsetenv("XDG_DOCUMENTS_DIR");
-        else
-            setenv("XDG_DOCUMENTS_DIR", previousDocuments.c_str(), 1);
-    }
+    void SetUp() override { Headless::resetMainWindowClass(); }
 
-    // Options whose stop check ends a run that is still going after 10 s, and notes it, so that
-    // a launcher that would run for ever fails the test instead of hanging it.
-    Kestrel::Launcher::Options watched() {
+    // Runs the launcher with commandLine; a run still going after 10 s is ended and noted, so
+    // that a launcher that would run for ever fails the test instead of hanging it.
+    int run(const std::string &commandLine, unsigned repeatedErrorLimit = 0) {
         Kestrel::Launcher::Options options;
+        options.repeatedErrorLimit = repeatedErrorLimit;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         options.stopRequested = [this, deadline] {
             timedOut = std::chrono::steady_clock::now() > deadline;
             return timedOut;
         };
-        return options;
+        return Kestrel::Launcher::run(commandLine, options);
     }
 
-    static Kestrel::Platform::WindowHandle mainWindow() {
-        return Headless::findWindow(L"BrightwellLauncher", "Brightwell Launcher");
-    }
-
-    Testing::TempFolder folder;
+    const Testing::ScopedVariable documents{"XDG_DOCUMENTS_DIR", folder.path()};
     bool timedOut = false;
-    std::vector<std::string> boxes;
-    std::string previousDocuments;
-    Kestrel::Platform::MessageBoxAnswerer previousAnswerer;
 };
 
 TEST_F(LauncherRunTest, ThePlayerSeesTheCentredLoginScreenAndClosingItEndsTheLauncher) {
     Kestrel::Platform::WindowRect seen;
     bool visible = false;
     Headless::post([&] {
-        const Kestrel::Platform::WindowHandle window = mainWindow();
+        const Kestrel::Platform::WindowHandle window =
+            Headless::findWindow(L"BrightwellLauncher", "Brightwell Launcher");
         ASSERT_NE(window, nullptr);
         seen = window->rect;
         visible = Headless::isVisible(window);
         Headless::close(window);
     });
-    EXPECT_EQ(Kestrel::Launcher::run("-n", watched()), Kestrel::Launcher::Finished);
+    EXPECT_EQ(run("-n"), Kestrel::Launcher::Finished);
     EXPECT_FALSE(timedOut);
     EXPECT_TRUE(visible);
     // Centred on the 1024 x 768 desktop by the fixed half size of 200.
@@ -86,13 +62,29 @@ TEST_F(LauncherRunTest, ThePlayerSeesTheCentredLoginScreenAndClosingItEndsTheLau
 TEST_F(LauncherRunTest, AnUnattendedRunGivesUpWhenTheSameErrorRepeatsFiveTimes) {
     for (int pass = 0; pass < 6; ++pass)
         Headless::post([] { throw std::runtime_error("the same failure"); });
-    Kestrel::Launcher::Options options = watched();
-    options.repeatedErrorLimit = 5;
-    EXPECT_EQ(Kestrel::Launcher::run("", options), Kestrel::Launcher::GaveUp);
+    EXPECT_EQ(run("", 5), Kestrel::Launcher::GaveUp);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(boxes.size(), 5u);
     ASSERT_EQ(Headless::pendingInputs(), 1u) << "the run ended at the fifth";
     EXPECT_THROW(Kestrel::Platform::pumpOneMessage(nullptr), std::runtime_error);
+}
+
+// None of them reaches the main loop; the elevated copy whose start-up login fails (nothing
+// answers at the shipped address) has no player to log in at the Login screen.
+TEST_F(LauncherRunTest, FailedStartUpsEndWithTheirCodeAndSayWhy) {
+    ASSERT_TRUE(Kestrel::Platform::registerMainWindowClass({}));
+    EXPECT_EQ(run(""), Kestrel::Launcher::StartupFailed);
+    Headless::resetMainWindowClass();
+    Headless::setMainWindowCreationFails(true);
+    EXPECT_EQ(run(""), Kestrel::Launcher::StartupFailed);
+    Headless::setMainWindowCreationFails(false);
+    Headless::resetMainWindowClass();
+    EXPECT_EQ(run("-uac -u player -p wrong"), Kestrel::Launcher::StartupLoginFailed);
+    EXPECT_FALSE(timedOut);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, "Failed to register window class!");
+    EXPECT_EQ(boxes[1].text, "Failed to create window!");
+    EXPECT_EQ(boxes[2].text.rfind("Login failed.\n", 0), 0u) << boxes[2].text;
 }
 
 } // namespace

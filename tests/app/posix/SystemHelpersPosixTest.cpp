@@ -50,7 +50,10 @@ TEST(ExecutablePathPosixTest, APathLongerThanTheFirstReadIsReadWhole) {
     fs::create_directories(folder);
     const fs::path copy = folder / "engine_tests";
     fs::copy_file(Cobalt::executablePath(), copy);
-    const std::string command =
-        copy.string() + " --gtest_filter=SystemHelpersTest.ExecutablePath* > /dev/null";
+    const std::string command = copy.string() +
+                                " --gtest_filter=SystemHelpersTest.ExecutablePath* > " +
+                                (temp / "output.txt");
     EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_NE(temp.read("output.txt").find("[  PASSED  ] 1 test."), std::string::npos)
+        << "the copy must have run the path test: " << temp.read("output.txt");
 }

@@ -1,4 +1,5 @@
-// The POSIX twin of the native file calls: moves between file systems, which rename cannot do.
+// The POSIX twin of the native file calls: moves between file systems, which rename cannot do,
+// and durable writes that cannot be flushed.
 #include "platform/NativeFile.h"
 
 #include "platform/SystemHelpers.h"
@@ -82,6 +83,11 @@ TEST_F(CrossFileSystemMoveTest, NeverReplacesAndLeavesNoPartialCopy) {
     }
     EXPECT_FALSE(fs::exists(disk + "big.bin"));
     EXPECT_EQ(contentsOf(ram + "big.bin").size(), 200000u);
+}
+
+// /dev/null takes every byte but has no disk to flush them to.
+TEST(DurableWritePosixTest, AWriteWhoseFlushFailsReportsFailure) {
+    EXPECT_FALSE(Cobalt::Platform::writeFileDurably("/dev/null", "bytes", 5));
 }
 
 } // namespace

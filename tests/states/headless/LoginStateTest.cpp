@@ -2,9 +2,8 @@
 // remembered login send, show and leave in the credentials file, by click and by Return.
 #include "states/LoginState.h"
 
-#include "network/KSConnector.h"
 #include "platform/headless/HeadlessWindows.h"
-#include "tests/states/headless/LaunchFixture.h"
+#include "tests/support/headless/LaunchTest.h"
 
 #include <gtest/gtest.h>
 
@@ -14,25 +13,16 @@ namespace {
 
 class LoginStateTest : public Testing::LaunchTest {
 protected:
-    std::string sentCredentials() const {
-        std::string user, password;
-        app->getConnector()->getCredentials(user, password);
-        return user + "/" + password;
-    }
-
     // The credentials file as the launcher writes it.
     static std::string savedFile(const std::string &password) {
         return "<?xml version=\"1.0\" ?>\n<userID>" + PlayerName + "</userID>\n" + "<password>" +
                password + "</password>" + "\n";
     }
-
-    void rememberInFile(const std::string &password) const {
-        folder.write("documents/Brightwell/configuration/credentials.xml", savedFile(password));
-    }
 };
 
-TEST_F(LoginStateTest, ARefusedLoginSaysWhyInABoxTitledLikeTheWindowAndStays) {
+TEST_F(LoginStateTest, ARefusedOrFailedLoginSaysWhyInABoxTitledLikeTheWindowAndStays) {
     start({{"text", "Brightwell Test Launcher"}});
+    EXPECT_EQ(window->text, "Brightwell Test Launcher") << "the root node lays out the window";
     fillLogin("not the password", true);
     ASSERT_TRUE(Headless::click(loginButton()));
     ASSERT_EQ(boxes.size(), 1u);
@@ -40,7 +30,6 @@ TEST_F(LoginStateTest, ARefusedLoginSaysWhyInABoxTitledLikeTheWindowAndStays) {
     EXPECT_EQ(boxes[0].caption, "Brightwell Test Launcher");
     EXPECT_EQ(boxes[0].kind, Kestrel::Platform::MessageBoxKind::OkExclamation);
     EXPECT_EQ(current(), "Login");
-    EXPECT_EQ(credentialsFile(), "<missing>") << "nothing is remembered of a refused login";
     EXPECT_TRUE(Headless::isVisible(loginButton())) << "the player may try again";
 
     // Return in the password field is one more attempt, not two: the dialog routine presses the
@@ -48,17 +37,15 @@ TEST_F(LoginStateTest, ARefusedLoginSaysWhyInABoxTitledLikeTheWindowAndStays) {
     ASSERT_TRUE(Headless::pressReturn(passwordField()));
     ASSERT_TRUE(Headless::releaseReturn());
     EXPECT_EQ(boxes.size(), 2u);
-}
 
-TEST_F(LoginStateTest, AServerFailureIsTheReasonShown) {
+    // A server failure is the reason shown.
     configure({}, "auth", "OK,only-one-value");
-    start();
-    fillLogin("password", false);
+    fillLogin("password", true);
     ASSERT_TRUE(Headless::click(loginButton()));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Login failed.\nInvalid Authentication response \nOK,only-one-value");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2].text, "Login failed.\nInvalid Authentication response \nOK,only-one-value");
     EXPECT_EQ(current(), "Login");
-    EXPECT_EQ(credentialsFile(), "<missing>");
+    EXPECT_EQ(credentialsFile(), "<missing>") << "nothing is remembered of a failed login";
 }
 
 TEST_F(LoginStateTest, ARememberedLoginSavesTheDigestAndGoesOnToTheVersionCheck) {
@@ -70,6 +57,11 @@ TEST_F(LoginStateTest, ARememberedLoginSavesTheDigestAndGoesOnToTheVersionCheck)
     EXPECT_EQ(credentialsFile(), savedFile(PlayerDigest));
     EXPECT_EQ(sentCredentials(), PlayerName + "/" + PlayerDigest);
     EXPECT_FALSE(Headless::isVisible(usernameField())) << "the Login screen is gone";
+
+    // Return reaching the main window later presses the hidden login button: no second login.
+    app->changeState("StartGame");
+    ASSERT_TRUE(Headless::pressReturn(window));
+    EXPECT_EQ(current(), "StartGame");
 }
 
 TEST_F(LoginStateTest, AnUnrememberedLoginKeepsTheNameOnlyButSendsTheDigestLater) {
@@ -94,8 +86,8 @@ TEST_F(LoginStateTest, WithoutTheVersionCheckALoginStartsTheGameAtOnce) {
     EXPECT_EQ(gameRecord(), PlayerCommandLine);
 }
 
-TEST_F(LoginStateTest, ARememberedDigestIsSentAsItIsNotDigestedAgain) {
-    rememberInFile(PlayerDigest);
+TEST_F(LoginStateTest, ARememberedDigestIsSentAsItIsAndATypedPasswordReplacesIt) {
+    folder.write("documents/Brightwell/configuration/credentials.xml", savedFile(PlayerDigest));
     start();
     EXPECT_EQ(usernameField()->text, PlayerName);
     EXPECT_EQ(passwordField()->text, PlayerDigest);
@@ -104,11 +96,10 @@ TEST_F(LoginStateTest, ARememberedDigestIsSentAsItIsNotDigestedAgain) {
     ASSERT_TRUE(Headless::click(loginButton()));
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].text);
     EXPECT_EQ(current(), "CheckVersion");
-    EXPECT_EQ(credentialsFile(), savedFile(PlayerDigest));
-}
 
-TEST_F(LoginStateTest, ATypedPasswordReplacesARememberedOneAndUnticking) {
-    rememberInFile("00000000000000000000000000000000");
+    // Started again over a wrong remembered digest, the player types the password and unticks.
+    folder.write("documents/Brightwell/configuration/credentials.xml",
+                 savedFile("00000000000000000000000000000000"));
     start();
     fillLogin("password", false);
     ASSERT_TRUE(Headless::click(loginButton()));

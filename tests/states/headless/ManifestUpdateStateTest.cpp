@@ -2,8 +2,8 @@
 // arrives, retries after a failed request, and manifests that must never become the local one.
 #include "states/ManifestUpdateState.h"
 
-#include "tests/states/headless/UpdateFlowFixture.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/headless/LaunchTest.h"
 #include "tests/support/posix/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ std::string manifestOfSize(const std::string &version, std::size_t size) {
     return head + "<!--" + std::string(size - head.size() - 7, 'x') + "-->";
 }
 
-class ManifestUpdateStateTest : public Testing::UpdateFlowTest {};
+class ManifestUpdateStateTest : public Testing::LaunchTest {};
 
 TEST_F(ManifestUpdateStateTest, TheCounterEstimatesTheSizeFromTheLocalManifestInWholeKiB) {
     struct Case {
@@ -98,7 +98,7 @@ TEST_F(ManifestUpdateStateTest, AManifestThatDoesNotParseNeverReplacesTheLocalOn
         publish(release);
         writeReleaseFile(ServerManifest, text);
         boxes.clear();
-        startRun();
+        start();
         std::string log;
         {
             const Testing::LogCapture capture;
@@ -123,7 +123,7 @@ TEST_F(ManifestUpdateStateTest, AManifestThatCannotBeSavedWholeIsNotKept) {
     place("manifest.xml", local);
     place("temp/Brightwell/manifest.xml", manifestOfSize("7", 3000));
     writeReleaseFile(ServerManifest, manifestOfSize("7", 10000));
-    startRun();
+    start();
     {
         const Testing::FileSizeLimit nearlyFull(4096);
         EXPECT_EQ(runUpdate(), "StartGame");

@@ -3,7 +3,7 @@
 #include "states/StartGameState.h"
 
 #include "platform/headless/HeadlessWindows.h"
-#include "tests/states/headless/LaunchFixture.h"
+#include "tests/support/headless/LaunchTest.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +14,14 @@ namespace {
 class StartGameStateTest : public Testing::LaunchTest {};
 
 TEST_F(StartGameStateTest, TheGameGetsTheCredentialsAndTheLauncherEndsOnceTheLingerRanOut) {
-    start({}, "-c \"-window -fast\"");
+    start({{"-lingerTime", ""}}, "-c \"-window -fast\"");
     app->setCredentials(PlayerName, PlayerDigest);
     app->changeState("StartGame");
     EXPECT_EQ(visibleTexts(), std::vector<std::string>{StartMessage});
     EXPECT_EQ(gameRecord(), PlayerCommandLine + "&-window -fast");
 
-    // 5 s of linger: exactly nothing left after 20 quarter seconds is not yet below zero.
+    // The built-in 5 s of linger: exactly nothing left after 20 quarter seconds is not yet below
+    // zero.
     passFor(5.0);
     EXPECT_FALSE(app->isQuitRequested());
     pass();

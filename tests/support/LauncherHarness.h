@@ -1,44 +1,25 @@
-// Test harness for the launcher application: a running engine whose user, temporary and data
-// folders lie in a fresh temporary folder, a LauncherApp, and configuration files written there.
+// The one harness of the launcher's tests: a running engine whose user, temporary and data
+// folders lie in a fresh temporary folder that is also the installation, a LauncherApp,
+// configuration files written there, and every message box recorded and answered.
 #pragma once
 
 #include "app/LauncherApp.h"
-#include "app/LauncherState.h"
 #include "platform/MessageBox.h"
 #include "tests/support/ScopedCurrentDirectory.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-namespace Cobalt {
-class XMLInputArchive;
-}
-
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+namespace Cobalt {
+class XMLInputArchive;
+}
+
 namespace Testing {
-
-// A state that records every call it receives, in order, in a shared journal.
-class JournalState : public Kestrel::LauncherState {
-public:
-    JournalState(const std::string &name, std::vector<std::string> &journal)
-        : LauncherState(name), journal(journal) {}
-    void enter() override;
-    void leave() override;
-    void update(float time, float elapsed) override;
-
-    // What enter saw as the current state's name.
-    std::string currentAtEnter;
-    // The (time, elapsed) pairs of every update.
-    std::vector<std::pair<float, float>> updates;
-    // A state to change to from within enter, if not empty.
-    std::string changeOnEnter;
-
-private:
-    std::vector<std::string> &journal;
-};
 
 // A message box as the launcher showed it.
 struct ShownBox {
@@ -50,7 +31,6 @@ struct ShownBox {
 // The "version" attribute of a manifest archive's "manifest" element; "<none>" without one.
 std::string manifestVersion(Cobalt::XMLInputArchive *manifest);
 
-// Sets everything up on construction and takes it down on destruction.
 class LauncherHarness {
 public:
     LauncherHarness();
@@ -58,6 +38,9 @@ public:
     LauncherHarness(const LauncherHarness &) = delete;
     LauncherHarness &operator=(const LauncherHarness &) = delete;
 
+    // What a new launcher process starts from: a fresh engine (nothing mounted) over the folder
+    // and a fresh application.
+    void restartEngine();
     // Writes folder/launcher.xml holding <launcher> + body + </launcher>; returns its path.
     std::string writeConfiguration(const std::string &body) const;
     // Loads a configuration of body into app.
@@ -67,11 +50,21 @@ public:
         return folder / "documents/Brightwell/configuration/";
     }
 
+    // Places a file of the installation (folders created).
+    void place(const std::string &name, const std::string &bytes) const;
+    // The installed file's bytes (a relative or absolute name); "<missing>" when there is none.
+    std::string installed(const std::string &name) const;
+    // "user/password" as the application stores them, and as its connector sends them.
+    std::string storedCredentials() const;
+    std::string sentCredentials() const;
+
     TempFolder folder;
     ScopedCurrentDirectory currentDirectory{folder.path()};
     std::unique_ptr<Kestrel::LauncherApp> app;
-    // Every box shown meanwhile; each is answered OK (Cancel for Retry/Cancel).
+    // Every box shown meanwhile. Retry/Cancel boxes get answerRetryBox's answer (Cancel unless
+    // set), every other box OK.
     std::vector<ShownBox> boxes;
+    std::function<Kestrel::Platform::MessageBoxAnswer(const ShownBox &)> answerRetryBox;
 
 private:
     Kestrel::Platform::MessageBoxAnswerer previousAnswerer;
