@@ -21,6 +21,9 @@ public:
     static constexpr int StartupFailed = 1;
     static constexpr int StartupLoginFailed = 2;
     static constexpr int GaveUp = 3;
+    // An update began and was not committed: a file failed, no usable manifest came, the player
+    // chose Cancel, or the launcher was closed meanwhile.
+    static constexpr int UpdateIncomplete = 4;
 
     struct Options {
         // How the main window is shown (the show command the system gave the process).
@@ -35,8 +38,8 @@ public:
     };
 
     // Runs the launcher with the narrow command line; returns the process exit code: 1 when the
-    // window or the configuration cannot be set up (a box says which), else 0, or the codes of
-    // the unattended options above.
+    // window or the configuration cannot be set up (a box says which), the codes of the
+    // unattended options above, else UpdateIncomplete or 0.
     static int run(const std::string &commandLine, const Options &options);
 };
 

@@ -89,7 +89,7 @@ TEST_F(LauncherServerTest, TheDownloadedManifestIsKeptAndCommittedOverTheLocalOn
     app->downloadManifest("manifest-7.xml");
     Cobalt::XMLInputArchive *server = app->getServerManifest();
     EXPECT_EQ(Testing::manifestVersion(server), "7");
-    EXPECT_EQ(folder.read("temp/Brightwell/manifest.xml"),
+    EXPECT_EQ(folder.read(".brightwell/server-manifest.xml"),
               "<manifest version=\"7\">\r\n</manifest>")
         << "byte for byte, without the trailing line end";
 
@@ -100,7 +100,7 @@ TEST_F(LauncherServerTest, TheDownloadedManifestIsKeptAndCommittedOverTheLocalOn
 
     app->commitManifest();
     EXPECT_EQ(folder.read("manifest.xml"), "<manifest version=\"7\">\r\n</manifest>");
-    EXPECT_FALSE(std::filesystem::exists(folder / "temp/Brightwell/manifest.xml"));
+    EXPECT_FALSE(std::filesystem::exists(folder / ".brightwell/server-manifest.xml"));
 }
 
 } // namespace
