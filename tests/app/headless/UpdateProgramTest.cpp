@@ -53,7 +53,6 @@ protected:
                       fileText(shipped / "gameStates/launcher.xml"), std::regex("<URL>[^<]*</URL>"),
                       "<URL>" + std::string(std::getenv("BRIGHTWELL_SERVER_URL")) + "</URL>"));
         writeText(install + "manifest.xml", Installed6);
-        fs::remove_all(root + "release");
     }
 
     void TearDown() override {
