@@ -10,6 +10,7 @@
 #include "tests/app/LauncherFixture.h"
 #include "tests/network/ReferenceServerFixture.h"
 #include "tests/support/FailureOf.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,16 @@ TEST_F(LauncherServerTest, TheDownloadedManifestIsKeptAndCommittedOverTheLocalOn
     app->commitManifest();
     EXPECT_EQ(folder.read("manifest.xml"), "<manifest version=\"7\">\r\n</manifest>");
     EXPECT_FALSE(std::filesystem::exists(folder / ".brightwell/server-manifest.xml"));
+
+    // A manifest is held in memory while it arrives: one byte over the limit is refused.
+    std::string huge = "<manifest version=\"8\"/>";
+    huge.resize(Kestrel::LauncherApp::ManifestLimit + 1, ' ');
+    writeReleaseFile("huge.xml", huge);
+    const Testing::LogCapture capture;
+    EXPECT_FALSE(app->downloadManifest("huge.xml"));
+    EXPECT_NE(capture.text().find("The server manifest huge.xml is larger than 64 MiB"),
+              std::string::npos);
+    EXPECT_EQ(Testing::manifestVersion(app->getServerManifest()), "7");
 }
 
 } // namespace
