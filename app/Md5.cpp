@@ -187,7 +187,6 @@ void Md5::update(const char *data, std::size_t size) {
         if (pendingSize < BlockSize)
             return;
         compress(chaining, pending, 1);
-        pendingSize = 0;
     }
     const std::size_t wholeBlocks = size / BlockSize;
     compress(chaining, bytes, wholeBlocks);
