@@ -77,7 +77,7 @@ std::size_t ZIPEntryReader::read(char *data, std::size_t capacity) {
     PackageReader reader(*stream);
     const std::uint64_t left = entry.uncompressedSize - produced;
     std::size_t count = 0;
-    if (left > 0) {
+    if (left > 0 && capacity > 0) {
         const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(capacity, left));
         if (isStored())
             count = reader.readAt(entry.dataOffset + produced, data, wanted) ? wanted : 0;

@@ -230,9 +230,10 @@ void GroupUpdateState::dropPackage(PlannedGroup &group) {
     if (group.package)
         files().unmount(path);
     group.package = nullptr;
-    if (group.stored)
-        files().remove(path);
     group.stored = false;
+    // Also a package that did not mount: it would only take room until the next run.
+    if (downloads(group.plan))
+        files().remove(path);
 }
 
 bool GroupUpdateState::carryOut(const FileAction &action, Cobalt::IO::ZIPPackage *package) {
