@@ -75,6 +75,11 @@ TEST_F(LoginStateTest, AnUnrememberedLoginKeepsTheNameOnlyButSendsTheDigestLater
     EXPECT_EQ(credentialsFile(), savedFile(""));
     EXPECT_EQ(sentCredentials(), PlayerName + "/" + PlayerDigest)
         << "the version check and downloads still send the digest";
+
+    start();
+    EXPECT_EQ(usernameField()->text + "/" + passwordField()->text, PlayerName + "/")
+        << "the next start shows the name alone";
+    EXPECT_EQ(rememberBox()->check, Kestrel::Platform::CheckUnchecked);
 }
 
 TEST_F(LoginStateTest, WithoutTheVersionCheckALoginStartsTheGameAtOnce) {
