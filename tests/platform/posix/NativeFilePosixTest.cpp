@@ -1,5 +1,5 @@
 // The POSIX twin of the native file calls: moves and replacements between file systems, which
-// rename cannot do, durable writes that cannot be flushed, and new files that never follow a link.
+// rename cannot do, and new files that never follow a link.
 #include "platform/NativeFile.h"
 
 #include "platform/NewFile.h"
@@ -84,11 +84,6 @@ TEST_F(CrossFileSystemMoveTest, NeverReplacesAndLeavesNoPartialCopy) {
     }
     EXPECT_FALSE(fs::exists(disk + "big.bin"));
     EXPECT_EQ(contentsOf(ram + "big.bin").size(), 200000u);
-}
-
-// /dev/null takes every byte but has no disk to flush them to.
-TEST(DurableWritePosixTest, AWriteWhoseFlushFailsReportsFailure) {
-    EXPECT_FALSE(Cobalt::Platform::writeFileDurably("/dev/null", "bytes", 5));
 }
 
 TEST_F(CrossFileSystemMoveTest, ReplacesInOneStepWithoutTouchingANameBesideTheTarget) {
