@@ -29,7 +29,7 @@ while [[ $# -gt 0 ]]; do
         --native-only) wine_runs=0 ;;
         --wine-only) native=0 ;;
         --folder) folder="$2"; shift ;;
-        *) sed -n '11,15p' "$0" >&2; exit 2 ;;
+        *) sed -n '11,14p' "$0" >&2; exit 2 ;;
     esac
     shift
 done
