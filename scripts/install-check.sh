@@ -23,6 +23,7 @@ bytes=1181116006
 native=1
 wine_runs=1
 folder=/dev/shm
+arguments=("$@")
 while [[ $# -gt 0 ]]; do
     case "$1" in
         --bytes) bytes="$2"; shift ;;
@@ -34,12 +35,12 @@ while [[ $# -gt 0 ]]; do
     shift
 done
 
+# The whole check runs on one display (Wine needs one) and inside one reference server.
 if ((wine_runs)) && [[ -z "${DISPLAY:-}" ]]; then
-    exec "$SCRIPTS/with-xvfb.sh" "$0" "$@"
+    exec "$SCRIPTS/with-xvfb.sh" "$0" "${arguments[@]}"
 fi
 if [[ -z "${BRIGHTWELL_SERVER_URL:-}" ]]; then
-    exec "$SCRIPTS/with-reference-server.sh" "$0" --bytes "$bytes" --folder "$folder" \
-        $( ((native)) || echo --wine-only) $( ((wine_runs)) || echo --native-only)
+    exec "$SCRIPTS/with-reference-server.sh" "$0" "${arguments[@]}"
 fi
 
 say() { printf '[install-check] %s\n' "$*"; }
