@@ -36,7 +36,7 @@ for argument in "$@"; do
         --all) all=1 ;;
         --native-only) wine_runs=0 ;;
         *)
-            sed -n '10,17p' "$0" >&2
+            sed -n '12,19p' "$0" >&2
             exit 2
             ;;
     esac

@@ -18,7 +18,7 @@
 set -euo pipefail
 
 if [[ $# -lt 3 ]]; then
-    sed -n '2,19p' "$0" >&2
+    sed -n '2,17p' "$0" >&2
     exit 2
 fi
 TOOL="$1"
