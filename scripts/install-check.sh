@@ -61,11 +61,9 @@ prepare_release() {
         "$tool" --files "$WORK/game-2" --version 2 --output "$WORK/release-2" \
             --previous "$WORK/release-1/manifest.xml" >/dev/null || return 1
     local server="${BRIGHTWELL_SERVER_ROOT%/}"
-    rm -rf "$server/release"
-    mv "$WORK/release-2" "$server/release"
-    sed -i "s/'version' => '1',/'version' => '2',/" "$server/ksserver.config.php"
+    "$ROOT/server/publish.sh" "$WORK/release-2/manifest.xml" "$server/release" >/dev/null || return 1
     LARGE_MD5="$(md5sum <"$WORK/game-2/data/large.bin" | cut -d' ' -f1)"
-    SERVED_MANIFEST_MD5="$(sed -z 's/[\r\n]*$//' "$server/release/manifest.xml" | md5sum | cut -d' ' -f1)"
+    SERVED_MANIFEST_MD5="$(sed -z 's/[\r\n]*$//' "$WORK/release-2/manifest.xml" | md5sum | cut -d' ' -f1)"
     rm -rf "$WORK/game-2"
 }
 
