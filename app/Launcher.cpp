@@ -91,7 +91,9 @@ int runWithEngine(const std::string &commandLine, const Launcher::Options &optio
     Platform::showWindow(window, options.showCommand);
     Platform::updateWindow(window);
     loop.run();
-    return loop.gaveUp() ? Launcher::GaveUp : Launcher::Finished;
+    if (loop.gaveUp())
+        return Launcher::GaveUp;
+    return app.isUpdatePending() ? Launcher::UpdateIncomplete : Launcher::Finished;
 }
 
 } // namespace

@@ -22,6 +22,9 @@ public:
     static constexpr int StartupFailed = 1;
     static constexpr int StartupLoginFailed = 2;
     static constexpr int GaveUp = 3;
+    // An update began and was not committed: a file failed, no usable manifest came, the player
+    // chose Cancel, or the launcher was closed meanwhile.
+    static constexpr int UpdateIncomplete = 4;
 
     struct Options {
         // How the main window is shown (the show command the system gave the process).
@@ -34,9 +37,10 @@ public:
     };
 
     // Runs the launcher with the narrow command line; returns the process exit code: 1 when the
-    // window or the configuration cannot be set up (a box says which), 2 when the "-uac" start-up
-    // login was refused or failed (the elevated copy has no player to log in at the Login screen,
-    // and the copy waiting for it reads the code), GaveUp for the repeated error limit, else 0.
+    // window or the configuration cannot be set up (a box says which), StartupLoginFailed when the
+    // "-uac" start-up login was refused or failed (the elevated copy has no player to log in at the
+    // Login screen, and the copy waiting for it reads the code), GaveUp for the repeated error
+    // limit, else UpdateIncomplete or 0.
     static int run(const std::string &commandLine, const Options &options);
 };
 

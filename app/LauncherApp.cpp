@@ -6,6 +6,7 @@
 #include "app/Log.h"
 #include "io/FileServer.h"
 #include "io/OpenMode.h"
+#include "network/BufferSink.h"
 #include "network/KSConnector.h"
 #include "platform/Elevation.h"
 #include "platform/SystemHelpers.h"
@@ -15,6 +16,7 @@
 #include "states/GroupUpdateState.h"
 #include "states/LoginState.h"
 #include "states/ManifestUpdateState.h"
+#include "states/StagingFolder.h"
 #include "states/StartGameState.h"
 #include "states/WaitForUpdateState.h"
 #include "ui/WindowElement.h"
@@ -130,35 +132,38 @@ bool LauncherApp::relaunchElevated() {
     return true;
 }
 
-std::string LauncherApp::tempManifestPath() const { return "temp:" + manifestFile; }
-
 bool LauncherApp::downloadManifest(const std::string &remoteName) {
     if (!connector || !fileServer)
         return false;
     std::vector<char> bytes;
-    if (!connector->downloadSiteFile(remoteName, &bytes))
+    KSNetwork::BufferSink sink(bytes, ManifestLimit);
+    if (!connector->downloadSiteFile(remoteName, sink)) {
+        if (sink.overflowed())
+            Cobalt::Log::instance().message("The server manifest %s is larger than %u MiB",
+                                            remoteName.c_str(),
+                                            static_cast<unsigned>(ManifestLimit >> 20));
         return false;
+    }
     serverManifest.reset();
     serverManifestCopied = false;
-    const std::string tempPath = tempManifestPath();
-    fileServer->createDirectory(tempPath.c_str());
+    const std::string copyPath = StagingFolder::manifestCopy();
     // Binary: the copy becomes the local manifest byte for byte.
-    if (!fileServer->writeFile(tempPath, bytes)) {
+    if (!StagingFolder(*fileServer).prepare() || !fileServer->writeFile(copyPath, bytes)) {
         Cobalt::Log::instance().message("Could not save the server manifest %s as %s",
-                                        remoteName.c_str(), tempPath.c_str());
-        fileServer->remove(tempPath);
+                                        remoteName.c_str(), copyPath.c_str());
+        fileServer->remove(copyPath);
         return false;
     }
     // Read back from the copy, so that what was read is what a commit puts in place.
     bool parsed = false;
-    auto archive = openArchive(*fileServer, tempPath, &parsed);
+    auto archive = openArchive(*fileServer, copyPath, &parsed);
     if (!parsed || !archive->enter("manifest")) {
         Cobalt::Log::instance().message("The server manifest %s is no manifest (%u bytes)",
                                         remoteName.c_str(), static_cast<unsigned>(bytes.size()));
         // An archive that failed to parse still holds its file open, which Windows would not
         // let go.
         archive.reset();
-        fileServer->remove(tempPath);
+        fileServer->remove(copyPath);
         return false;
     }
     archive->leave();
@@ -172,12 +177,14 @@ bool LauncherApp::commitManifest() {
         return false;
     // A local manifest that did not parse keeps its file open, which Windows would not replace.
     localManifest.reset();
-    const bool replaced = fileServer->replace(tempManifestPath(), manifestFile);
-    if (replaced)
+    const bool replaced = fileServer->replace(StagingFolder::manifestCopy(), manifestFile);
+    if (replaced) {
         serverManifestCopied = false;
-    else
+        updatePending = false;
+    } else {
         Cobalt::Log::instance().message("Could not replace the local manifest %s",
                                         manifestFile.c_str());
+    }
     // The local manifest is again what the file holds, old or new.
     openLocalManifest();
     return replaced;
@@ -273,7 +280,7 @@ void LauncherApp::loadStateSections(Cobalt::InputArchive &configuration) {
 }
 
 void defineLauncherFolders(Cobalt::IO::FileServer &fileServer) {
-    fileServer.setAlias("temp", "_temp:Brightwell");
+    fileServer.setAlias(StagingFolder::Alias, StagingFolder::Name);
     fileServer.setAlias("user", "_user:Brightwell");
     fileServer.setAlias("data", "_data:Brightwell");
     fileServer.setAlias("configuration", "user:configuration");

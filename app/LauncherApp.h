@@ -4,6 +4,7 @@
 
 #include "platform/Window.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -71,17 +72,27 @@ public:
     // Writes "userID" and "password" to the configured credentials file; nothing without one.
     void saveCredentials();
 
-    // Downloads the server's manifest remoteName into "temp:" + the manifest file and keeps it,
-    // parsed, as the server manifest; true then. A copy that cannot be written whole or is no
-    // manifest (a cut transfer, an error page) is removed and leaves no server manifest: false,
-    // logged. A refused download (one is running) changes nothing: false. Failures of the
-    // connector propagate and change nothing.
+    // Downloads the server's manifest remoteName (into memory, at most ManifestLimit bytes),
+    // copies it into the staging folder and keeps it, parsed, as the server manifest; true then.
+    // A manifest over the limit, a copy that cannot be written whole or that is no manifest (a
+    // cut transfer, an error page) leaves no server manifest and no copy: false, logged. A
+    // refused download (one is running) changes nothing: false. Failures of the connector
+    // propagate and change nothing.
     bool downloadManifest(const std::string &remoteName);
     // Puts the manifest that downloadManifest kept in this run in place of the local one, in one
-    // step (the old file or the new one, never neither). False, changing nothing, when this run
-    // kept none (a copy left in "temp:" by an earlier run is never taken) or the local file
-    // cannot be replaced. The local manifest is read again from its file afterwards.
+    // step (the old file or the new one, never neither), on any volume. False, changing nothing,
+    // when this run kept none (a copy left by an earlier run is never taken) or the local file
+    // cannot be replaced. The local manifest is read again from its file afterwards. A commit
+    // completes the update that beginUpdate started.
     bool commitManifest();
+    // Marks an update as started: from now on it counts as incomplete until a commit.
+    void beginUpdate() { updatePending = true; }
+    // Whether an update started in this run and has not been committed (it failed, was
+    // cancelled, or is still running).
+    bool isUpdatePending() const { return updatePending; }
+
+    // The largest server manifest the launcher holds in memory.
+    static constexpr std::size_t ManifestLimit = std::size_t{64} * 1024 * 1024;
 
     // The main window's element (not owned); null until the entry point gives it.
     WindowElement *getRootElement() const { return rootElement; }
@@ -121,7 +132,6 @@ private:
     void readCredentialFile();
     void openLocalManifest();
     void loadStateSections(Cobalt::InputArchive &configuration);
-    std::string tempManifestPath() const;
 
     bool elevatedInstance = false;
     std::unique_ptr<Platform::ElevatedProcess> elevatedProcess;
@@ -138,15 +148,17 @@ private:
     std::uint32_t localManifestSize = 0;
     std::unique_ptr<Cobalt::XMLInputArchive> localManifest;
     std::unique_ptr<Cobalt::XMLInputArchive> serverManifest;
-    // Whether "temp:" holds the copy that serverManifest was read from, made in this run.
+    // Whether the staging folder holds the copy that serverManifest was read from, made in this
+    // run.
     bool serverManifestCopied = false;
+    bool updatePending = false;
     std::string serverUrl;
     std::unique_ptr<KSNetwork::KSConnector> connector;
     Cobalt::IO::FileServer *fileServer = nullptr;
 };
 
-// Defines the launcher's aliases "temp", "user", "data" and "configuration" on fileServer and
-// creates the "configuration:" folder when it is missing.
+// Defines the launcher's aliases "temp" (the staging folder in the installation), "user", "data"
+// and "configuration" on fileServer and creates the "configuration:" folder when it is missing.
 void defineLauncherFolders(Cobalt::IO::FileServer &fileServer);
 
 // Whether the user has administrator rights: the system's answer, or the override's.

@@ -1,6 +1,7 @@
 // MD5 (RFC 1321) with the 64 steps unrolled and the message words read straight from the buffer.
 #include "app/Md5.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -19,10 +20,7 @@ constexpr std::size_t BlockSize = 64;
 constexpr std::size_t LengthOffset = BlockSize - 8;
 
 struct Chaining {
-    Word a = 0x67452301;
-    Word b = 0xefcdab89;
-    Word c = 0x98badcfe;
-    Word d = 0x10325476;
+    Word a, b, c, d;
 };
 
 inline Word load(const unsigned char *block, int index) {
@@ -164,22 +162,54 @@ void appendHex(std::string &text, Word word) {
     }
 }
 
-} // namespace
-
-std::string md5Hex(const std::vector<char> &bytes) {
-    if (bytes.empty())
-        return {};
-    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
-    const std::size_t wholeBlocks = bytes.size() / BlockSize;
-    Chaining state;
-    compress(state, data, wholeBlocks);
-    compressTail(state, data + wholeBlocks * BlockSize, bytes.size() % BlockSize, bytes.size());
-
+std::string hexText(const Chaining &state) {
     std::string text;
     text.reserve(32);
     for (Word word : {state.a, state.b, state.c, state.d})
         appendHex(text, word);
     return text;
+}
+
+} // namespace
+
+void Md5::update(const char *data, std::size_t size) {
+    if (size == 0)
+        return;
+    Chaining chaining{state[0], state[1], state[2], state[3]};
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data);
+    totalSize += size;
+    if (pendingSize > 0) {
+        const std::size_t taken = std::min(size, BlockSize - pendingSize);
+        std::memcpy(pending + pendingSize, bytes, taken);
+        pendingSize += taken;
+        bytes += taken;
+        size -= taken;
+        if (pendingSize < BlockSize)
+            return;
+        compress(chaining, pending, 1);
+    }
+    const std::size_t wholeBlocks = size / BlockSize;
+    compress(chaining, bytes, wholeBlocks);
+    pendingSize = size % BlockSize;
+    std::memcpy(pending, bytes + wholeBlocks * BlockSize, pendingSize);
+    state[0] = chaining.a;
+    state[1] = chaining.b;
+    state[2] = chaining.c;
+    state[3] = chaining.d;
+}
+
+std::string Md5::hexDigest() const {
+    Chaining chaining{state[0], state[1], state[2], state[3]};
+    compressTail(chaining, pending, pendingSize, totalSize);
+    return hexText(chaining);
+}
+
+std::string md5Hex(const std::vector<char> &bytes) {
+    if (bytes.empty())
+        return {};
+    Md5 digest;
+    digest.update(bytes.data(), bytes.size());
+    return digest.hexDigest();
 }
 
 } // namespace Cobalt

@@ -3,7 +3,7 @@
 // scripts/update-bench.sh, which also makes the release). From entering "ManifestUpdate" to
 // "StartGame" it times every phase, the Extract phase per action against the state machine's
 // pacing measured in the same run (the same loop ticking a state that does nothing), and reports
-// the process's peak memory against the package's size.
+// the process's processor time and its peak memory against the package's size.
 //
 // Usage: UpdateBench <installation folder> <server manifest name> <package bytes> <files>
 //   the folder holds launcher.xml (pointing at the server) and the local manifest.xml;
@@ -43,10 +43,19 @@ public:
     int updates = 0;
 };
 
-double peakMiB() {
+rusage usageNow() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return usage;
+}
+
+double peakMiB() { return static_cast<double>(usageNow().ru_maxrss) / 1024.0; }
+
+// User and system time of the process so far, in seconds.
+double processorSeconds() {
+    const rusage usage = usageNow();
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // The name of what the launcher is doing: its state, and the update's phase inside GroupUpdate.
@@ -127,6 +136,7 @@ int main(int argc, char **argv) {
     app.setCredentials("player", "5f4dcc3b5aa765d61d8327deb882cf99");
     Kestrel::manifestStatus.set(false, "", argv[2]);
     const double startMiB = peakMiB();
+    const double startProcessor = processorSeconds();
 
     app.changeState("ManifestUpdate");
     observe();
@@ -158,11 +168,13 @@ int main(int argc, char **argv) {
                     "(nominal 0.01): the actions add %.1f %% on top of the pacing\n",
                     actions, perAction, pacing, (perAction / pacing - 1.0) * 100.0);
     }
+    std::printf("processor time of the update %.3f s\n", processorSeconds() - startProcessor);
+    // The update streams packages and files through fixed buffers: its memory must not depend
+    // on their size.
     const double peak = peakMiB();
     const double package = packageBytes / MiB;
-    std::printf("peak memory %.1f MiB (%.1f MiB before the update); package %.1f MiB; "
-                "goal 1.3 x package + 64 = %.1f MiB: %s\n",
-                peak, startMiB, package, 1.3 * package + 64,
-                peak <= 1.3 * package + 64 ? "met" : "missed");
+    std::printf("peak memory %.1f MiB (%.1f MiB before the update); package %.1f MiB, %.3f of it; "
+                "goal under 64 MiB: %s\n",
+                peak, startMiB, package, peak / package, peak < 64 ? "met" : "missed");
     return 0;
 }

@@ -1,6 +1,7 @@
 // Fuzz target: reply handling. The input is a reply as it comes off the wire: header lines (status
 // lines included) handed to the header callback one by one as libcurl delivers them, then the
-// body in chunks to the text or the buffer sink, then the reply readers of the protocol.
+// body in chunks to the text body or a download sink, then the reply readers of the protocol.
+#include "network/BufferSink.h"
 #include "network/HttpResponse.h"
 #include "network/KSConnectorImpl.h"
 #include "network/ReplyReader.h"
@@ -32,10 +33,9 @@ std::size_t deliverHeaders(const std::string &wire, KSNetwork::HttpResponse &res
     return at;
 }
 
-void deliverBody(const std::string &wire, std::size_t at, std::size_t chunk, bool toBuffer,
+void deliverBody(const std::string &wire, std::size_t at, std::size_t chunk, bool toSink,
                  KSNetwork::HttpResponse &response) {
-    const auto sink =
-        toBuffer ? &KSNetwork::Response::writeBuffer : &KSNetwork::Response::writeText;
+    const auto sink = toSink ? &KSNetwork::Response::writeSink : &KSNetwork::Response::writeText;
     while (at < wire.size()) {
         std::string block = wire.substr(at, chunk);
         if (sink(block.data(), 1, block.size(), &response) != block.size())
@@ -64,22 +64,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     static KSNetwork::KSConnectorImpl connector("http://127.0.0.1:1/ksclient/ksserver.php");
     // The first byte chooses the sink and how the body is cut into chunks.
-    const bool toBuffer = (data[0] & 1) != 0;
+    const bool toSink = (data[0] & 1) != 0;
     const std::size_t chunk = 1 + (data[0] >> 1);
     const std::string wire(reinterpret_cast<const char *>(data) + 1, size - 1);
 
     KSNetwork::HttpResponse response;
     std::vector<char> buffer{'h', '\n'};
-    if (toBuffer) {
-        response.buffer = &buffer;
+    KSNetwork::BufferSink sink(buffer);
+    if (toSink) {
+        response.sink = &sink;
         response.connector = &connector;
     }
-    deliverBody(wire, deliverHeaders(wire, response), chunk, toBuffer, response);
+    deliverBody(wire, deliverHeaders(wire, response), chunk, toSink, response);
     if (response.failure)
         return 0;
-    if (toBuffer) {
-        KSNetwork::dropTrailingLineEnds(buffer, 2);
-        if (buffer.size() < 2)
+    if (toSink) {
+        // What the buffer held before the download keeps its bytes, line end included.
+        sink.dropLast(response.lineEnds.removable());
+        if (buffer.size() < 2 || buffer[1] != '\n')
             __builtin_trap();
     } else {
         readReply(response.body);

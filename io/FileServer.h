@@ -10,7 +10,9 @@
 
 namespace Cobalt::IO {
 
+class StagedFile;
 class Win32FileSystem;
+class ZIPPackage;
 
 class FileServer {
 public:
@@ -31,17 +33,20 @@ public:
     // Renames a file on disk over to in one step: to is its old file or the new one, never a
     // mix. False when from is missing or to cannot be replaced (in use, a folder, no permission).
     virtual bool replace(const std::string &from, const std::string &to) = 0;
-    // Writes bytes to a disk file (created or truncated) and flushes them to the device. False
-    // when it cannot be created or written whole; part of the bytes may be on disk then.
+    // Replaces the disk file or link at path (never a folder) by a new file open for writing; a
+    // link is removed, never written through. Null when it cannot be created.
+    virtual std::unique_ptr<StagedFile> createFile(const std::string &path) = 0;
+    // Writes bytes to a new disk file at path (as createFile) and flushes them to the device.
+    // False when it cannot be created or written whole; part of the bytes may be on disk then.
     virtual bool writeFile(const std::string &path, const std::vector<char> &bytes) = 0;
     // Reads a whole file into out; false when it does not open. An empty file leaves out as it was.
     virtual bool readFile(const std::string &path, std::vector<char> &out) = 0;
-    // Mounts a ZIP package from a copy of data; throws Cobalt::Exception when its directory is
-    // unreadable (nothing is mounted then).
-    virtual void mountPackage(const std::string &name, const std::vector<char> &data) = 0;
-    // Mounts the ZIP package at path, named by path; throws Cobalt::Exception when it does not
-    // open or its directory is unreadable.
-    virtual void mountPackage(const std::string &path) = 0;
+    // Mounts a ZIP package from a copy of data and returns it (valid until it is unmounted);
+    // throws Cobalt::Exception when its directory is unreadable (nothing is mounted then).
+    virtual ZIPPackage &mountPackage(const std::string &name, const std::vector<char> &data) = 0;
+    // Mounts the ZIP package at path, named by path, and returns it; throws Cobalt::Exception
+    // when it does not open or its directory is unreadable.
+    virtual ZIPPackage &mountPackage(const std::string &path) = 0;
     // The first mounted file system named name (non-owning, valid until it is unmounted); null
     // when there is none.
     virtual FileSystem *findFileSystem(const std::string &name) = 0;

@@ -3,6 +3,7 @@
 
 #include "io/Exception.h"
 #include "io/OpenMode.h"
+#include "io/StagedFile.h"
 #include "io/Win32FileSystem.h"
 #include "io/ZIPPackage.h"
 #include "platform/NativeFile.h"
@@ -69,8 +70,14 @@ bool FileServerImpl::replace(const std::string &from, const std::string &to) {
     return rootFileSystem->replace(resolve(from), resolve(to));
 }
 
+std::unique_ptr<StagedFile> FileServerImpl::createFile(const std::string &path) {
+    return StagedFile::create(resolve(path));
+}
+
 bool FileServerImpl::writeFile(const std::string &path, const std::vector<char> &bytes) {
-    return rootFileSystem->writeFile(resolve(path), bytes);
+    const auto file = createFile(path);
+    return file && file->receive(bytes.data(), bytes.size()) && file->flushToDevice() &&
+           file->close();
 }
 
 bool FileServerImpl::readFile(const std::string &path, std::vector<char> &out) {
@@ -87,19 +94,22 @@ bool FileServerImpl::readFile(const std::string &path, std::vector<char> &out) {
     return true;
 }
 
-void FileServerImpl::mountPackage(const std::string &name, const std::vector<char> &data) {
-    auto package = std::make_unique<ZIPPackage>(name, data);
-    package->readDirectory();
-    addFileSystem(std::move(package));
+ZIPPackage &FileServerImpl::mountPackage(const std::string &name, const std::vector<char> &data) {
+    return mount(std::make_unique<ZIPPackage>(name, data));
 }
 
-void FileServerImpl::mountPackage(const std::string &path) {
+ZIPPackage &FileServerImpl::mountPackage(const std::string &path) {
     auto stream = open(path, In | Binary);
     if (!stream)
         throw Exception("cannot open ZIP package " + path);
-    auto package = std::make_unique<ZIPPackage>(path, std::move(stream));
+    return mount(std::make_unique<ZIPPackage>(path, std::move(stream)));
+}
+
+ZIPPackage &FileServerImpl::mount(std::unique_ptr<ZIPPackage> package) {
     package->readDirectory();
+    ZIPPackage &mounted = *package;
     addFileSystem(std::move(package));
+    return mounted;
 }
 
 FileServerImpl::MountedSet::iterator FileServerImpl::findMounted(const std::string &name) {

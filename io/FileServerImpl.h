@@ -28,11 +28,12 @@ public:
     bool remove(const std::string &path) override;
     bool move(const std::string &from, const std::string &to) override;
     bool replace(const std::string &from, const std::string &to) override;
+    std::unique_ptr<StagedFile> createFile(const std::string &path) override;
     bool writeFile(const std::string &path, const std::vector<char> &bytes) override;
     // Also false when the file opens but its bytes cannot be read; out is left as it was then.
     bool readFile(const std::string &path, std::vector<char> &out) override;
-    void mountPackage(const std::string &name, const std::vector<char> &data) override;
-    void mountPackage(const std::string &path) override;
+    ZIPPackage &mountPackage(const std::string &name, const std::vector<char> &data) override;
+    ZIPPackage &mountPackage(const std::string &path) override;
     // The disk is never found here, whatever its name, so that it is never unmounted.
     FileSystem *findFileSystem(const std::string &name) override;
     // The disk is never unmounted here, whatever its name.
@@ -57,6 +58,8 @@ private:
     using MountedSet = std::map<FileSystem *, std::unique_ptr<FileSystem>>;
 
     MountedSet::iterator findMounted(const std::string &name);
+    // Reads the package's directory and mounts it.
+    ZIPPackage &mount(std::unique_ptr<ZIPPackage> package);
     void defineFolderAlias(const char *id, const std::string &folder);
 
     Win32FileSystem *rootFileSystem;

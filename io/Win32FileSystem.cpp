@@ -97,8 +97,24 @@ bool Win32FileSystem::replace(const std::string &from, const std::string &to) {
     return findFile(from, native) && Platform::replaceFile(native, to);
 }
 
-bool Win32FileSystem::writeFile(const std::string &path, const std::vector<char> &bytes) {
-    return Platform::writeFileDurably(path, bytes.data(), bytes.size());
+bool Win32FileSystem::crossesLink(const std::string &path) const {
+    for (auto separator = path.find_first_of("/\\"); separator != std::string::npos;
+         separator = path.find_first_of("/\\", separator + 1))
+        if (separator > 0 && Platform::isLink(path.substr(0, separator)))
+            return true;
+    return false;
+}
+
+bool Win32FileSystem::makeRealFolder(const std::string &folder) {
+    // A trailing separator would make the system look through a link.
+    std::string path = folder;
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+        path.pop_back();
+    // isDirectory follows a link, so a link to a folder is caught by isLink first.
+    if (Platform::isLink(path) || !Platform::isDirectory(path))
+        Platform::removeFile(path);
+    Platform::makeDirectory(path);
+    return !Platform::isLink(path) && Platform::isDirectory(path);
 }
 
 void Win32FileSystem::addSearchPath(const std::string &folder) {

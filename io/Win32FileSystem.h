@@ -37,9 +37,12 @@ public:
     // Renames the file that findFile finds for from over to in one step, replacing a file there;
     // false when from is missing or to cannot be replaced (both stay as they were then).
     bool replace(const std::string &from, const std::string &to);
-    // Writes bytes to path itself (never under another root), created or truncated, and flushes
-    // them to the device. False when that fails; part of the bytes may be on disk then.
-    bool writeFile(const std::string &path, const std::vector<char> &bytes);
+    // Whether a folder on the way to path (relative to the current directory; path itself
+    // excluded) is a link, which would lead writes and removals out of the installation.
+    bool crossesLink(const std::string &path) const;
+    // Makes folder a real folder: a link or file standing in its place is removed first. False
+    // when it is no real folder afterwards.
+    bool makeRealFolder(const std::string &folder);
     // A folder with or without its trailing separator names the same root.
     void addSearchPath(const std::string &folder);
     void removeSearchPath(const std::string &folder);

@@ -4,6 +4,7 @@
 #include "io/Exception.h"
 #include "io/MemoryStream.h"
 #include "io/PackageReader.h"
+#include "io/ZIPEntryReader.h"
 #include "io/ZippedFile.h"
 
 #include <algorithm>
@@ -156,6 +157,13 @@ std::unique_ptr<Stream> ZIPPackage::open(const std::string &path, int mode) {
     if (!file->open())
         return nullptr;
     return file;
+}
+
+std::unique_ptr<ZIPEntryReader> ZIPPackage::openReader(const std::string &path) const {
+    const auto found = entries.find(path);
+    if (found == entries.end())
+        return nullptr;
+    return std::make_unique<ZIPEntryReader>(stream, *found->second);
 }
 
 void ZIPPackage::listFiles(const std::string &folder, std::vector<std::string> &names) {

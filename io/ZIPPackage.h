@@ -14,6 +14,7 @@
 namespace Cobalt::IO {
 
 class PackageReader;
+class ZIPEntryReader;
 
 class ZIPPackage : public FileSystem {
 public:
@@ -38,6 +39,9 @@ public:
     // cannot be loaded (bad data, sizes beyond the package, wrong CRC-32). The entry may outlive
     // the package.
     std::unique_ptr<Stream> open(const std::string &path, int mode) override;
+    // A reader of the entry with exactly that name, which reads its contents in pieces (see
+    // ZIPEntryReader); none when there is no such entry. The reader may outlive the package.
+    std::unique_ptr<ZIPEntryReader> openReader(const std::string &path) const;
     // Appends, in name order, the file part of every entry directly inside folder.
     void listFiles(const std::string &folder, std::vector<std::string> &names) override;
     // Appends, in ascending order and once each, the immediate sub-folders of folder that some

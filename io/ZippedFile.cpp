@@ -1,11 +1,9 @@
-// Loading an entry: local header, stored or raw-deflate data, and the checks that keep a damaged
-// entry from being handed out or from exhausting memory.
+// Loading an entry whole through the piecewise reader, with the checks that keep a damaged entry
+// from being handed out or from exhausting memory.
 #include "io/ZippedFile.h"
 
 #include "io/OpenMode.h"
-#include "io/PackageReader.h"
-
-#include <zlib.h>
+#include "io/ZIPEntryReader.h"
 
 #include <new>
 #include <stdexcept>
@@ -15,13 +13,6 @@
 namespace Cobalt::IO {
 
 namespace {
-
-// Deflate emits at most 258 bytes per two bits of input, so no real entry inflates further.
-constexpr std::uint64_t MaximumDeflateRatio = 1032;
-
-struct InflateEnd {
-    void operator()(z_stream *stream) const { inflateEnd(stream); }
-};
 
 bool isWriteOnly(int mode) { return mode == Out || mode == (Out | Trunc); }
 
@@ -39,49 +30,6 @@ bool allocate(std::vector<char> &buffer, std::uint64_t size) {
     return true;
 }
 
-// Inflates raw deflate data in one call into output, which must come out exactly full.
-bool inflateRaw(std::vector<char> &input, std::vector<char> &output) {
-    z_stream inflater{};
-    if (inflateInit2(&inflater, -MAX_WBITS) != Z_OK)
-        return false;
-    std::unique_ptr<z_stream, InflateEnd> owner(&inflater);
-    // zlib refuses a null output pointer even when there is nothing to write.
-    char emptyOutput = 0;
-    inflater.next_in = reinterpret_cast<Bytef *>(input.data());
-    inflater.avail_in = static_cast<uInt>(input.size());
-    inflater.next_out = reinterpret_cast<Bytef *>(output.empty() ? &emptyOutput : output.data());
-    inflater.avail_out = static_cast<uInt>(output.size());
-    const int result = inflate(&inflater, Z_FINISH);
-    const bool finished =
-        result == Z_STREAM_END || (result == Z_BUF_ERROR && inflater.avail_in == 0);
-    return finished && inflater.avail_out == 0 && inflater.total_out == output.size();
-}
-
-bool checksumMatches(const std::vector<char> &contents, std::uint32_t expected) {
-    const uLong actual =
-        crc32(crc32(0, Z_NULL, 0), reinterpret_cast<const Bytef *>(contents.data()),
-              static_cast<uInt>(contents.size()));
-    return actual == expected;
-}
-
-bool loadStored(PackageReader &reader, const ZIPEntry &entry, std::vector<char> &contents) {
-    const std::uint64_t dataStart = entry.dataOffset;
-    return reader.contains(dataStart, entry.uncompressedSize) &&
-           allocate(contents, entry.uncompressedSize) &&
-           reader.readAt(dataStart, contents.data(), contents.size());
-}
-
-bool loadDeflated(PackageReader &reader, const ZIPEntry &entry, std::vector<char> &contents) {
-    const std::uint64_t dataStart = entry.dataOffset;
-    if (!reader.contains(dataStart, entry.compressedSize) ||
-        entry.uncompressedSize > entry.compressedSize * MaximumDeflateRatio)
-        return false;
-    std::vector<char> compressed;
-    return allocate(compressed, entry.compressedSize) &&
-           reader.readAt(dataStart, compressed.data(), compressed.size()) &&
-           allocate(contents, entry.uncompressedSize) && inflateRaw(compressed, contents);
-}
-
 } // namespace
 
 ZippedFile::ZippedFile(const std::string &name, int mode, std::weak_ptr<Stream> packageStream,
@@ -96,17 +44,20 @@ ZippedFile::~ZippedFile() {
 bool ZippedFile::open() {
     if (isOpen())
         return true;
-    const std::shared_ptr<Stream> package = packageStream.lock();
-    if (!package)
+    if (packageStream.expired())
         return false;
     if (isWriteOnly(getMode()))
         return true;
-    PackageReader reader(*package);
+    ZIPEntryReader reader(packageStream, entry);
     std::vector<char> contents;
-    const bool loaded = entry.compressionMethod == ZIPFormat::Stored
-                            ? loadStored(reader, entry, contents)
-                            : loadDeflated(reader, entry, contents);
-    if (!loaded || !checksumMatches(contents, entry.crc32))
+    // The sizes are checked against the package before memory is claimed for them.
+    if (!reader.open() || !allocate(contents, entry.uncompressedSize))
+        return false;
+    std::size_t filled = 0;
+    while (const std::size_t count =
+               reader.read(contents.data() + filled, contents.size() - filled))
+        filled += count;
+    if (!reader.finished())
         return false;
     auto newBuffer = std::make_unique<ZIPStreamBuf>(std::move(contents));
     setStandardStream(std::make_unique<std::iostream>(newBuffer.get()));

@@ -15,6 +15,8 @@
 
 namespace KSNetwork {
 
+class DownloadSink;
+
 class KSConnector {
 public:
     virtual ~KSConnector() = default;
@@ -30,10 +32,14 @@ public:
     // download is already running. Throws for any status other than 200.
     virtual bool downloadFile(const std::string &path, std::vector<char> *buffer) = 0;
     // Appends the release file fileName to *buffer (not null), without its trailing line ends.
-    // False when refused because a buffer download is already running. Throws for any status
-    // other than 200 (401: not authorized, 404: file not found).
+    // False when refused because a download is already running. Throws for any status other
+    // than 200 (401: not authorized, 404: file not found).
     virtual bool downloadSiteFile(const std::string &fileName, std::vector<char> *buffer) = 0;
-    // Bytes received so far by the running buffer download; 0 when none runs.
+    // The same into sink, chunk by chunk as the body arrives; the trailing line ends are dropped
+    // at the end (DownloadSink::dropLast). Also false when the sink refused a chunk or the drop,
+    // which ends the transfer there; the sink knows why.
+    virtual bool downloadSiteFile(const std::string &fileName, DownloadSink &sink) = 0;
+    // Bytes received so far by the running download; 0 when none runs.
     virtual std::int32_t getProgress() const = 0;
     // Logs in with these credentials (they are not stored) and fills *status (not null). Returns
     // whether the server accepted them; throws for a status other than 200 or a malformed reply.
@@ -47,7 +53,7 @@ public:
     virtual void getCredentials(std::string &userName, std::string &password) const = 0;
     // Stores the credentials sent by the version check and the downloads.
     virtual void setCredentials(const std::string &userName, const std::string &password) = 0;
-    // Stores the routine called after every received chunk of a buffer download (may be empty).
+    // Stores the routine called after every received chunk of a download (may be empty).
     // An exception it throws ends the download and reaches the download's caller.
     virtual void setProgressCallback(std::function<void()> callback) = 0;
 };

@@ -2,6 +2,7 @@
 #include "network/KSConnectorImpl.h"
 
 #include "app/Log.h"
+#include "network/BufferSink.h"
 #include "network/ReplyReader.h"
 #include "network/TextHelpers.h"
 
@@ -161,8 +162,8 @@ std::string KSConnectorImpl::requestUrl(const Parameters &parameters) const {
 
 void KSConnectorImpl::setTransferOptions(const std::string &url, HttpResponse *response) {
     CURL *curl = handle.get();
-    const bool toBuffer = response->buffer != nullptr;
-    const curl_write_callback sink = toBuffer ? &Response::writeBuffer : &Response::writeText;
+    const bool toSink = response->sink != nullptr;
+    const curl_write_callback sink = toSink ? &Response::writeSink : &Response::writeText;
     const curl_write_callback headerHandler = &Response::receiveHeader;
     void *const target = static_cast<Response *>(response);
     if (verbose)
@@ -172,7 +173,7 @@ void KSConnectorImpl::setTransferOptions(const std::string &url, HttpResponse *r
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, sink);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, target);
-    if (toBuffer)
+    if (toSink)
         response->connector = this;
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, headerHandler);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, target);
@@ -180,7 +181,7 @@ void KSConnectorImpl::setTransferOptions(const std::string &url, HttpResponse *r
 
 bool KSConnectorImpl::transfer(Parameters parameters, HttpResponse *response) {
     const std::string url = requestUrl(parameters);
-    if (response->buffer != nullptr && (progress > 0 || performing))
+    if (response->sink != nullptr && (progress > 0 || performing))
         return false;
     // A request from inside a running one would rewire the running transfer's callbacks and
     // could not be performed anyway (libcurl refuses recursive calls), so the handle is left alone.
@@ -194,6 +195,8 @@ bool KSConnectorImpl::transfer(Parameters parameters, HttpResponse *response) {
     progress = 0;
     if (response->failure)
         std::rethrow_exception(response->failure);
+    if (response->sinkRefused)
+        return false;
     if (result != CURLE_OK)
         throw std::runtime_error(transferErrorText(result));
     return true;
@@ -224,17 +227,21 @@ bool KSConnectorImpl::checkVersion(const std::string &launcherVersion,
 }
 
 bool KSConnectorImpl::downloadSiteFile(const std::string &fileName, std::vector<char> *buffer) {
+    BufferSink sink(*buffer);
+    return downloadSiteFile(fileName, sink);
+}
+
+bool KSConnectorImpl::downloadSiteFile(const std::string &fileName, DownloadSink &sink) {
     Cobalt::Log::instance().message("Connection: Download site");
     HttpResponse response;
-    response.buffer = buffer;
-    const std::size_t heldBefore = buffer->size();
+    response.sink = &sink;
     if (!transfer(
             {{"action", "download_pf"}, {"dirfile", fileName}, {"pw", password}, {"uid", userName}},
             &response))
         return false;
-
-    // Only this download's own bytes lose their line ends; what the caller held stays intact.
-    dropTrailingLineEnds(*buffer, heldBefore);
+    // Only this download's own bytes lose their line ends; what the sink held before stays.
+    if (!sink.dropLast(response.lineEnds.removable()))
+        return false;
 
     if (response.statusCode == 401)
         throw std::runtime_error(formatText(
@@ -250,8 +257,9 @@ bool KSConnectorImpl::downloadSiteFile(const std::string &fileName, std::vector<
 }
 
 bool KSConnectorImpl::downloadFile(const std::string &filePath, std::vector<char> *buffer) {
+    BufferSink sink(*buffer);
     HttpResponse response;
-    response.buffer = buffer;
+    response.sink = &sink;
     bool performed = false;
     {
         const RestoreOnExit restorePath(path);

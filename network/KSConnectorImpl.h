@@ -28,6 +28,7 @@ public:
     bool sendCustomMessage(const CustomMessage &message, std::string &reply) override;
     bool downloadFile(const std::string &filePath, std::vector<char> *buffer) override;
     bool downloadSiteFile(const std::string &fileName, std::vector<char> *buffer) override;
+    bool downloadSiteFile(const std::string &fileName, DownloadSink &sink) override;
     std::int32_t getProgress() const override;
     bool authenticate(std::string user, std::string pass, AuthStatus *status) override;
     bool checkVersion(const std::string &launcherVersion, const std::string &manifestVersion,
@@ -39,10 +40,11 @@ public:
     // Stores value as the progress, then calls the progress callback if one is set.
     void reportProgress(std::int32_t value);
 
-    // GETs the URL with parameters as its query into *response (its buffer if it has one, else its
-    // body). False, with nothing sent, when a buffer download is requested while a transfer runs.
-    // Throws std::runtime_error "Error %d in processing request : %s." for a failed transfer
-    // (also for a text transfer requested while one runs), or the failure a callback raised.
+    // GETs the URL with parameters as its query into *response (its sink if it has one, else its
+    // body). False, with nothing sent, when a download is requested while a transfer runs, and
+    // false when the sink refused a chunk. Throws std::runtime_error "Error %d in processing
+    // request : %s." for a failed transfer (also for a text transfer requested while one runs),
+    // or the failure a callback raised.
     bool transfer(Parameters parameters, HttpResponse *response);
 
     const std::string &getHost() const { return host; }

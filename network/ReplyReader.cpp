@@ -70,12 +70,4 @@ bool readVersionReply(const std::string &body, ServerStatus &launcherStatus,
     return manifestStatus.ok;
 }
 
-void dropTrailingLineEnds(std::vector<char> &buffer, std::size_t heldBefore) {
-    while (buffer.size() > heldBefore && buffer.back() == '\n') {
-        buffer.pop_back();
-        if (buffer.size() > heldBefore && buffer.back() == '\r')
-            buffer.pop_back();
-    }
-}
-
 } // namespace KSNetwork

@@ -1,12 +1,10 @@
-// Reading the plain-text replies of the server script: login, version check, downloaded files.
+// Reading the plain-text replies of the server script: login and version check.
 #pragma once
 
 #include "network/AuthStatus.h"
 #include "network/ServerStatus.h"
 
-#include <cstddef>
 #include <string>
-#include <vector>
 
 namespace KSNetwork {
 
@@ -22,9 +20,5 @@ bool readAuthReply(const std::string &body, AuthStatus &status);
 // unknown; the statuses are untouched then.
 bool readVersionReply(const std::string &body, ServerStatus &launcherStatus,
                       ServerStatus &manifestStatus);
-
-// Removes LF and CR LF line ends from the end of what buffer holds beyond its first heldBefore
-// bytes; those stay as they are.
-void dropTrailingLineEnds(std::vector<char> &buffer, std::size_t heldBefore);
 
 } // namespace KSNetwork

@@ -1,6 +1,7 @@
 // The libcurl body and header callbacks of a response.
 #include "network/Response.h"
 
+#include "network/DownloadSink.h"
 #include "network/KSConnectorImpl.h"
 
 #include <algorithm>
@@ -13,10 +14,6 @@
 namespace KSNetwork {
 
 namespace {
-// An announced length is only a hint: a hostile header must not make the launcher claim more than
-// this before any data has arrived. Larger bodies still arrive, just with the buffer's own growth.
-constexpr std::size_t MaximumReservation = std::size_t{512} * 1024 * 1024;
-
 Response &responseOf(void *userdata) { return *static_cast<Response *>(userdata); }
 
 // The length of the zero-terminated text that a copy of the block would hold.
@@ -36,16 +33,17 @@ bool startsWithIgnoringCase(const std::string &text, const char *prefix) {
     });
 }
 
-// Runs a callback's work; a failure is recorded and turned into libcurl's abort value.
+// Runs a callback's work, which returns whether the transfer may go on; a failure is recorded.
+// Either way of stopping answers libcurl's abort value.
 template <typename Work> std::size_t consume(Response &response, std::size_t length, Work work) {
-    if (response.failure)
-        return length == 0 ? 1 : 0;
+    const std::size_t abort = length == 0 ? 1 : 0;
+    if (response.failure || response.sinkRefused)
+        return abort;
     try {
-        work();
-        return length;
+        return work() ? length : abort;
     } catch (...) {
         response.failure = std::current_exception();
-        return length == 0 ? 1 : 0;
+        return abort;
     }
 }
 } // namespace
@@ -53,19 +51,27 @@ template <typename Work> std::size_t consume(Response &response, std::size_t len
 std::size_t Response::writeText(char *data, std::size_t size, std::size_t count, void *userdata) {
     Response &response = responseOf(userdata);
     const std::size_t length = size * count;
-    return consume(response, length, [&] { response.body.append(data, textLength(data, length)); });
+    return consume(response, length, [&] {
+        response.body.append(data, textLength(data, length));
+        return true;
+    });
 }
 
-std::size_t Response::writeBuffer(char *data, std::size_t size, std::size_t count, void *userdata) {
+std::size_t Response::writeSink(char *data, std::size_t size, std::size_t count, void *userdata) {
     Response &response = responseOf(userdata);
     const std::size_t length = size * count;
     return consume(response, length, [&] {
-        std::vector<char> &buffer = *response.buffer;
-        buffer.insert(buffer.end(), data, data + length);
-        // The progress value is 32-bit; a larger buffer still reports a positive count.
-        const std::size_t total =
-            std::min<std::size_t>(buffer.size(), std::numeric_limits<std::int32_t>::max());
+        if (!response.sink->receive(data, length)) {
+            response.sinkRefused = true;
+            return false;
+        }
+        response.lineEnds.add(data, length);
+        response.received += length;
+        // The progress value is 32-bit; a larger download still reports a positive count.
+        const std::uint64_t total =
+            std::min<std::uint64_t>(response.received, std::numeric_limits<std::int32_t>::max());
         response.connector->reportProgress(static_cast<std::int32_t>(total));
+        return true;
     });
 }
 
@@ -77,12 +83,13 @@ std::size_t Response::receiveHeader(char *data, std::size_t size, std::size_t co
         const std::string line(data, textLength(data, length));
         response.headers.push_back(line);
         response.onHeaderLine(line);
-        if (response.buffer != nullptr)
-            response.reserveForContentLength(line);
+        if (response.sink != nullptr)
+            response.announceContentLength(line);
+        return true;
     });
 }
 
-void Response::reserveForContentLength(const std::string &line) {
+void Response::announceContentLength(const std::string &line) {
     static const char Field[] = "Content-Length:";
     if (!startsWithIgnoringCase(line, Field))
         return;
@@ -91,14 +98,7 @@ void Response::reserveForContentLength(const std::string &line) {
         ++digits;
     if (!std::isdigit(static_cast<unsigned char>(*digits)))
         return;
-    const unsigned long long announced = std::strtoull(digits, nullptr, 10);
-    const std::size_t room =
-        static_cast<std::size_t>(std::min<unsigned long long>(announced, MaximumReservation));
-    try {
-        buffer->reserve(buffer->size() + room);
-    } catch (const std::exception &) {
-        // Without the reservation the buffer simply grows as the body arrives.
-    }
+    sink->expect(std::strtoull(digits, nullptr, 10));
 }
 
 } // namespace KSNetwork

@@ -1,25 +1,35 @@
 // What one request brings back: header lines, and a body collected as text or into a byte buffer.
 #pragma once
 
+#include "network/TrailingLineEnds.h"
+
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <vector>
 
 namespace KSNetwork {
 
+class DownloadSink;
 class KSConnectorImpl;
 
 class Response {
 public:
     // Every header line in arrival order, each as libcurl delivered it (with its CR LF).
     std::vector<std::string> headers;
-    // The caller's buffer that receives the body, or none for a text body.
-    std::vector<char> *buffer = nullptr;
-    // The body when no buffer is given.
+    // Where the body goes in a download, or none for a text body.
+    DownloadSink *sink = nullptr;
+    // The body when no sink is given.
     std::string body;
-    // The connector running a buffer download; none for a text transfer.
+    // The connector running a download; none for a text transfer.
     KSConnectorImpl *connector = nullptr;
+    // Body bytes the sink took so far.
+    std::uint64_t received = 0;
+    // The line ends at the end of what the sink took.
+    TrailingLineEnds lineEnds;
+    // Set when the sink refused a chunk; the transfer was stopped there.
+    bool sinkRefused = false;
     // A failure raised inside a libcurl callback. It cannot unwind through libcurl's C frames, so
     // it is kept here while libcurl aborts, and the transfer raises it once libcurl has returned.
     std::exception_ptr failure;
@@ -31,8 +41,8 @@ public:
     // recorded, nothing (which makes libcurl abort the transfer).
     // Text sink: appends the block to body up to its first zero byte.
     static std::size_t writeText(char *data, std::size_t size, std::size_t count, void *userdata);
-    // Buffer sink: appends the block to *buffer, then reports the buffer's size as progress.
-    static std::size_t writeBuffer(char *data, std::size_t size, std::size_t count, void *userdata);
+    // Download sink: hands the block to sink, then reports the bytes received as progress.
+    static std::size_t writeSink(char *data, std::size_t size, std::size_t count, void *userdata);
     // Header handler: records the line (up to a zero byte) and hands it to onHeaderLine.
     static std::size_t receiveHeader(char *data, std::size_t size, std::size_t count,
                                      void *userdata);
@@ -45,9 +55,8 @@ protected:
     ~Response() = default;
 
 private:
-    // Makes room for an announced body in the buffer, so a large download is not copied over and
-    // over while it grows.
-    void reserveForContentLength(const std::string &line);
+    // Tells the sink the length a Content-Length line announces.
+    void announceContentLength(const std::string &line);
 };
 
 } // namespace KSNetwork

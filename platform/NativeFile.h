@@ -3,7 +3,6 @@
 // slashes). Nothing here throws; failures are reported as false or none.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <ios>
 #include <memory>
@@ -29,22 +28,24 @@ bool makeDirectory(const std::string &path);
 // source is removed; on any failure the partial copy is removed and the source stays.
 bool moveNoReplace(const std::string &from, const std::string &to);
 
-// Creates or truncates path, writes the size bytes of data and flushes them to the device before
-// closing. False when any of that fails; what was written so far may then remain.
-bool writeFileDurably(const std::string &path, const char *data, std::size_t size);
-
 // Renames from over to in one step, so that to is always either its old file or the new one (on
-// Windows the rename is also written through to the device). False when from is missing or to
-// cannot be replaced (a folder, a file in use, no permission); both stay as they were then.
-// On POSIX the new file first takes the permission bits of the file it replaces, so that a
-// replaced program stays runnable and a private file stays private.
+// Windows the rename is also written through to the device). A link at to is replaced itself,
+// never written through. When the two lie on different volumes, from is copied beside to under
+// a name nothing holds, flushed to the device, renamed over to and only then removed. False when
+// from is missing or to cannot be replaced (a folder, a file in use, no permission); both stay
+// as they were then. On POSIX the new file first takes the permission bits of the file it
+// replaces, so that a replaced program stays runnable and a private file stays private.
 bool replaceFile(const std::string &from, const std::string &to);
+
+// Whether path itself is a symbolic link (on Windows any reparse point, junctions included).
+bool isLink(const std::string &path);
 
 // Lets the file at path be started as a program. On POSIX whoever may read it may now execute
 // it; on Windows the name decides, so nothing changes. False when the permission cannot be set.
 bool makeRunnable(const std::string &path);
 
-// Deletes a file; false when it is missing or cannot be removed.
+// Deletes a file; false when it is missing or cannot be removed. A link is removed itself, never
+// its target.
 bool removeFile(const std::string &path);
 
 // Calls visit(name, isFolder) for every entry of folder (which ends in a separator), "." and ".."

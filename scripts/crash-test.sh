@@ -2,15 +2,17 @@
 # Crash safety of the update, proven with real kills: the launcher updates an installation of
 # sample release 1 to release 2 (both made by the release tool, served by the reference server on
 # 127.0.0.1) and is killed with SIGKILL from outside at chosen points of its Download and Extract
-# phases (tests/crash/KillWatch.cpp watches its file activity with inotify). After every kill each
-# installed file must be byte for byte the file of release 1 or of release 2, never anything else
-# (a truncated or empty file); then the launcher runs again and must end with an installation
-# byte-identical to that of an uninterrupted update, manifest included.
+# phases (tests/crash/KillWatch.cpp watches its file activity with inotify), also inside the
+# download and the installation of one large file. After every kill each installed file must be
+# byte for byte the file of release 1 or of release 2, never anything else (a truncated or empty
+# file); then the launcher runs again and must end with an installation byte-identical to that of
+# an uninterrupted update, manifest included. The launcher stages its downloads and new copies in
+# .brightwell/ inside the installation, which the checks leave out.
 #
 # Usage: scripts/crash-test.sh [--all] [--native-only]
 #   default        a short set of kill points: natively with the headless launcher (-uac), and
 #                  two with Brightwell.exe under Wine
-#   --all          every kill point (22 native, 6 under Wine)
+#   --all          every kill point (28 native, 7 under Wine)
 #   --native-only  no Wine runs
 # Needs build/ (brightwell, brightwell-release, samplegame, tests/kill-watch) and, for Wine,
 # build-win/Brightwell.exe. Prints one line per kill point and the figures at the end; exits
@@ -24,6 +26,8 @@ WINDOWS_DIR="${BRIGHTWELL_WIN_BUILD_DIR:-$ROOT/build-win}"
 USER_NAME=player
 DIGEST=5f4dcc3b5aa765d61d8327deb882cf99
 BULK_FILES=120
+# One file that takes many 64 KiB pieces to install, so that kills land inside it.
+LARGE_BYTES=$((16 * 1024 * 1024))
 
 all=0
 wine_runs=1
@@ -32,7 +36,7 @@ for argument in "$@"; do
         --all) all=1 ;;
         --native-only) wine_runs=0 ;;
         *)
-            sed -n '10,17p' "$0" >&2
+            sed -n '12,19p' "$0" >&2
             exit 2
             ;;
     esac
@@ -60,7 +64,8 @@ say() { printf '[crash-test] %s\n' "$*"; }
 
 prepare_releases() {
     "$SCRIPTS/sample-releases.sh" "$NATIVE_DIR/tools/release/brightwell-release" \
-        "$NATIVE_DIR/samples/samplegame" "$WORK/releases" "$BULK_FILES" 65536 || return 1
+        "$NATIVE_DIR/samples/samplegame" "$WORK/releases" "$BULK_FILES" 65536 "$LARGE_BYTES" ||
+        return 1
     "$ROOT/server/publish.sh" "$WORK/releases/release-2/manifest.xml" "$SERVER_ROOT/release" \
         >/dev/null
 }
@@ -76,12 +81,12 @@ digests_of() {
     done)
 }
 
-# The installation's own files: everything but the launcher, its configuration, files being
-# written (".updating") and the record of the started "exec" program, whose time of writing is
-# the detached program's own.
+# The installation's own files: everything but the launcher, its configuration, its staging
+# folder (downloads and files being written) and the record of the started "exec" program, whose
+# time of writing is the detached program's own.
 installation_digests() {
     (cd "$1" && find . -type f -printf '%P\n' | grep -v -E \
-        '^(brightwell|Brightwell\.exe|gameStates/.*)$|\.updating$|samplegame-commandline\.txt' |
+        '^(brightwell|Brightwell\.exe|gameStates/.*|\.brightwell/.*)$|samplegame-commandline\.txt' |
         LC_ALL=C sort | while IFS= read -r name; do
             printf '%s %s\n' "$(md5sum <"$name" | cut -d' ' -f1)" "$name"
         done)
@@ -133,16 +138,21 @@ check_between_runs() {
 
 # ---- native runs ----
 
-native_run() { # <folder>: the headless launcher, unattended, in its own temp and documents
+native_run() { # <folder>: the headless launcher, unattended, with documents of its own
     local folder="$1"
-    (cd "$folder" && TMPDIR="$folder.tmp" XDG_DOCUMENTS_DIR="$folder.docs" HOME="$folder.docs" \
+    (cd "$folder" && XDG_DOCUMENTS_DIR="$folder.docs" HOME="$folder.docs" \
         ./brightwell -uac -u "$USER_NAME" -p "$DIGEST")
 }
 
-# The launcher's temporary folder with the packages' subfolder made beforehand, so that the
+# The staging folder is made beforehand (the launcher takes a real folder as it is), so that the
 # watch is in place before the first write into it.
+staging_folder() { # <folder>
+    mkdir -p "$1/.brightwell"
+}
+
 native_folders() { # <folder>
-    mkdir -p "$1.tmp/Brightwell/packs" "$1.docs"
+    staging_folder "$1"
+    mkdir -p "$1.docs"
 }
 
 # <label> <kill-watch options...>: kills a native run, checks, runs again, compares.
@@ -152,8 +162,8 @@ native_kill_point() {
     install_release_1 "$folder" "$NATIVE_DIR/brightwell" "$NATIVE_DIR/gameStates"
     native_folders "$folder"
     local watch_output
-    watch_output="$("$KILL_WATCH" "$@" --folder "$folder" --folder "$folder.tmp/Brightwell" \
-        -- env TMPDIR="$folder.tmp" XDG_DOCUMENTS_DIR="$folder.docs" HOME="$folder.docs" \
+    watch_output="$("$KILL_WATCH" "$@" --folder "$folder" \
+        -- env XDG_DOCUMENTS_DIR="$folder.docs" HOME="$folder.docs" \
         bash -c 'cd "$1" && exec ./brightwell -uac -u "$2" -p "$3"' _ \
         "$folder" "$USER_NAME" "$DIGEST" 2>&1)"
     finish_kill_point "native" "$label" "$folder" "$?" "$watch_output" native_run
@@ -179,7 +189,7 @@ finish_kill_point() {
     if [[ -z "$verdict" ]]; then
         passed=$((passed + 1))
         say "ok      $kind $label: $progress of $CHANGED changed files new, $pending half-way"
-        rm -rf "$folder" "$folder.tmp" "$folder.docs"
+        rm -rf "$folder" "$folder.docs"
     else
         failed=$((failed + 1))
         failures+=("$kind $label")
@@ -216,8 +226,11 @@ install_native_reference() {
     native_folders "$1"
 }
 
-# Kill points: <label>|<kill-watch options>. Packages go to the temporary folder, installed files
-# are written as "<name>.updating" and moved over the installed name.
+# Kill points: <label>|<kill-watch options>. Packages are staged as .brightwell/package-<path>,
+# installed files written as .brightwell/<n>-<name>.updating and moved over the installed name;
+# the large file data/video.bin is written in 256 pieces. Points inside one file go by time after
+# its first write: inotify merges a file's writes that queue up unread, so their count depends on
+# how busy the machine is.
 NATIVE_SHORT=(
     "mid-write of the first package|--at modified:1:game.zip"
     "after the third package was stored|--at written:1:bulk.zip"
@@ -225,6 +238,7 @@ NATIVE_SHORT=(
     "after 1 file was moved into place|--at moved:1:"
     "after 12 files were moved into place|--at moved:12:"
     "as the 30th new copy was closed, about to move|--at written:30:.updating"
+    "20 ms into the large file's new copy|--at modified:1:video.bin.updating --delay 20"
 )
 NATIVE_MORE=(
     "as the server manifest was stored|--at written:1:manifest.xml"
@@ -241,8 +255,13 @@ NATIVE_MORE=(
     "after 35 files were moved into place|--at moved:35:"
     "after 40 files were moved into place|--at moved:40:"
     "as the 10th new copy was closed, about to move|--at written:10:.updating"
-    "mid-write of the 25th installed file|--at modified:25:.updating"
+    "at the 25th write to a new copy|--at modified:25:.updating"
     "after the exec program was moved into place|--at moved:1:firstrun.exe"
+    "40 ms into the download of the package with the large file|--at modified:1:data.zip --delay 40"
+    "at the first write to the large file's new copy|--at modified:1:video.bin.updating"
+    "60 ms into the large file's new copy|--at modified:1:video.bin.updating --delay 60"
+    "as the large file's copy was closed, about to move|--at written:1:video.bin.updating"
+    "after the large file was moved into place|--at moved:1:video.bin"
 )
 
 run_native_points() {
@@ -265,18 +284,13 @@ WINE_POINTS_MORE=(
     "mid-write of the first installed file|--at modified:1:.updating"
     "after 25 files were moved into place|--at moved:25:"
     "as the 35th new copy was closed, about to move|--at written:35:.updating"
+    "20 ms into the large file's new copy|--at modified:1:video.bin.updating --delay 20"
 )
 
 wine_environment() {
     export WINEPREFIX="${BRIGHTWELL_WINEPREFIX:-$WINDOWS_DIR/wineprefix}" WINEARCH=win32
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    "$SCRIPTS/wine-run.sh" --init "$WINDOWS_DIR" || return 1
-    # The launcher's temporary folder inside the prefix.
-    local temp
-    temp="$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')"
-    WINE_TEMP="$(winepath -u "$temp" 2>/dev/null | sed 's:/*$::')/Brightwell"
-    [[ "$WINE_TEMP" == /*/Brightwell ]] || { say "no temporary folder in the Wine prefix"; return 1; }
-    mkdir -p "$WINE_TEMP"
+    "$SCRIPTS/wine-run.sh" --init "$WINDOWS_DIR"
 }
 
 wine_run() { # <folder>
@@ -285,8 +299,7 @@ wine_run() { # <folder>
 
 install_wine() {
     install_release_1 "$1" "$WINDOWS_DIR/Brightwell.exe" "$WINDOWS_DIR/gameStates"
-    rm -rf "$WINE_TEMP"
-    mkdir -p "$WINE_TEMP/packs"
+    staging_folder "$1"
 }
 
 wine_kill_point() {
@@ -294,7 +307,7 @@ wine_kill_point() {
     shift
     install_wine "$folder"
     local watch_output
-    watch_output="$("$KILL_WATCH" "$@" --folder "$folder" --folder "$WINE_TEMP" \
+    watch_output="$("$KILL_WATCH" "$@" --folder "$folder" \
         -- bash -c 'cd "$1" && exec wine Brightwell.exe -uac -u "$2" -p "$3"' _ \
         "$folder" "$USER_NAME" "$DIGEST" 2>&1)"
     local status=$?

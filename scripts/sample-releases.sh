@@ -6,16 +6,19 @@
 # of the "exec" program and the shipped copy of the "restore_only" options file, and leaves the
 # game program and the music untouched.
 #
-# Usage: scripts/sample-releases.sh <release-tool> <game-program> <out> [bulk-files [bulk-bytes]]
+# Usage: scripts/sample-releases.sh <release-tool> <game-program> <out> [bulk-files [bulk-bytes
+#                                    [large-bytes]]]
 #   release-tool  the native brightwell-release
 #   game-program  the sample game built for the platform that will run it; installed as
 #                 samplegame.exe and as the "exec" program tools/firstrun.exe
 #   bulk-files    extra files data/bulk/NNN.bin of bulk-bytes random bytes each (default 0 and
 #                 64 KiB) in a group of their own; every third one changes in release 2
+#   large-bytes   one more file data/video.bin of that many random bytes (default none), changed
+#                 in release 2
 set -euo pipefail
 
 if [[ $# -lt 3 ]]; then
-    sed -n '2,16p' "$0" >&2
+    sed -n '2,17p' "$0" >&2
     exit 2
 fi
 TOOL="$1"
@@ -23,6 +26,7 @@ GAME="$2"
 OUT="$3"
 BULK_FILES="${4:-0}"
 BULK_BYTES="${5:-65536}"
+LARGE_BYTES="${6:-0}"
 
 random_file() { # <path> <bytes>
     mkdir -p "$(dirname "$1")"
@@ -44,6 +48,9 @@ make_game_1() {
     for ((index = 0; index < BULK_FILES; index++)); do
         random_file "$game/data/bulk/$(printf '%04d' "$index").bin" "$BULK_BYTES"
     done
+    if ((LARGE_BYTES > 0)); then
+        random_file "$game/data/video.bin" "$LARGE_BYTES"
+    fi
 }
 
 make_game_2() {
@@ -57,6 +64,9 @@ make_game_2() {
     for ((index = 0; index < BULK_FILES; index += 3)); do
         random_file "$game/data/bulk/$(printf '%04d' "$index").bin" "$BULK_BYTES"
     done
+    if ((LARGE_BYTES > 0)); then
+        random_file "$game/data/video.bin" "$LARGE_BYTES"
+    fi
 }
 
 describe() { # <version>

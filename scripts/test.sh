@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets the machine up, builds both targets (native with benchmarks compiled, not run) and runs every
 # test: natively with ctest, again natively under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the Windows programs under Wine with ctest; finally every fuzz target for a short run over
-# its seeds and saved reproducers. Every step is attempted; exits non-zero if any build or test
+# then the Windows programs under Wine with ctest, the short crash test and the short large-file
+# install check; finally every fuzz target for a short run over its seeds and saved reproducers. Every step is attempted; exits non-zero if any build or test
 # failed or a sanitizer or fuzzer reported anything.
 #
 # Usage: scripts/test.sh   (as root on Debian 12, from anywhere)
@@ -108,6 +108,18 @@ crash_test() {
     fi
 }
 
+# The short large-file install check (scripts/install-check.sh alone installs 1.1 GiB); counted as
+# one test.
+install_check() {
+    local options=(--bytes 67108864)
+    (($1)) || options+=(--native-only)
+    if step "install check" "$SCRIPTS/install-check.sh" "${options[@]}"; then
+        tests_passed=$((tests_passed + 1))
+    else
+        tests_failed=$((tests_failed + 1))
+    fi
+}
+
 main() {
     step "setup" "$SCRIPTS/setup.sh" || {
         log "setup failed: nothing can be built"
@@ -138,14 +150,15 @@ main() {
     fi
     if ((native_built)); then
         crash_test "$windows_built"
+        install_check "$windows_built"
     fi
     step "fuzz" "$SCRIPTS/fuzz.sh" all "$FUZZ_SECONDS" || tests_failed=$((tests_failed + 1))
 
     log "summary (logs: $NATIVE_DIR/test-run.log, $ASAN_DIR/test-run.log, $WINDOWS_DIR/test-run.log)"
     printf '  %s\n' "${summary[@]}"
     printf '  total %ds\n' $((SECONDS - started))
-    # Counts are ctest's test programs of the three builds and the crash test; a build that failed,
-    # or a fuzz run that found a fault, counts as one failure.
+    # Counts are ctest's test programs of the three builds, the crash test and the install check; a
+    # build that failed, or a fuzz run that found a fault, counts as one failure.
     printf 'Tests: %d passed, %d failed\n' "$tests_passed" "$tests_failed"
     [[ $failures -eq 0 ]]
 }

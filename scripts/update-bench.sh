@@ -4,17 +4,25 @@
 # reference server on 127.0.0.1, installed over an older release of the same 2,000 names by
 # bench/UpdateBench (the launcher's states, headless, real main loop and clock). Prints the time
 # of each phase from "ManifestUpdate" to "StartGame", the Extract phase's time per action against
-# the loop's pacing, and the peak memory against the package size; checks that every installed
-# file is the new release's.
+# the loop's pacing, the processor time, and the peak memory against the package size; checks
+# that every installed file is the new release's. The update runs twice on fresh installations:
+# first with a copy of the manifest without its "md5" attributes (the baseline: no digest is
+# taken), then with the manifest as released, and the cost of the MD5 check is printed as the
+# ratio of the two.
 #
 # Usage: scripts/update-bench.sh   after a native build with benchmarks (build-bench/ if it
 #        exists, else build/; BRIGHTWELL_BENCH_DIR chooses)
-# UPDATE_BENCH_FILES and UPDATE_BENCH_FILE_BYTES change the sizes (default 2000 and 102400).
+# UPDATE_BENCH_FILES and UPDATE_BENCH_FILE_BYTES change the sizes (default 2000 and 102400);
+# UPDATE_BENCH_LARGE_BYTES adds one file data/large.bin of that size to the package (the memory
+# benchmark: 1024 files and 1932735283 bytes make a 1.9 GiB package holding a 1.8 GiB file);
+# UPDATE_BENCH_BASELINE=0 skips the run without the MD5 check.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 FILES="${UPDATE_BENCH_FILES:-2000}"
 FILE_BYTES="${UPDATE_BENCH_FILE_BYTES:-102400}"
+LARGE_BYTES="${UPDATE_BENCH_LARGE_BYTES:-0}"
+BASELINE="${UPDATE_BENCH_BASELINE:-1}"
 BUILD="${BRIGHTWELL_BENCH_DIR:-}"
 if [[ -z "$BUILD" ]]; then
     BUILD="$ROOT/build"
@@ -30,38 +38,64 @@ WORK="$(mktemp -d "${TMPDIR:-/tmp}/brightwell-update-bench.XXXXXX")"
 trap '[[ -n "${UPDATE_BENCH_KEEP:-}" ]] || rm -rf "$WORK"' EXIT
 say() { printf '[update-bench] %s\n' "$*"; }
 
-# <folder> <bytes per file>: FILES files data/NNNN.bin cut from one stream of random bytes.
+# <folder> <bytes per file> [large bytes]: FILES files data/NNNN.bin cut from one stream of
+# random bytes, and data/large.bin when large bytes are given.
 game_folder() {
     mkdir -p "$1/data"
     head -c $(($2 * FILES)) /dev/urandom | split -b "$2" -d -a 4 --additional-suffix=.bin - "$1/data/"
+    if (("${3:-0}" > 0)); then
+        head -c "$3" /dev/urandom >"$1/data/large.bin"
+    fi
 }
 
-say "making release 1 ($FILES files of 64 bytes) and release 2 ($FILES files of $FILE_BYTES bytes)"
-game_folder "$WORK/game-1" 64
-game_folder "$WORK/game-2" "$FILE_BYTES"
+say "making release 1 ($FILES files of 64 bytes) and release 2 ($FILES files of $FILE_BYTES bytes" \
+    "and $LARGE_BYTES large bytes)"
+game_folder "$WORK/game-1" 64 "$((LARGE_BYTES > 0 ? 64 : 0))"
+game_folder "$WORK/game-2" "$FILE_BYTES" "$LARGE_BYTES"
 TOOL="$NATIVE/tools/release/brightwell-release"
 "$TOOL" --files "$WORK/game-1" --version 1 --output "$WORK/release-1" >/dev/null
 "$TOOL" --files "$WORK/game-2" --version 2 --output "$WORK/release-2" \
     --previous "$WORK/release-1/manifest.xml" >/dev/null
 package_bytes="$(stat -c %s "$WORK/release-2/2/game.zip")"
-"$ROOT/server/publish.sh" "$WORK/release-2/manifest.xml" "${BRIGHTWELL_SERVER_ROOT%/}/release" \
-    >/dev/null
+actions=$((FILES + (LARGE_BYTES > 0 ? 1 : 0)))
+SERVER_ROOT="${BRIGHTWELL_SERVER_ROOT%/}"
+"$ROOT/server/publish.sh" "$WORK/release-2/manifest.xml" "$SERVER_ROOT/release" >/dev/null
+# The same release with no "md5" attribute: the launcher then takes no digest.
+sed 's/ md5="[^"]*"//' "$WORK/release-2/manifest.xml" >"$SERVER_ROOT/release/2/manifest-no-md5.xml"
 
-install="$WORK/install"
-cp -a "$WORK/game-1" "$install"
-cp "$WORK/release-1/manifest.xml" "$install/manifest.xml"
-cp -a "$NATIVE/gameStates" "$install/gameStates"
-sed "s|<URL>[^<]*</URL>|<URL>$BRIGHTWELL_SERVER_URL</URL>|" "$NATIVE/gameStates/launcher.xml" \
-    >"$install/launcher.xml"
+# <manifest name> <label>: one update of a fresh installation of release 1; prints UpdateBench's
+# report and leaves the Extract seconds and processor seconds in extract_seconds and processor.
+update_once() {
+    local install="$WORK/install" report
+    rm -rf "$install"
+    cp -a "$WORK/game-1" "$install"
+    cp "$WORK/release-1/manifest.xml" "$install/manifest.xml"
+    cp -a "$NATIVE/gameStates" "$install/gameStates"
+    sed "s|<URL>[^<]*</URL>|<URL>$BRIGHTWELL_SERVER_URL</URL>|" "$NATIVE/gameStates/launcher.xml" \
+        >"$install/launcher.xml"
+    say "$2"
+    report="$("$BUILD/bench/UpdateBench" "$install" "$1" "$package_bytes" "$actions")"
+    printf '%s\n' "$report"
+    extract_seconds="$(awk '$1 == "GroupUpdate/Extract" { print $2 }' <<<"$report")"
+    processor="$(awk '/^processor time/ { print $(NF - 1) }' <<<"$report")"
+    if diff -r -q "$WORK/game-2/data" "$install/data" >/dev/null &&
+        cmp -s <(sed -z 's/[\r\n]*$//' "$SERVER_ROOT/release/$1") "$install/manifest.xml"; then
+        say "every installed file is release 2's, and its manifest is in place (as served:" \
+            "without its trailing line end)"
+    else
+        say "the installation is not release 2"
+        exit 1
+    fi
+}
 
 say "package: $package_bytes bytes; benchmark program: $BUILD/bench/UpdateBench"
-"$BUILD/bench/UpdateBench" "$install" 2/manifest.xml "$package_bytes" "$FILES"
-
-if diff -r -q "$WORK/game-2/data" "$install/data" >/dev/null &&
-    cmp -s <(sed -z 's/[\r\n]*$//' "$WORK/release-2/manifest.xml") "$install/manifest.xml"; then
-    say "every installed file is release 2's, and its manifest is in place (as served: without" \
-        "its trailing line end)"
-else
-    say "the installation is not release 2"
-    exit 1
+if ((BASELINE)); then
+    update_once 2/manifest-no-md5.xml "baseline: the manifest without md5 attributes (no digest)"
+    baseline_extract="$extract_seconds" baseline_processor="$processor"
+fi
+update_once 2/manifest.xml "the release's manifest: every installed file's MD5 checked"
+if ((BASELINE)); then
+    say "$(awk -v e="$extract_seconds" -v be="$baseline_extract" -v p="$processor" \
+        -v bp="$baseline_processor" 'BEGIN { printf "MD5 check: Extract %.3f s against %.3f s " \
+        "(ratio %.3f); processor %.3f s against %.3f s (ratio %.3f)", e, be, e / be, p, bp, p / bp }')"
 fi

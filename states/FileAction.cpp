@@ -27,6 +27,10 @@ std::optional<FileActionKind> fileActionKindOf(const std::string &type) {
     return std::nullopt;
 }
 
+bool takesBytes(FileActionKind kind) {
+    return kind != FileActionKind::Folder && kind != FileActionKind::Delete;
+}
+
 const char *typeKeywordOf(FileActionKind kind) {
     for (const Keyword &keyword : Keywords)
         if (keyword.kind == kind)

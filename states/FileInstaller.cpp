@@ -1,39 +1,46 @@
-// Installing files from a package: read whole, written beside the target, moved over it.
+// Installing files from a package: streamed and checked into a staged file, moved over the
+// target.
 #include "states/FileInstaller.h"
 
+#include "app/Log.h"
+#include "app/Md5.h"
 #include "io/FileServer.h"
-#include "io/FileSystem.h"
-#include "io/OpenMode.h"
+#include "io/StagedFile.h"
 #include "io/Win32FileSystem.h"
+#include "io/ZIPEntryReader.h"
+#include "io/ZIPPackage.h"
 #include "platform/NativeFile.h"
 #include "platform/SystemHelpers.h"
 #include "states/InstallName.h"
+#include "states/StagingFolder.h"
 
 #include <algorithm>
-#include <optional>
+#include <cctype>
 #include <vector>
 
 namespace Kestrel {
 
 namespace {
-// The whole entry, or none when it is missing or does not load (CRC-32 included).
-std::optional<std::vector<char>> entryBytes(Cobalt::IO::FileSystem &package,
-                                            const std::string &name) {
-    const auto stream = package.open(name, Cobalt::IO::In | Cobalt::IO::Binary);
-    if (!stream)
-        return std::nullopt;
-    std::vector<char> bytes;
-    const std::uint32_t size = stream->getSize();
-    if (size > 0 && !stream->read(bytes, size))
-        return std::nullopt;
-    return bytes;
-}
-
 // Manifest names may use slashes; the shell is handed the system's own separator.
 void startWithShell(const std::string &path, const std::string &args) {
     std::string program = path;
     std::replace(program.begin(), program.end(), '/', Cobalt::Platform::preferredSeparator());
     Cobalt::runWithShell(program.c_str(), args.c_str());
+}
+
+// Hexadecimal digits name the same digest in either case.
+bool sameDigest(const std::string &a, const std::string &b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The folder a Folder action makes is its name itself; only the folders above it are on the way.
+std::string withoutTrailingSeparator(std::string name) {
+    while (!name.empty() && (name.back() == '/' || name.back() == '\\'))
+        name.pop_back();
+    return name;
 }
 } // namespace
 
@@ -44,6 +51,7 @@ std::string InstallResult::message() const {
     case InstallOutcome::WriteFailed:
         return "Could not write the local file " + name + ".";
     case InstallOutcome::NotReplaced:
+    case InstallOutcome::Mismatched:
         return "Could not update the local file " + name + ".";
     case InstallOutcome::Refused:
         return "The update names a file outside the installation: " + name;
@@ -56,23 +64,24 @@ std::string InstallResult::message() const {
 FileInstaller::FileInstaller(Cobalt::IO::FileServer &files, ProgramStarter starter)
     : files(files), starter(starter ? std::move(starter) : startWithShell) {}
 
-InstallResult FileInstaller::carryOut(const FileAction &action, Cobalt::IO::FileSystem *package) {
+InstallResult FileInstaller::carryOut(const FileAction &action, Cobalt::IO::ZIPPackage *package) {
     InstallResult result;
     result.name = action.name;
-    if (!isSafeInstallName(action.name)) {
+    if (!isSafeInstallName(action.name) ||
+        files.getRootFileSystem()->crossesLink(withoutTrailingSeparator(action.name))) {
         result.outcome = InstallOutcome::Refused;
         return result;
     }
     switch (action.kind) {
     case FileActionKind::RestoreOnly:
         if (!files.getRootFileSystem()->exists(action.name))
-            result.outcome = install(action.name, package);
+            result.outcome = install(action, package);
         break;
     case FileActionKind::Replace:
-        result.outcome = install(action.name, package);
+        result.outcome = install(action, package);
         break;
     case FileActionKind::Execute: {
-        result.outcome = install(action.name, package);
+        result.outcome = install(action, package);
         const std::string program = files.resolve(action.name);
         if (result.succeeded() && Cobalt::Platform::makeRunnable(program))
             starter(program, action.args);
@@ -88,19 +97,47 @@ InstallResult FileInstaller::carryOut(const FileAction &action, Cobalt::IO::File
     return result;
 }
 
-InstallOutcome FileInstaller::install(const std::string &name, Cobalt::IO::FileSystem *package) {
-    const auto bytes = package ? entryBytes(*package, name) : std::nullopt;
-    if (!bytes)
+InstallOutcome FileInstaller::install(const FileAction &action, Cobalt::IO::ZIPPackage *package) {
+    const auto entry = package ? package->openReader(action.name) : nullptr;
+    if (!entry || !entry->open())
         return InstallOutcome::Unreadable;
-    const std::string pending = name + PendingSuffix;
-    files.createDirectory(pending.c_str());
-    if (!files.writeFile(pending, *bytes)) {
-        files.remove(pending);
+    const std::string pending = StagingFolder::pendingCopy(staged++, action.name);
+    auto copy = files.createFile(pending);
+    if (!copy)
         return InstallOutcome::WriteFailed;
+    InstallOutcome outcome = copyChecked(*entry, *copy, action);
+    if (outcome == InstallOutcome::Done && !(copy->flushToDevice() && copy->close()))
+        outcome = InstallOutcome::WriteFailed;
+    if (outcome == InstallOutcome::Done) {
+        files.createDirectory(action.name.c_str());
+        if (!files.replace(pending, action.name))
+            outcome = InstallOutcome::NotReplaced;
     }
-    if (!files.replace(pending, name)) {
+    if (outcome != InstallOutcome::Done) {
+        copy.reset();
         files.remove(pending);
-        return InstallOutcome::NotReplaced;
+    }
+    return outcome;
+}
+
+InstallOutcome FileInstaller::copyChecked(Cobalt::IO::ZIPEntryReader &entry,
+                                          Cobalt::IO::StagedFile &copy, const FileAction &action) {
+    const bool checksDigest = !action.md5.empty();
+    Cobalt::Md5 digest;
+    std::vector<char> chunk(ChunkSize);
+    while (const std::size_t count = entry.read(chunk.data(), chunk.size())) {
+        if (checksDigest)
+            digest.update(chunk.data(), count);
+        if (!copy.receive(chunk.data(), count))
+            return InstallOutcome::WriteFailed;
+    }
+    if (!entry.finished())
+        return InstallOutcome::Unreadable;
+    if (checksDigest && !sameDigest(digest.hexDigest(), action.md5)) {
+        Cobalt::Log::instance().message("%s differs from the manifest: MD5 %s, expected %s",
+                                        action.name.c_str(), digest.hexDigest().c_str(),
+                                        action.md5.c_str());
+        return InstallOutcome::Mismatched;
     }
     return InstallOutcome::Done;
 }

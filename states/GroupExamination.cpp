@@ -66,14 +66,15 @@ std::optional<FileAction> plannedAction(Cobalt::InputArchive &manifest, std::int
     action.kind = *kind;
     if (action.kind == FileActionKind::Execute)
         action.args = attributeText(manifest, "args");
+    if (takesBytes(action.kind))
+        action.md5 = attributeText(manifest, "md5");
     return action;
 }
 } // namespace
 
 bool GroupPlan::needsPackage() const {
-    return std::any_of(actions.begin(), actions.end(), [](const FileAction &action) {
-        return action.kind != FileActionKind::Folder && action.kind != FileActionKind::Delete;
-    });
+    return std::any_of(actions.begin(), actions.end(),
+                       [](const FileAction &action) { return takesBytes(action.kind); });
 }
 
 GroupPlan examineGroup(Cobalt::InputArchive &manifest, std::int32_t localVersion, bool fullCheck,

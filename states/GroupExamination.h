@@ -23,8 +23,8 @@ struct GroupPlan {
     std::int32_t packageSize = 0;    // "size"; 0 or less means the group has no package
     std::vector<FileAction> actions; // nothing planned when empty
 
-    // Whether some action takes its bytes from the package (Folder and Delete take none), so
-    // that a group of such actions alone need not be downloaded.
+    // Whether some action takes its bytes from the package (takesBytes), so that a group of
+    // other actions alone need not be downloaded.
     bool needsPackage() const;
 };
 
@@ -35,7 +35,8 @@ struct GroupPlan {
 // helper gives an empty file the empty text, which no 32-digit value matches), and removals and
 // folders are decided by presence alone. Out-of-date entries are planned by their "type": Replace,
 // Execute (with "args") and Folder always, RestoreOnly only while files says the name does not
-// exist, Delete only while the name exists on disk; unknown types are ignored. A name that
+// exist, Delete only while the name exists on disk; unknown types are ignored. Actions that take
+// bytes carry the file's "md5", which the installed bytes must match. A name that
 // isSafeInstallName refuses is never planned: it is logged and skipped, and the rest of the group
 // goes on.
 GroupPlan examineGroup(Cobalt::InputArchive &manifest, std::int32_t localVersion, bool fullCheck,

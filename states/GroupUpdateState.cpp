@@ -5,12 +5,14 @@
 #include "app/Log.h"
 #include "io/Exception.h"
 #include "io/FileServer.h"
+#include "io/StagedFile.h"
 #include "network/KSConnector.h"
 #include "platform/MessageBox.h"
 #include "serialization/XMLInputArchive.h"
 #include "states/InstallName.h"
 #include "states/ManifestVersion.h"
 #include "states/ProgressCounter.h"
+#include "states/StagingFolder.h"
 
 #include <limits>
 
@@ -18,7 +20,9 @@ namespace Kestrel {
 
 namespace {
 
-std::string packageTempPath(const GroupPlan &plan) { return "temp:" + plan.packagePath; }
+std::string stagedPackage(const GroupPlan &plan) {
+    return StagingFolder::packageCopy(plan.packagePath);
+}
 
 // Groups whose actions all do without bytes (folders, removals) and groups without a package
 // are not downloaded.
@@ -90,11 +94,11 @@ void GroupUpdateState::examine() {
     PlannedGroup group{examineGroup(manifest, localVersion, fullCheck, files())};
     if (!group.plan.actions.empty()) {
         if (group.plan.packageSize > 0 && !isSafeInstallName(group.plan.packagePath)) {
-            // Its package would be written outside the temporary folder; the group's files are
+            // Such a path asks the server for a file outside its release; the group's files are
             // reported as unreadable instead.
             Cobalt::Log::instance().message(
                 "Skipped the package \"%s\" of group \"%s\": it names a file outside the "
-                "temporary folder",
+                "release",
                 group.plan.packagePath.c_str(), group.plan.name.c_str());
             group.plan.packageSize = 0;
         }
@@ -117,6 +121,7 @@ void GroupUpdateState::startDownloads() {
     progressBar.setPosition(0);
     bytesDone = 0;
     groupIndex = 0;
+    stagingReady = groups.empty() || StagingFolder(files()).prepare();
     statusText.setText(DownloadingText);
     fileNameText.show();
     fileSizeText.show();
@@ -138,18 +143,17 @@ void GroupUpdateState::download() {
         ++groupIndex;
         return;
     }
-    const std::string tempPath = packageTempPath(group.plan);
-    files().createDirectory(tempPath.c_str());
+    const std::string stagedPath = stagedPackage(group.plan);
     fileNameText.setText(group.plan.packagePath);
     fileSizeText.setText(
         progressCounter(0, static_cast<std::uint32_t>(group.plan.packageSize) / 1024));
-    std::vector<char> bytes;
-    if (!connector.downloadSiteFile(group.plan.packagePath, &bytes))
-        return;
+    // The bytes go to disk as they arrive; memory does not grow with the package.
+    auto staged = stagingReady ? files().createFile(stagedPath) : nullptr;
     // A package that is not stored whole is never mounted, nor an older file of its name.
-    group.stored = files().writeFile(tempPath, bytes);
+    group.stored =
+        staged && connector.downloadSiteFile(group.plan.packagePath, *staged) && staged->close();
     if (!group.stored)
-        Cobalt::Log::instance().message("Could not save the package %s", tempPath.c_str());
+        Cobalt::Log::instance().message("Could not save the package %s", stagedPath.c_str());
     bytesDone += group.plan.packageSize;
     ++groupIndex;
 }
@@ -166,6 +170,7 @@ void GroupUpdateState::startExtraction() {
         return;
     }
     phase = UpdatePhase::Extract;
+    installer = std::make_unique<FileInstaller>(files(), programStarter);
     groupIndex = 0;
     actionIndex = 0;
     actionsDone = 0;
@@ -183,7 +188,7 @@ void GroupUpdateState::showActionsDone() {
 
 void GroupUpdateState::extract() {
     while (actionIndex >= groups[groupIndex].plan.actions.size()) {
-        files().unmount(packageTempPath(groups[groupIndex].plan));
+        dropPackage(groups[groupIndex]);
         ++groupIndex;
         actionIndex = 0;
         if (groupIndex >= groups.size()) {
@@ -201,28 +206,38 @@ void GroupUpdateState::extract() {
     showActionsDone();
 }
 
-Cobalt::IO::FileSystem *GroupUpdateState::mountedPackage(PlannedGroup &group) {
-    if (!group.stored)
-        return nullptr;
-    const std::string path = packageTempPath(group.plan);
-    if (Cobalt::IO::FileSystem *mounted = files().findFileSystem(path))
-        return mounted;
+Cobalt::IO::ZIPPackage *GroupUpdateState::mountedPackage(PlannedGroup &group) {
+    if (!group.stored || group.package)
+        return group.package;
+    // Opened by name: nobody but whoever may change the installation can write the staging
+    // folder, and every entry is checked through the handle mounted here as it is installed.
+    const std::string path = stagedPackage(group.plan);
     try {
-        files().mountPackage(path);
+        group.package = &files().mountPackage(path);
     } catch (const Cobalt::Exception &error) {
         // The file on disk stays what it is, so mounting again would fail again: the group's
         // files are reported as unreadable and the next run downloads the package anew.
         Cobalt::Log::instance().message("Could not open the package %s: %s", path.c_str(),
                                         error.what());
         group.stored = false;
-        return nullptr;
     }
-    return files().findFileSystem(path);
+    return group.package;
 }
 
-bool GroupUpdateState::carryOut(const FileAction &action, Cobalt::IO::FileSystem *package) {
-    FileInstaller installer(files(), programStarter);
-    InstallResult result = installer.carryOut(action, package);
+// The package is of no use once its group is done; a large one would otherwise stay on disk.
+void GroupUpdateState::dropPackage(PlannedGroup &group) {
+    const std::string path = stagedPackage(group.plan);
+    if (group.package)
+        files().unmount(path);
+    group.package = nullptr;
+    group.stored = false;
+    // Also a package that did not mount: it would only take room until the next run.
+    if (downloads(group.plan))
+        files().remove(path);
+}
+
+bool GroupUpdateState::carryOut(const FileAction &action, Cobalt::IO::ZIPPackage *package) {
+    InstallResult result = installer->carryOut(action, package);
     while (result.outcome == InstallOutcome::NotReplaced) {
         Cobalt::Log::instance().message("%s", result.message().c_str());
         if (Platform::showMessageBox(result.message(), ErrorCaption,
@@ -231,7 +246,7 @@ bool GroupUpdateState::carryOut(const FileAction &action, Cobalt::IO::FileSystem
             getApp()->requestQuit();
             return false;
         }
-        result = installer.carryOut(action, package);
+        result = installer->carryOut(action, package);
     }
     if (!result.succeeded()) {
         Cobalt::Log::instance().message("%s", result.message().c_str());

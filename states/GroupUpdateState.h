@@ -9,12 +9,13 @@
 #include "ui/TextElement.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace Cobalt::IO {
 class FileServer;
-class FileSystem;
+class ZIPPackage;
 } // namespace Cobalt::IO
 
 namespace Kestrel {
@@ -39,12 +40,14 @@ public:
     void leave() override;
     // Binds "fileName", "fileSize", "fileProgress" and "currentState"; always true.
     bool load(Cobalt::InputArchive &archive) override;
-    // One step: examine one group, download one package (or, called back from inside that
-    // download, show its progress), carry out one file action, or finish. Finishing goes to
-    // "StartGame" and commits the downloaded manifest only when every action succeeded; otherwise
-    // the player is told which files keep their old version, and the next run plans them again.
-    // A file that cannot be replaced asks Retry or Cancel; Cancel ends the launcher at that file.
-    // Download failures propagate and leave the step to be tried again.
+    // One step: examine one group, download one package into the staging folder as it arrives
+    // (or, called back from inside that download, show its progress), carry out one file action,
+    // or finish. A group's staged package is mounted for its first action and unmounted and
+    // removed after its last. Finishing goes to "StartGame" and commits the downloaded manifest
+    // only when every action succeeded; otherwise the player is told which files keep their old
+    // version, and the next run plans them again. A file that cannot be replaced asks Retry or
+    // Cancel; Cancel ends the launcher at that file. Download failures propagate and leave the
+    // step to be tried again.
     void update(float time, float elapsed) override;
 
     UpdatePhase getPhase() const { return phase; }
@@ -57,7 +60,8 @@ public:
 private:
     struct PlannedGroup {
         GroupPlan plan;
-        bool stored = false; // its package is in "temp:", complete, and may be mounted
+        bool stored = false; // its package is staged, complete, and may be mounted
+        Cobalt::IO::ZIPPackage *package = nullptr; // the package while it is mounted
     };
 
     void examine();
@@ -68,8 +72,9 @@ private:
     // The counter and the bar after an action, "(done/total)" and done of total.
     void showActionsDone();
     void extract();
-    bool carryOut(const FileAction &action, Cobalt::IO::FileSystem *package);
-    Cobalt::IO::FileSystem *mountedPackage(PlannedGroup &group);
+    bool carryOut(const FileAction &action, Cobalt::IO::ZIPPackage *package);
+    Cobalt::IO::ZIPPackage *mountedPackage(PlannedGroup &group);
+    void dropPackage(PlannedGroup &group);
     void finish();
     void tellIncomplete() const;
 
@@ -90,6 +95,10 @@ private:
     std::uint32_t groupIndex = 0;
     std::uint32_t actionIndex = 0;
     UpdatePhase phase = UpdatePhase::Examine;
+    // Whether the staging folder could be made; nothing is downloaded without it.
+    bool stagingReady = false;
+    // Carries out the actions of the Extract phase, one installer for the whole run.
+    std::unique_ptr<FileInstaller> installer;
     // What went wrong with the actions that failed, in order.
     std::vector<std::string> failures;
 };

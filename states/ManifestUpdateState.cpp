@@ -19,6 +19,7 @@ bool ManifestUpdateState::load(Cobalt::InputArchive &archive) {
 }
 
 void ManifestUpdateState::enter() {
+    getApp()->beginUpdate();
     fileNameText.show();
     fileSizeText.show();
     progressBar.show();

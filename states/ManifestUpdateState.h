@@ -19,7 +19,8 @@ public:
 
     using LauncherState::LauncherState;
 
-    // Shows the three elements. The local manifest's size in KiB is the estimate of the download:
+    // Marks the update as begun (LauncherApp::beginUpdate) and shows the three elements. The
+    // local manifest's size in KiB is the estimate of the download:
     // the counter reads "(0/<KiB>)" and the bar runs from 0 to it, or, under 1 KiB, "(0/?)" over
     // a running marquee.
     void enter() override;

@@ -65,6 +65,41 @@ const char *runtimeMode(std::ios_base::openmode mode) {
             return (mode & ios_base::binary) ? mapping.binaryText : mapping.text;
     return nullptr;
 }
+bool flushToDevice(const std::string &path) {
+    const HANDLE opened = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return false;
+    const std::unique_ptr<void, HandleCloser> file(opened);
+    return FlushFileBuffers(file.get()) != 0;
+}
+
+// Across volumes a move cannot replace in one step (MOVEFILE_COPY_ALLOWED overwrites the target
+// in place): the file is copied beside its target under a fresh name, flushed, moved over the
+// target, and only then removed at its source.
+bool copyThenReplace(const std::string &from, const std::string &to) {
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::string copy = to + ".brightwell-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                 std::to_string(attempt);
+        // A name that something else holds is skipped, never written.
+        if (!CopyFileA(from.c_str(), copy.c_str(), TRUE)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+                continue;
+            return false;
+        }
+        if (!flushToDevice(copy) ||
+            !MoveFileExA(copy.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            DeleteFileA(copy.c_str());
+            return false;
+        }
+        // The target is the new file now; a source that stays is only a leftover.
+        DeleteFileA(from.c_str());
+        return true;
+    }
+    return false;
+}
 } // namespace
 
 char preferredSeparator() { return '\\'; }
@@ -90,29 +125,16 @@ bool moveNoReplace(const std::string &from, const std::string &to) {
     return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
-bool writeFileDurably(const std::string &path, const char *data, std::size_t size) {
-    const HANDLE created = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (created == INVALID_HANDLE_VALUE)
-        return false;
-    std::unique_ptr<void, HandleCloser> file(created);
-    while (size > 0) {
-        // WriteFile takes 32-bit counts; a chunk also keeps one call's buffer bounded.
-        const DWORD chunk = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
-        DWORD written = 0;
-        if (!WriteFile(file.get(), data, chunk, &written, nullptr) || written == 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    if (!FlushFileBuffers(file.get()))
-        return false;
-    return CloseHandle(file.release()) != 0;
+bool replaceFile(const std::string &from, const std::string &to) {
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    return GetLastError() == ERROR_NOT_SAME_DEVICE && copyThenReplace(from, to);
 }
 
-bool replaceFile(const std::string &from, const std::string &to) {
-    return MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+bool isLink(const std::string &path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 bool makeRunnable(const std::string &) { return true; }

@@ -1,6 +1,7 @@
 // A stand-in for the game: records the parameters it was started with in a file beside itself,
 // so that tests and the demo can see what the launcher handed over. It never waits for anyone.
 #include "platform/NativeFile.h"
+#include "platform/NewFile.h"
 #include "platform/SystemHelpers.h"
 #include "samples/samplegame/CommandLine.h"
 

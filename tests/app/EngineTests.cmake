@@ -16,7 +16,8 @@ endif()
 
 if(WIN32)
     target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win32/SystemHelpersWin32Test.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/win32/ElevationWin32Test.cpp)
+        ${CMAKE_CURRENT_LIST_DIR}/win32/ElevationWin32Test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/../platform/win32/NativeFileWin32Test.cpp)
     # The sample game stands in for the launcher in the elevated start's test.
     add_dependencies(engine_tests samplegame)
 else()

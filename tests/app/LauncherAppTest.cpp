@@ -114,9 +114,9 @@ TEST_F(LauncherFilesTest, OnlyAManifestDownloadedInThisRunIsCommitted) {
     EXPECT_FALSE(app->commitManifest());
     EXPECT_EQ(folder.read("game/manifest.xml"), "<manifest version=\"1\"/>");
 
-    // A copy at "temp:" followed by the manifest's path that an earlier run left behind.
-    std::filesystem::create_directories(folder / "temp/Brightwell/game");
-    folder.write("temp/Brightwell/game/manifest.xml", "<manifest version=\"2\"/>");
+    // A copy in the staging folder that an earlier run left behind.
+    std::filesystem::create_directories(folder / ".brightwell");
+    folder.write(".brightwell/server-manifest.xml", "<manifest version=\"2\"/>");
     EXPECT_FALSE(app->commitManifest());
     EXPECT_EQ(folder.read("game/manifest.xml"), "<manifest version=\"1\"/>");
 }

@@ -9,6 +9,7 @@
 #include "tests/network/ReferenceServerFixture.h"
 #include "tests/support/FailureOf.h"
 #include "tests/support/LauncherHarness.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,7 @@ TEST_F(LauncherServerTest, TheDownloadedManifestIsKeptAndCommittedOverTheLocalOn
     app->downloadManifest("manifest-7.xml");
     Cobalt::XMLInputArchive *server = app->getServerManifest();
     EXPECT_EQ(Testing::manifestVersion(server), "7");
-    EXPECT_EQ(folder.read("temp/Brightwell/manifest.xml"),
+    EXPECT_EQ(folder.read(".brightwell/server-manifest.xml"),
               "<manifest version=\"7\">\r\n</manifest>")
         << "byte for byte, without the trailing line end";
 
@@ -79,7 +80,17 @@ TEST_F(LauncherServerTest, TheDownloadedManifestIsKeptAndCommittedOverTheLocalOn
 
     app->commitManifest();
     EXPECT_EQ(folder.read("manifest.xml"), "<manifest version=\"7\">\r\n</manifest>");
-    EXPECT_FALSE(std::filesystem::exists(folder / "temp/Brightwell/manifest.xml"));
+    EXPECT_FALSE(std::filesystem::exists(folder / ".brightwell/server-manifest.xml"));
+
+    // A manifest is held in memory while it arrives: one byte over the limit is refused.
+    std::string huge = "<manifest version=\"8\"/>";
+    huge.resize(Kestrel::LauncherApp::ManifestLimit + 1, ' ');
+    writeReleaseFile("huge.xml", huge);
+    const Testing::LogCapture capture;
+    EXPECT_FALSE(app->downloadManifest("huge.xml"));
+    EXPECT_NE(capture.text().find("The server manifest huge.xml is larger than 64 MiB"),
+              std::string::npos);
+    EXPECT_EQ(Testing::manifestVersion(app->getServerManifest()), "7");
 }
 
 } // namespace

@@ -1,10 +1,12 @@
-// Tests of md5Hex: the RFC 1321 suite, the empty-buffer rule, and random data against md5sum.
+// Tests of md5Hex and the streamed digest: the RFC 1321 suite, the empty-buffer rule, and random
+// data against md5sum.
 #include "app/Md5.h"
 
 #include "platform/SystemHelpers.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -19,6 +21,8 @@ using Cobalt::md5Hex;
 // also pin the leading zero digit.
 TEST(Md5Test, MatchesTheRfc1321SuiteButGivesNoTextForAnEmptyBuffer) {
     EXPECT_EQ(md5Hex({}), "");
+    EXPECT_EQ(Cobalt::Md5().hexDigest(), "d41d8cd98f00b204e9800998ecf8427e")
+        << "streamed: the real one";
     const std::pair<std::string, const char *> suite[] = {
         {"a", "0cc175b9c0f1b6a831c399e269772661"},
         {"abc", "900150983cd24fb0d6963f7d28e17f72"},
@@ -40,6 +44,11 @@ TEST(Md5Test, MatchesMd5sumForRandomFilesAcrossThePaddingBoundaries) {
         const std::vector<char> data{std::istreambuf_iterator<char>(file), {}};
         ASSERT_FALSE(data.empty()) << name;
         EXPECT_EQ(md5Hex(data), digest) << name;
+        // The same bytes in uneven pieces, as a stream delivers them.
+        Cobalt::Md5 pieces;
+        for (std::size_t at = 0, step = 1; at < data.size(); at += step, step = step * 7 % 997 + 1)
+            pieces.update(data.data() + at, std::min(step, data.size() - at));
+        EXPECT_EQ(pieces.hexDigest(), digest) << name;
     }
     EXPECT_EQ(checked, 12) << "missing test data in " << folder;
 }

@@ -5,9 +5,11 @@
 #include "io/FileServerImpl.h"
 #include "io/MemoryStream.h"
 #include "io/Win32FileSystem.h"
+#include "io/ZIPPackage.h"
 #include "serialization/XMLInputArchive.h"
 #include "states/FileInstaller.h"
 #include "states/GroupExamination.h"
+#include "states/StagingFolder.h"
 #include "tests/support/InstallationFolder.h"
 #include "tests/support/ScopedCurrentDirectory.h"
 #include "tests/support/TempFolder.h"
@@ -26,15 +28,14 @@ protected:
         work.write("game/" + name, bytes);
     }
 
-    // Downloads, writes below the packages folder and mounts a group's package; its file system.
-    Cobalt::IO::FileSystem *downloadAndMount(const std::string &path) {
+    // Downloads, writes below the packages folder and mounts a group's package.
+    Cobalt::IO::ZIPPackage *downloadAndMount(const std::string &path) {
         std::vector<char> package;
         EXPECT_TRUE(connector->downloadSiteFile(path, &package)) << path;
         const std::string local = packages.path() + path;
         fs::create_directories(fs::path(local).parent_path());
         EXPECT_TRUE(files.writeFile(local, package));
-        files.mountPackage(local);
-        return files.findFileSystem(local);
+        return &files.mountPackage(local);
     }
 
     Testing::TempFolder work;
@@ -69,6 +70,7 @@ TEST_F(ReleaseUpdateTest, AnEmptyInstallationBecomesTheServedRelease) {
     ASSERT_TRUE(manifest.load());
     Testing::useAsInstallationFolder(files, installation.path());
     const Testing::ScopedCurrentDirectory inInstallation(installation.path());
+    ASSERT_TRUE(Kestrel::StagingFolder(files).prepare());
     std::vector<std::pair<std::string, std::string>> started;
     Kestrel::FileInstaller installer(files, [&](const std::string &path, const std::string &args) {
         started.emplace_back(path, args);
@@ -80,7 +82,7 @@ TEST_F(ReleaseUpdateTest, AnEmptyInstallationBecomesTheServedRelease) {
          group = manifest.nextElement(group, "group")) {
         const Kestrel::GroupPlan plan = Kestrel::examineGroup(manifest, 0, false, files);
         ASSERT_GT(plan.packageSize, 0);
-        Cobalt::IO::FileSystem *package = downloadAndMount(plan.packagePath);
+        Cobalt::IO::ZIPPackage *package = downloadAndMount(plan.packagePath);
         for (const Kestrel::FileAction &action : plan.actions) {
             const auto result = installer.carryOut(action, package);
             EXPECT_TRUE(result.succeeded()) << result.message();

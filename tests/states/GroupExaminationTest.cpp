@@ -1,6 +1,7 @@
 // Examination of manifest groups against real files: versions, kinds, package sizes.
 #include "states/GroupExamination.h"
 
+#include "app/Md5.h"
 #include "states/ManifestVersion.h"
 #include "tests/states/UpdateTestSupport.h"
 #include "tests/support/ReleaseWriter.h"
@@ -33,8 +34,10 @@ protected:
     Testing::ReleaseWriter release{"2.0"};
 };
 
-FileAction action(const std::string &name, FileActionKind kind, const std::string &args = "") {
-    return FileAction{name, args, kind};
+// An action that takes bytes carries the digest of the bytes ReleaseWriter wrote.
+FileAction action(const std::string &name, FileActionKind kind, const std::string &data = "",
+                  const std::string &args = "") {
+    return FileAction{name, args, kind, Cobalt::md5Hex({data.begin(), data.end()})};
 }
 
 TEST_F(GroupExaminationTest, NewerFilesArePlannedByTheirKind) {
@@ -62,9 +65,9 @@ TEST_F(GroupExaminationTest, NewerFilesArePlannedByTheirKind) {
     EXPECT_EQ(plans[0].packagePath, "packs/main.zip");
     EXPECT_EQ(plans[0].packageSize, static_cast<std::int32_t>(group.package().bytes().size()));
     const std::vector<FileAction> expected = {
-        action("bin/game.exe", FileActionKind::Replace),
-        action("setup.exe", FileActionKind::Execute, "/quiet /x"),
-        action("config/missing.ini", FileActionKind::RestoreOnly),
+        action("bin/game.exe", FileActionKind::Replace, "game"),
+        action("setup.exe", FileActionKind::Execute, "setup", "/quiet /x"),
+        action("config/missing.ini", FileActionKind::RestoreOnly, "defaults"),
         action("maps/", FileActionKind::Folder),
         action("gone.txt", FileActionKind::Delete),
         action("also-gone.txt", FileActionKind::Delete),
@@ -87,7 +90,7 @@ TEST_F(GroupExaminationTest, GroupAndFileVersionsMustBeStrictlyNewer) {
     EXPECT_TRUE(plans[0].actions.empty());
     EXPECT_TRUE(plans[1].actions.empty()) << "1.100 is 100, older than 1.10";
     EXPECT_EQ(plans[2].actions,
-              std::vector<FileAction>{action("next.txt", FileActionKind::Replace)});
+              std::vector<FileAction>{action("next.txt", FileActionKind::Replace, "n")});
     EXPECT_EQ(plans[2].packagePath, "newer.zip");
     // A newer group whose files are all older has no work and so no package.
     EXPECT_TRUE(plans[3].actions.empty());

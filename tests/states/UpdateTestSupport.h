@@ -7,6 +7,7 @@
 #include "io/Win32FileSystem.h"
 #include "serialization/XMLInputArchive.h"
 #include "states/FileAction.h"
+#include "states/StagingFolder.h"
 #include "tests/support/InstallationFolder.h"
 #include "tests/support/ScopedCurrentDirectory.h"
 #include "tests/support/TempFolder.h"
@@ -27,10 +28,14 @@ inline std::unique_ptr<Cobalt::XMLInputArchive> manifestArchive(const std::strin
 }
 
 // The file server is built first: its disk file system moves the current directory, which the
-// folder then takes over, so relative manifest names land in the folder.
+// folder then takes over, so relative manifest names land in the folder, and the staging folder
+// too.
 class InstallationTest : public ::testing::Test {
 protected:
-    void SetUp() override { useAsInstallationFolder(files, folder.path()); }
+    void SetUp() override {
+        useAsInstallationFolder(files, folder.path());
+        ASSERT_TRUE(Kestrel::StagingFolder(files).prepare());
+    }
 
     // The file at the relative name, "<missing>" when it does not open.
     std::string installed(const std::string &name) const {

@@ -3,6 +3,7 @@
 
 #include "app/Md5.h"
 #include "platform/NativeFile.h"
+#include "platform/NewFile.h"
 #include "states/FileAction.h"
 #include "states/ManifestVersion.h"
 #include "tools/release/PackageWriter.h"

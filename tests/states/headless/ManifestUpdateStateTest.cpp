@@ -94,7 +94,7 @@ TEST_F(ManifestUpdateStateTest, AManifestThatDoesNotParseNeverReplacesTheLocalOn
         place("manifest.xml", local);
         place("game.exe", "game of 6");
         // A complete copy from an earlier run that ended before its commit.
-        place("temp/Brightwell/manifest.xml", whole);
+        place(".brightwell/server-manifest.xml", whole);
         publish(release);
         writeReleaseFile(ServerManifest, text);
         boxes.clear();
@@ -111,7 +111,7 @@ TEST_F(ManifestUpdateStateTest, AManifestThatDoesNotParseNeverReplacesTheLocalOn
         EXPECT_EQ(boxes[0].caption, "Brightwell Launcher");
         EXPECT_EQ(localManifest(), local);
         EXPECT_EQ(installed("game.exe"), "game of 6");
-        EXPECT_FALSE(fs::exists(folder / "temp/Brightwell/manifest.xml"));
+        EXPECT_FALSE(fs::exists(folder / ".brightwell/server-manifest.xml"));
         EXPECT_NE(log.find("The server manifest " + ServerManifest + " is no manifest"),
                   std::string::npos)
             << log;
@@ -121,7 +121,7 @@ TEST_F(ManifestUpdateStateTest, AManifestThatDoesNotParseNeverReplacesTheLocalOn
 TEST_F(ManifestUpdateStateTest, AManifestThatCannotBeSavedWholeIsNotKept) {
     const std::string local = "<manifest version=\"6\"/>";
     place("manifest.xml", local);
-    place("temp/Brightwell/manifest.xml", manifestOfSize("7", 3000));
+    place(".brightwell/server-manifest.xml", manifestOfSize("7", 3000));
     writeReleaseFile(ServerManifest, manifestOfSize("7", 10000));
     start();
     {
@@ -132,7 +132,7 @@ TEST_F(ManifestUpdateStateTest, AManifestThatCannotBeSavedWholeIsNotKept) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, Kestrel::ManifestUpdateState::NoManifestText);
     EXPECT_EQ(localManifest(), local);
-    EXPECT_FALSE(fs::exists(folder / "temp/Brightwell/manifest.xml")) << "no part of it is left";
+    EXPECT_FALSE(fs::exists(folder / ".brightwell/server-manifest.xml")) << "no part of it is left";
 }
 
 } // namespace

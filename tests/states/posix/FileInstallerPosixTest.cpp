@@ -2,6 +2,7 @@
 // with the process's file size limit) and the permission bits of installed files.
 #include "states/FileInstaller.h"
 
+#include "io/ZIPPackage.h"
 #include "tests/states/UpdateTestSupport.h"
 #include "tests/support/ZipWriter.h"
 #include "tests/support/posix/FileSizeLimit.h"
@@ -17,21 +18,20 @@ class FileInstallerPosixTest : public Testing::InstallationTest {};
 TEST_F(FileInstallerPosixTest, AFullDiskLeavesTheOldFileAndNoHalfWrittenOne) {
     Testing::ZipWriter package;
     package.add("game.exe", std::string(50000, 'n'));
-    files.mountPackage("main.zip", package.vector());
+    Cobalt::IO::ZIPPackage &mounted = files.mountPackage("main.zip", package.vector());
     place("game.exe", "old game");
     Kestrel::FileInstaller installer(files, [](const std::string &, const std::string &) {});
 
     Kestrel::InstallResult result;
     {
         const Testing::FileSizeLimit nearlyFull(4096);
-        result = installer.carryOut({"game.exe", "", Kestrel::FileActionKind::Replace},
-                                    files.findFileSystem("main.zip"));
+        result = installer.carryOut({"game.exe", "", Kestrel::FileActionKind::Replace}, &mounted);
     }
 
     EXPECT_EQ(result.outcome, Kestrel::InstallOutcome::WriteFailed);
     EXPECT_EQ(result.message(), "Could not write the local file game.exe.");
     EXPECT_EQ(installed("game.exe"), "old game");
-    EXPECT_FALSE(std::filesystem::exists(folder / "game.exe.updating"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder / ".brightwell"));
 }
 
 mode_t permissions(const std::filesystem::path &path) {
@@ -43,7 +43,7 @@ TEST_F(FileInstallerPosixTest, ProgramsStartRunnableAndReplacedFilesKeepTheirPer
     Testing::ZipWriter package;
     for (const char *name : {"game.sh", "secret.cfg", "setup.sh"})
         package.add(name, "#!/bin/sh\n");
-    files.mountPackage("main.zip", package.vector());
+    Cobalt::IO::ZIPPackage &mounted = files.mountPackage("main.zip", package.vector());
     place("game.sh", "old");
     place("secret.cfg", "old");
     chmod((folder / "game.sh").c_str(), 0751);
@@ -53,7 +53,7 @@ TEST_F(FileInstallerPosixTest, ProgramsStartRunnableAndReplacedFilesKeepTheirPer
         atStart = permissions(folder / path);
     });
     const auto carryOut = [&](const char *name, Kestrel::FileActionKind kind) {
-        return installer.carryOut({name, "", kind}, files.findFileSystem("main.zip")).succeeded();
+        return installer.carryOut({name, "", kind}, &mounted).succeeded();
     };
 
     ASSERT_TRUE(carryOut("game.sh", Kestrel::FileActionKind::Replace));

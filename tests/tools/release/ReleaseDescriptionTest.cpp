@@ -48,7 +48,10 @@ TEST(ReleaseDescriptionTest, TheMostSpecificPatternTakesAFile) {
                                     "group maps maps.zip\nfiles data/maps/\n"
                                     "group one one.zip\nfiles data/maps/special.map\n");
     const std::pair<const char *, int> cases[] = {
-        {"data/maps/a.map", 2}, {"data/maps/special.map", 3}, {"data/mapsx/a", 1}, {"database.txt", 0},
+        {"data/maps/a.map", 2},
+        {"data/maps/special.map", 3},
+        {"data/mapsx/a", 1},
+        {"database.txt", 0},
     };
     for (const auto &[name, group] : cases)
         EXPECT_EQ(description.groupOf(name), group) << name;
@@ -70,6 +73,8 @@ TEST(ReleaseDescriptionTest, RefusesWhatTheLauncherCouldNotUseNamingTheLine) {
          "release.txt, line 2: \"../up.exe\" names a file outside the installation"},
         {"group a a.zip\nrestore_only temp:x.ini\n",
          "release.txt, line 2: \"temp:x.ini\" names a file outside the installation"},
+        {"group a a.zip\nexec .brightwell/x.exe\n",
+         "release.txt, line 2: \".brightwell/x.exe\" names a file outside the installation"},
         {"group a a.zip\nexec x.exe\nrestore_only x.exe\n",
          "release.txt, line 3: \"x.exe\" is marked twice"},
         {"group a con.zip\n", "release.txt, line 1: \"con.zip\" cannot be installed on Windows: "

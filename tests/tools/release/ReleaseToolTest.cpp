@@ -228,7 +228,7 @@ TEST_F(ReleaseToolTest, TheLauncherPlansExactlyTheChangesOfTheNextRelease) {
     const auto full = Kestrel::examineGroup(*archive, 0, true, files);
 
     const std::vector<Kestrel::FileAction> expected = {
-        {"data/readme.txt", "", Kestrel::FileActionKind::Replace},
+        {"data/readme.txt", "", Kestrel::FileActionKind::Replace, md5Of("read me again")},
         {"gone.txt", "", Kestrel::FileActionKind::Delete}};
     EXPECT_TRUE(plan.actions == expected);
     EXPECT_TRUE(full.actions == expected) << "digests agree with the versions";

@@ -1,0 +1,46 @@
+// Staged files over the platform's new-file primitive.
+#include "io/StagedFile.h"
+
+#include "platform/NewFile.h"
+
+namespace Cobalt::IO {
+
+std::unique_ptr<StagedFile> StagedFile::create(const std::string &path) {
+    // A crashed run's leftover is never reused: its bytes are unknown, and it may be a link.
+    auto file = Platform::NewFile::createReplacing(path);
+    if (!file)
+        return nullptr;
+    return std::make_unique<StagedFile>(std::move(file));
+}
+
+StagedFile::StagedFile(std::unique_ptr<Platform::NewFile> file) : file(std::move(file)) {}
+
+StagedFile::~StagedFile() = default;
+
+bool StagedFile::receive(const char *data, std::size_t size) {
+    failed = failed || !file->write(data, size);
+    if (!failed)
+        written += size;
+    return !failed;
+}
+
+bool StagedFile::dropLast(std::uint64_t count) {
+    if (count > written)
+        count = written;
+    failed = failed || !file->truncate(written - count);
+    if (!failed)
+        written -= count;
+    return !failed;
+}
+
+bool StagedFile::flushToDevice() {
+    failed = failed || !file->flushToDevice();
+    return !failed;
+}
+
+bool StagedFile::close() {
+    failed = !file->close() || failed;
+    return !failed;
+}
+
+} // namespace Cobalt::IO

@@ -1,0 +1,25 @@
+// Where a download's body goes as it arrives: memory, a staged file on disk, a digest. The
+// connector hands the bytes on without knowing what keeps them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace KSNetwork {
+
+class DownloadSink {
+public:
+    virtual ~DownloadSink() = default;
+
+    // Takes the next size bytes of the body. False when they cannot be kept (memory, disk, a
+    // limit): the transfer stops and the download reports that it did not finish.
+    virtual bool receive(const char *data, std::size_t size) = 0;
+    // Forgets the last count bytes received (the site download's trailing line ends); count
+    // never exceeds what this download delivered. False when that fails.
+    virtual bool dropLast(std::uint64_t count) = 0;
+    // The length the server announced, before the first byte arrives; only a hint, ignored
+    // unless a sink can use it.
+    virtual void expect(std::uint64_t) {}
+};
+
+} // namespace KSNetwork

@@ -1,0 +1,68 @@
+// New files for POSIX: exclusive creation that refuses a final symbolic link, plain descriptor
+// writes.
+#include "platform/NewFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Cobalt::Platform {
+
+namespace {
+constexpr std::intptr_t Closed = -1;
+
+std::string native(const std::string &path) {
+    std::string converted = path;
+    for (char &c : converted)
+        if (c == '\\')
+            c = '/';
+    return converted;
+}
+} // namespace
+
+std::unique_ptr<NewFile> NewFile::create(const std::string &path) {
+    // O_EXCL already fails on a link; O_NOFOLLOW says so to every reader of this line.
+    const int fd =
+        ::open(native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    return std::make_unique<NewFile>(fd);
+}
+
+NewFile::NewFile(std::intptr_t handle) : handle(handle) {}
+
+NewFile::~NewFile() { close(); }
+
+bool NewFile::write(const char *data, std::size_t size) {
+    if (handle == Closed)
+        return false;
+    while (size > 0) {
+        const ssize_t written = ::write(static_cast<int>(handle), data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool NewFile::truncate(std::uint64_t size) {
+    const int fd = static_cast<int>(handle);
+    return handle != Closed && ftruncate(fd, static_cast<off_t>(size)) == 0 &&
+           lseek(fd, static_cast<off_t>(size), SEEK_SET) >= 0;
+}
+
+bool NewFile::flushToDevice() { return handle != Closed && fsync(static_cast<int>(handle)) == 0; }
+
+bool NewFile::close() {
+    if (handle == Closed)
+        return false;
+    const int fd = static_cast<int>(handle);
+    handle = Closed;
+    return ::close(fd) == 0;
+}
+
+} // namespace Cobalt::Platform
