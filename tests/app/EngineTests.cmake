@@ -24,6 +24,8 @@ else()
     target_sources(engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/posix/SystemHelpersPosixTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/../platform/posix/NativeFilePosixTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/posix/ElevationPosixTest.cpp)
+    # Lets the native file tests make the disk refuse a flush.
+    target_link_options(engine_tests PRIVATE -Wl,--wrap=fsync)
 endif()
 
 set(MD5_DATA_DIR ${CMAKE_CURRENT_BINARY_DIR}/md5-data)

@@ -1,5 +1,5 @@
 // The POSIX twin of the native file calls: moves and replacements between file systems, which
-// rename cannot do, and new files that never follow a link.
+// rename cannot do, durable writes that cannot be flushed, and new files that never follow a link.
 #include "platform/NativeFile.h"
 
 #include "platform/NewFile.h"
@@ -8,11 +8,26 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+// The test program links with fsync wrapped, so a test can make the disk refuse a flush.
+bool refuseFsync = false;
+} // namespace
+
+// The names the linker's --wrap option gives the wrapper and the real call.
+extern "C" int __real_fsync(int fd);
+extern "C" int __wrap_fsync(int fd) {
+    if (!refuseFsync)
+        return __real_fsync(fd);
+    errno = EIO;
+    return -1;
+}
 
 namespace {
 
@@ -84,6 +99,14 @@ TEST_F(CrossFileSystemMoveTest, NeverReplacesAndLeavesNoPartialCopy) {
     }
     EXPECT_FALSE(fs::exists(disk + "big.bin"));
     EXPECT_EQ(contentsOf(ram + "big.bin").size(), 200000u);
+}
+
+TEST_F(CrossFileSystemMoveTest, ADurableWriteWhoseFlushFailsReportsFailure) {
+    refuseFsync = true;
+    const bool written = Cobalt::Platform::writeFileDurably(disk + "options.ini", "bytes", 5);
+    refuseFsync = false;
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(Cobalt::Platform::writeFileDurably(disk + "options.ini", "bytes", 5));
 }
 
 TEST_F(CrossFileSystemMoveTest, ReplacesInOneStepWithoutTouchingANameBesideTheTarget) {
