@@ -27,22 +27,12 @@ PACKAGE_MIB="${PACKAGE_MIB:-16}"
 RATE="${RATE:-2M}"
 DIGEST=5f4dcc3b5aa765d61d8327deb882cf99
 SCRIPT=/ksclient/ksserver.php
-passed=0
-failed=0
+# shellcheck source=tests/server/check.sh
+source "$REPO/tests/server/check.sh"
 
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/brightwell-scale-out.XXXXXX")"
 trap 'stop_servers; rm -rf "$scratch"' EXIT
 trap 'exit 130' INT TERM
-
-check() {
-    local what="$1" expected="$2" actual="$3"
-    if [[ "$expected" == "$actual" ]]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$what" "$expected" "$actual"
-    fi
-}
 
 download() {
     echo "$SCRIPT?action=download_pf&uid=player&pw=$DIGEST&dirfile=$1"

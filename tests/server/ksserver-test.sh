@@ -14,22 +14,12 @@ source "$REPO/scripts/server-processes.sh"
 DIGEST=5f4dcc3b5aa765d61d8327deb882cf99
 SCRIPT=/ksclient/ksserver.php
 PUBLISH="$REPO/server/publish.sh"
-passed=0
-failed=0
+# shellcheck source=tests/server/check.sh
+source "$REPO/tests/server/check.sh"
 
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/brightwell-ksserver-test.XXXXXX")"
 trap 'stop_servers; rm -rf "$scratch"' EXIT
 trap 'exit 130' INT TERM
-
-check() {
-    local what="$1" expected="$2" actual="$3"
-    if [[ "$expected" == "$actual" ]]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$what" "$expected" "$actual"
-    fi
-}
 
 # "<status> <body>" of a GET of a path on a base address, the path sent exactly as given.
 status_and_body() {
