@@ -17,9 +17,15 @@ JOBS="${BRIGHTWELL_JOBS:-$(nproc)}"
 
 log() { printf '\n[build] %s\n' "$*"; }
 
+# A compiler cache, where the machine has one, lets several checkouts share their object files.
+LAUNCHER=()
+if command -v ccache >/dev/null; then
+    LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 build_native() {
     log "native build in $NATIVE_DIR"
-    cmake -G Ninja -S "$ROOT" -B "$NATIVE_DIR" \
+    cmake -G Ninja -S "$ROOT" -B "$NATIVE_DIR" "${LAUNCHER[@]}" \
         -DBRIGHTWELL_WERROR=ON -DBRIGHTWELL_TESTS=ON -DBRIGHTWELL_BENCH=ON &&
         cmake --build "$NATIVE_DIR" -j "$JOBS"
 }
@@ -31,7 +37,7 @@ build_asan() {
     local flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
     flags+=" -O1 -Wno-maybe-uninitialized"
     log "native sanitizer build in $ASAN_DIR"
-    cmake -G Ninja -S "$ROOT" -B "$ASAN_DIR" -DCMAKE_BUILD_TYPE=Debug \
+    cmake -G Ninja -S "$ROOT" -B "$ASAN_DIR" "${LAUNCHER[@]}" -DCMAKE_BUILD_TYPE=Debug \
         -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
         -DBRIGHTWELL_WERROR=ON -DBRIGHTWELL_TESTS=ON -DBRIGHTWELL_BENCH=OFF &&
         cmake --build "$ASAN_DIR" -j "$JOBS"
@@ -40,7 +46,7 @@ build_asan() {
 build_windows() {
     log "Windows (i686 mingw-w64) build in $WINDOWS_DIR"
     "$ROOT/scripts/build-windows-deps.sh" "$WINDOWS_DIR" &&
-        cmake -G Ninja -S "$ROOT" -B "$WINDOWS_DIR" \
+        cmake -G Ninja -S "$ROOT" -B "$WINDOWS_DIR" "${LAUNCHER[@]}" \
             -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
             -DBRIGHTWELL_WERROR=ON -DBRIGHTWELL_TESTS=ON -DBRIGHTWELL_BENCH=OFF &&
         cmake --build "$WINDOWS_DIR" -j "$JOBS"
