@@ -32,8 +32,9 @@ build() {
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRIGHTWELL_WERROR=ON \
         -DBRIGHTWELL_TESTS=OFF -DBRIGHTWELL_BENCH=OFF -DBRIGHTWELL_FUZZ=ON \
         -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link $SANITIZERS" \
-        -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $SANITIZERS" >/dev/null &&
-        cmake --build "$BUILD_DIR" -j "$JOBS" &&
+        -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $SANITIZERS" \
+        -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1" >/dev/null &&
+        cmake --build "$BUILD_DIR" -j "$JOBS" --target "${TARGETS[@]}" MakeFuzzSeeds &&
         rm -rf "$BUILD_DIR/seeds" &&
         "$BUILD_DIR/fuzz/MakeFuzzSeeds" "$BUILD_DIR/seeds"
 }

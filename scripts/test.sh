@@ -14,7 +14,7 @@ NATIVE_DIR="${BRIGHTWELL_BUILD_DIR:-$ROOT/build}"
 WINDOWS_DIR="${BRIGHTWELL_WIN_BUILD_DIR:-$ROOT/build-win}"
 ASAN_DIR="${BRIGHTWELL_ASAN_BUILD_DIR:-$ROOT/build-asan}"
 # Seconds each fuzz target runs in the test command.
-FUZZ_SECONDS="${BRIGHTWELL_FUZZ_SECONDS:-20}"
+FUZZ_SECONDS="${BRIGHTWELL_FUZZ_SECONDS:-10}"
 # Generous per-program limit so that a hung program fails the run instead of stalling it.
 TEST_TIMEOUT=900
 
