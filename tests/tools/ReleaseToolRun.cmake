@@ -1,9 +1,11 @@
 # Runs the built release tool (through EMULATOR when cross-built) as a publisher would: a usage
-# mistake, a refused description and a good release, checking exit codes and what was written.
+# mistake, a refused description, a good release and a quiet next one with a changed, a new and a
+# removed file, checking exit codes, what was written and the summary's figures.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/game/bin")
 file(WRITE "${WORK}/game/bin/game.exe" "MZ game")
 file(WRITE "${WORK}/game/readme.txt" "read me")
+file(WRITE "${WORK}/game/old.txt" "gone in 2.0")
 file(WRITE "${WORK}/bad.txt" "group core core.zip\nfiles *\nexec ../outside.exe\n")
 file(WRITE "${WORK}/good.txt" "group core core.zip\nfiles *\nexec bin/game.exe -window\n")
 
@@ -12,6 +14,17 @@ function(expect_exit code)
         OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(NOT status EQUAL code)
         message(FATAL_ERROR "expected exit ${code}, got ${status}: ${output}")
+    endif()
+    set(output "${output}" PARENT_SCOPE)
+endfunction()
+
+# The summary line of a release whose one package is package, with the counts given.
+function(expect_summary text version package counts)
+    file(SIZE "${package}" bytes)
+    set(summary "brightwell-release: summary version=${version} groups=1 files=3 ")
+    string(APPEND summary "package-bytes=${bytes} ${counts}\r?\n")
+    if(NOT text MATCHES "${summary}")
+        message(FATAL_ERROR "expected the summary ${summary}, got:\n${text}")
     endif()
 endfunction()
 
@@ -32,4 +45,16 @@ foreach(expected [[version="1.0"]] [[name="readme.txt"]] [[type="exec" args="-wi
 endforeach()
 if(NOT EXISTS "${WORK}/out/1.0/core.zip")
     message(FATAL_ERROR "no package written")
+endif()
+expect_summary("${output}" 1.0 "${WORK}/out/1.0/core.zip" "new=3 changed=0 removed=0 kept=0")
+
+file(WRITE "${WORK}/game/readme.txt" "read me again")
+file(WRITE "${WORK}/game/new.txt" "new in 2.0")
+file(REMOVE "${WORK}/game/old.txt")
+expect_exit(0 --quiet --files "${WORK}/game" --version 2.0 --output "${WORK}/out2"
+    --description "${WORK}/good.txt" --previous "${WORK}/out/manifest.xml")
+expect_summary("${output}" 2.0 "${WORK}/out2/2.0/core.zip" "new=1 changed=1 removed=1 kept=1")
+string(REGEX REPLACE "\r?\n$" "" lines "${output}")
+if(lines MATCHES "\n")
+    message(FATAL_ERROR "--quiet printed more than the summary:\n${output}")
 endif()

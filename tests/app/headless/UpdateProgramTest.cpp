@@ -1,6 +1,6 @@
 // The headless launcher program updating installations as players' machines hold them: on another
-// file system than the temporary folder, with links planted in them, and the exit code that tells
-// a script whether the update completed.
+// file system than the temporary folder, with links planted in them, and the exit code and the
+// summary line that tell a script whether the update completed.
 #include "tests/network/ReferenceServerFixture.h"
 #include "tests/support/ReleaseWriter.h"
 #include "tests/support/TempFolder.h"
@@ -60,16 +60,18 @@ protected:
             fs::remove_all(install);
     }
 
-    // Runs the launcher unattended with the temporary folder outside; its exit code.
-    int run() const {
+    // Runs the launcher unattended with the temporary folder outside; its exit code. Its standard
+    // error stream is kept until the next run.
+    int run(const std::string &extra = "") const {
         const std::string command = "cd '" + install + "' && TMPDIR='" + outside.path() +
                                     "' XDG_DOCUMENTS_DIR='" + (outside / "documents") +
                                     "' ./brightwell -uac -u " + PlayerName + " -p " + PlayerDigest +
-                                    " 2>>'" + (outside / "boxes.txt") + "'";
+                                    extra + " 2>'" + (outside / "stderr.txt") + "'";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
+    std::string errors() const { return outside.read("stderr.txt"); }
     std::string log() const {
         return outside.read("documents/Brightwell/configuration/launcher.log");
     }
@@ -92,7 +94,7 @@ TEST_F(UpdateProgramTest, AnInstallationOnAnotherFileSystemCommitsAndTheNextRunD
     release.addGroup("core", "7", "packs/core.zip").add("game.exe", "game of 7", "7");
     publish(release);
 
-    EXPECT_EQ(run(), 0) << outside.read("boxes.txt");
+    EXPECT_EQ(run(), 0) << errors();
     EXPECT_EQ(installed("game.exe"), "game of 7");
     EXPECT_EQ(installed("game.exe.updating"), "a game file of that name");
     EXPECT_NE(installed("manifest.xml"), Installed6);
@@ -164,6 +166,43 @@ TEST_F(UpdateProgramTest, LinksPlantedInTheInstallationAndItsStagingFolderLeadNo
     EXPECT_TRUE(fs::is_directory(fs::symlink_status(install + ".brightwell")));
     EXPECT_FALSE(fs::exists(outside / "server-manifest.xml"));
     EXPECT_EQ(installed("maps/one.map"), "map of 7");
+}
+
+// The summary counts what the update really did: a changed, a new and a removed file, and one
+// whose bytes are not those the manifest names; once the release is right, "--quiet" leaves
+// nothing but the summary.
+TEST_F(UpdateProgramTest, TheSummaryLineCountsWhatTheUpdateDid) {
+    place("game.exe", "game of 6");
+    place("old.dll", "old");
+    Testing::ReleaseWriter release("7");
+    auto &core = release.addGroup("core", "7", "core.zip");
+    core.add("game.exe", "game of 7", "7");
+    core.add("new.txt", "new in 7", "7");
+    core.add("old.dll", "", "7", "removed");
+    auto &broken = core.add("data.bin", "data of 7", "7");
+    broken.md5 = "0123456789abcdef0123456789abcdef";
+    publish(release);
+    const std::string package = std::to_string(fs::file_size(root + "release/core.zip"));
+    const std::string seconds = " seconds=[0-9]+\\.[0-9] ";
+
+    EXPECT_EQ(run(), 4);
+    const std::string first = errors();
+    for (const char *line : {"state GroupUpdate\n", "installing 4 files\n", "[OK]\n"})
+        EXPECT_NE(first.find(line), std::string::npos) << line << " in " << first;
+    EXPECT_TRUE(std::regex_search(
+        first, std::regex("\nbrightwell: summary release-before=6 release-after=6 written=2 "
+                          "removed=1 failed=1 downloaded=" + package + seconds +
+                          "exit=4 \\(update incomplete\\)\n$")))
+        << first;
+
+    broken.md5.reset();
+    publish(release);
+    EXPECT_EQ(run(" --quiet"), 0);
+    EXPECT_TRUE(std::regex_match(
+        errors(), std::regex("brightwell: summary release-before=6 release-after=7 written=3 "
+                             "removed=0 failed=0 downloaded=" + package + seconds +
+                             "exit=0 \\(finished\\)\n")))
+        << errors();
 }
 
 } // namespace
