@@ -37,7 +37,7 @@ void ConsoleReporter::updatePhaseStarted(UpdatePhase phase, std::int64_t amount)
         break;
     case UpdatePhase::Extract:
         actionsTotal = amount;
-        out.line("installing " + std::to_string(amount) + " files");
+        out.line("installing " + Cobalt::counted(static_cast<std::uint64_t>(amount), "file"));
         break;
     case UpdatePhase::Finish:
         out.line("finishing the update");

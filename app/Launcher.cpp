@@ -13,6 +13,7 @@
 #include "platform/MessageBox.h"
 #include "platform/NativeFile.h"
 #include "platform/SystemHelpers.h"
+#include "serialization/XMLInputArchive.h"
 #include "states/ManifestVersion.h"
 #include "ui/WindowElement.h"
 

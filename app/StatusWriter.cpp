@@ -68,6 +68,10 @@ void StatusWriter::endRedrawnLine() {
     openWidth = 0;
 }
 
+std::string counted(std::uint64_t count, const char *thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
 std::string shortByteCount(double size) {
     static const char *const units[] = {"KiB", "MiB", "GiB", "TiB"};
     if (size < 1024)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -46,6 +47,9 @@ private:
     // Characters of the progress line the cursor stands after, not yet ended; 0 when none.
     std::size_t openWidth = 0;
 };
+
+// count and the thing counted, in the plural unless count is 1: "1 file", "20 files".
+std::string counted(std::uint64_t count, const char *thing);
 
 // size as a short figure with a binary unit: "512 bytes", "20.0 MiB", "1.9 GiB".
 std::string shortByteCount(double size);

@@ -9,33 +9,36 @@
 namespace Release {
 
 namespace {
+using Cobalt::counted;
+
 // What a step does to its files, as the line that starts it and as its progress say it.
 struct StepWords {
     const char *starting;
     const char *done;
-    const char *things;
+    const char *thing;
 };
 
 StepWords wordsOf(ReleaseStep step) {
     switch (step) {
     case ReleaseStep::Reading:
-        return {"reading", "read", "files"};
+        return {"reading", "read", "file"};
     case ReleaseStep::Hashing:
-        return {"hashing", "hashed", "files"};
+        return {"hashing", "hashed", "file"};
     case ReleaseStep::Packing:
-        return {"packing", "packed", "files"};
+        return {"packing", "packed", "file"};
     case ReleaseStep::Writing:
         break;
     }
-    return {"writing", "wrote", "packages"};
+    return {"writing", "wrote", "package"};
 }
 
-// "12 of 20 files, 1.2 of 3.4 MiB", or, with no total known, "12 files, 1.2 MiB".
+
+// "12 of 20 files, 1.2 MiB of 3.4 MiB", or, with no total known, "12 files, 1.2 MiB".
 std::string amount(std::size_t count, std::uint64_t size, std::size_t total,
-                   std::uint64_t totalSize, const char *things) {
+                   std::uint64_t totalSize, const char *thing) {
     if (total == 0)
-        return std::to_string(count) + " " + things + ", " + Cobalt::shortByteCount(size);
-    return std::to_string(count) + " of " + std::to_string(total) + " " + things + ", " +
+        return counted(count, thing) + ", " + Cobalt::shortByteCount(size);
+    return std::to_string(count) + " of " + counted(total, thing) + ", " +
            Cobalt::shortByteCount(size) + " of " + Cobalt::shortByteCount(totalSize);
 }
 } // namespace
@@ -51,11 +54,11 @@ void ReleaseReporter::stepStarted(ReleaseStep newStep, std::size_t newFiles,
     filesDone = 0;
     bytesDone = 0;
     const StepWords words = wordsOf(step);
-    if (files == 0)
+    if (step == ReleaseStep::Reading)
         out.line(std::string(words.starting) + " the game folder");
     else
-        out.line(std::string(words.starting) + " " + std::to_string(files) + " " + words.things +
-                 ", " + Cobalt::shortByteCount(bytes));
+        out.line(std::string(words.starting) + " " + counted(files, words.thing) + ", " +
+                 Cobalt::shortByteCount(bytes));
 }
 
 void ReleaseReporter::fileDone(std::uint64_t size) {
@@ -63,7 +66,7 @@ void ReleaseReporter::fileDone(std::uint64_t size) {
     bytesDone += size;
     const StepWords words = wordsOf(step);
     out.progress(std::string(words.done) + " " +
-                 amount(filesDone, bytesDone, files, bytes, words.things));
+                 amount(filesDone, bytesDone, files, bytes, words.thing));
 }
 
 // One "key=value" field each; a new figure is one more line here.
