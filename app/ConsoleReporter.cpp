@@ -57,11 +57,15 @@ void ConsoleReporter::packageDownloaded(const std::string &, std::uint64_t size,
     downloadedBytes += static_cast<std::int64_t>(size);
 }
 
+// Only removals of files that are there and restorations of files that are missing are planned,
+// so a successful action that takes bytes wrote its file, and a removal removed one.
 void ConsoleReporter::actionEnded(const FileAction &action, const InstallResult &result) {
     if (!result.succeeded())
         ++failed;
-    else if (result.changed)
-        ++(action.kind == FileActionKind::Delete ? removed : written);
+    else if (action.kind == FileActionKind::Delete)
+        ++removed;
+    else if (takesBytes(action.kind))
+        ++written;
     ++actionsDone;
     out.progress("install " + std::to_string(actionsDone) + " of " +
                  std::to_string(actionsTotal) + " files");

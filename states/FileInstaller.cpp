@@ -72,21 +72,16 @@ InstallResult FileInstaller::carryOut(const FileAction &action, Cobalt::IO::ZIPP
         result.outcome = InstallOutcome::Refused;
         return result;
     }
-    // Whether the disk file is there decides whether a restore or a removal changes anything.
-    const bool present = files.getRootFileSystem()->exists(action.name);
     switch (action.kind) {
     case FileActionKind::RestoreOnly:
-        if (!present)
+        if (!files.getRootFileSystem()->exists(action.name))
             result.outcome = install(action, package);
-        result.changed = !present && result.succeeded();
         break;
     case FileActionKind::Replace:
         result.outcome = install(action, package);
-        result.changed = result.succeeded();
         break;
     case FileActionKind::Execute: {
         result.outcome = install(action, package);
-        result.changed = result.succeeded();
         const std::string program = files.resolve(action.name);
         if (result.succeeded() && Cobalt::Platform::makeRunnable(program))
             starter(program, action.args);
@@ -97,7 +92,6 @@ InstallResult FileInstaller::carryOut(const FileAction &action, Cobalt::IO::ZIPP
         break;
     case FileActionKind::Delete:
         result.outcome = removeFromDisk(action.name);
-        result.changed = present && result.succeeded();
         break;
     }
     return result;

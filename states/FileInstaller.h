@@ -29,9 +29,6 @@ enum class InstallOutcome {
 struct InstallResult {
     InstallOutcome outcome = InstallOutcome::Done;
     std::string name; // the action's name
-    // Whether a file was written or removed; false for a restore-only file that was present, a
-    // removal of a missing file, folders and failures.
-    bool changed = false;
 
     bool succeeded() const { return outcome == InstallOutcome::Done; }
     // What the player is told about a failure, naming the file; empty for Done. NotReplaced and
