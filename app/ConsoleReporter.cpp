@@ -53,7 +53,7 @@ void ConsoleReporter::downloadProgress(std::int64_t done, std::int64_t total) {
                  Cobalt::shortByteCount(seconds > 0 ? done / seconds : 0) + "/s");
 }
 
-void ConsoleReporter::packageDownloaded(const std::string &, std::uint64_t size, bool) {
+void ConsoleReporter::packageDownloaded(std::uint64_t size) {
     downloadedBytes += static_cast<std::int64_t>(size);
 }
 
@@ -67,8 +67,8 @@ void ConsoleReporter::actionEnded(const FileAction &action, const InstallResult 
     else if (takesBytes(action.kind))
         ++written;
     ++actionsDone;
-    out.progress("install " + std::to_string(actionsDone) + " of " +
-                 std::to_string(actionsTotal) + " files");
+    out.progress("install " + std::to_string(actionsDone) + " of " + std::to_string(actionsTotal) +
+                 " files");
 }
 
 // One "key=value" field each; a new figure is one more line here.

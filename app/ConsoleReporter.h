@@ -24,7 +24,7 @@ public:
     void stateEntered(const std::string &name) override;
     void updatePhaseStarted(UpdatePhase phase, std::int64_t amount) override;
     void downloadProgress(std::int64_t done, std::int64_t total) override;
-    void packageDownloaded(const std::string &path, std::uint64_t size, bool stored) override;
+    void packageDownloaded(std::uint64_t size) override;
     void actionEnded(const FileAction &action, const InstallResult &result) override;
 
     // Writes the summary of the run that ended with exitCode (a Launcher exit code).

@@ -25,8 +25,8 @@ public:
     virtual void updatePhaseStarted(UpdatePhase, std::int64_t) {}
     // done of total package bytes have arrived in this update.
     virtual void downloadProgress(std::int64_t, std::int64_t) {}
-    // A package's download ended with size bytes kept on disk; stored tells whether it is whole.
-    virtual void packageDownloaded(const std::string &, std::uint64_t, bool) {}
+    // A package's download ended, whole or not, with this many bytes kept on disk.
+    virtual void packageDownloaded(std::uint64_t) {}
     // A file action was carried out (or failed for good, as result says).
     virtual void actionEnded(const FileAction &, const InstallResult &) {}
 };

@@ -19,9 +19,8 @@ double monotonicSeconds() {
 StatusWriter::StatusWriter(std::FILE *stream, std::string prefix, bool quiet,
                            std::function<double()> clock)
     : stream(stream), prefix(std::move(prefix)), quiet(quiet),
-      terminal(Platform::isTerminal(stream)),
-      clock(clock ? std::move(clock) : monotonicSeconds), start(this->clock()),
-      lastLine(start) {}
+      terminal(Platform::isTerminal(stream)), clock(clock ? std::move(clock) : monotonicSeconds),
+      start(this->clock()), lastLine(start) {}
 
 void StatusWriter::line(const std::string &text) {
     if (quiet)

@@ -157,8 +157,7 @@ void GroupUpdateState::download() {
         staged && connector.downloadSiteFile(group.plan.packagePath, *staged) && staged->close();
     if (!group.stored)
         Cobalt::Log::instance().message("Could not save the package %s", stagedPath.c_str());
-    getApp()->getObserver().packageDownloaded(group.plan.packagePath, staged ? staged->size() : 0,
-                                              group.stored);
+    getApp()->getObserver().packageDownloaded(staged ? staged->size() : 0);
     bytesDone += group.plan.packageSize;
     ++groupIndex;
 }

@@ -85,8 +85,7 @@ ReleaseContents runRelease(const ReleaseOptions &options, ReleaseProgress &progr
     if (!options.previousManifest.empty())
         previous = PreviousManifest::read(options.previousManifest);
     const auto files = readGameFolder(options.filesFolder, progress);
-    ReleaseContents release =
-        buildRelease(description, files, previous, options.version, progress);
+    ReleaseContents release = buildRelease(description, files, previous, options.version, progress);
     writeRelease(release, options.outputFolder, options.manifestName, progress);
     return release;
 }

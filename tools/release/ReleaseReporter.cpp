@@ -32,7 +32,6 @@ StepWords wordsOf(ReleaseStep step) {
     return {"writing", "wrote", "package"};
 }
 
-
 // "12 of 20 files, 1.2 MiB of 3.4 MiB", or, with no total known, "12 files, 1.2 MiB".
 std::string amount(std::size_t count, std::uint64_t size, std::size_t total,
                    std::uint64_t totalSize, const char *thing) {

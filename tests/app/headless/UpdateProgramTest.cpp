@@ -191,8 +191,8 @@ TEST_F(UpdateProgramTest, TheSummaryLineCountsWhatTheUpdateDid) {
         EXPECT_NE(first.find(line), std::string::npos) << line << " in " << first;
     EXPECT_TRUE(std::regex_search(
         first, std::regex("\nbrightwell: summary release-before=6 release-after=6 written=2 "
-                          "removed=1 failed=1 downloaded=" + package + seconds +
-                          "exit=4 \\(update incomplete\\)\n$")))
+                          "removed=1 failed=1 downloaded=" +
+                          package + seconds + "exit=4 \\(update incomplete\\)\n$")))
         << first;
 
     broken.md5.reset();
@@ -200,8 +200,8 @@ TEST_F(UpdateProgramTest, TheSummaryLineCountsWhatTheUpdateDid) {
     EXPECT_EQ(run(" --quiet"), 0);
     EXPECT_TRUE(std::regex_match(
         errors(), std::regex("brightwell: summary release-before=6 release-after=7 written=3 "
-                             "removed=0 failed=0 downloaded=" + package + seconds +
-                             "exit=0 \\(finished\\)\n")))
+                             "removed=0 failed=0 downloaded=" +
+                             package + seconds + "exit=0 \\(finished\\)\n")))
         << errors();
 }
 
