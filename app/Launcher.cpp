@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/Engine.h"
 #include "app/FrameTimer.h"
+#include "app/LaunchObserver.h"
 #include "app/LauncherApp.h"
 #include "app/Log.h"
 #include "app/MainLoop.h"
@@ -12,6 +13,8 @@
 #include "platform/MessageBox.h"
 #include "platform/NativeFile.h"
 #include "platform/SystemHelpers.h"
+#include "serialization/XMLInputArchive.h"
+#include "states/ManifestVersion.h"
 #include "ui/WindowElement.h"
 
 #include <memory>
@@ -70,6 +73,10 @@ void openLogFile(Cobalt::IO::FileServer &files, bool elevatedCopy) {
                 now.c_str());
 }
 
+void reportInstalledRelease(const LauncherApp &app) {
+    app.getObserver().installedRelease(readManifestVersionText(app.getLocalManifest()));
+}
+
 // Everything after the engine started; the engine is shut down by the caller.
 int runWithEngine(const std::string &commandLine, const Launcher::Options &options,
                   WindowElement &root) {
@@ -77,8 +84,10 @@ int runWithEngine(const std::string &commandLine, const Launcher::Options &optio
     LauncherApp app;
     const CurrentApp current(app);
     app.setRootElement(&root);
+    app.setObserver(options.observer);
     if (!app.loadConfiguration(Launcher::ConfigurationPath))
         return failStartup("Failed to read configuration file!");
+    reportInstalledRelease(app);
 
     const Platform::WindowHandle window = root.getWindow();
     MainLoop loop(app, window, [] { return Cobalt::currentTime(); });
@@ -91,12 +100,30 @@ int runWithEngine(const std::string &commandLine, const Launcher::Options &optio
     Platform::showWindow(window, options.showCommand);
     Platform::updateWindow(window);
     loop.run();
+    reportInstalledRelease(app);
     if (loop.gaveUp())
         return Launcher::GaveUp;
     return app.isUpdatePending() ? Launcher::UpdateIncomplete : Launcher::Finished;
 }
 
 } // namespace
+
+const char *Launcher::exitCodeMeaning(int code) {
+    switch (code) {
+    case Finished:
+        return "finished";
+    case StartupFailed:
+        return "start-up failed";
+    case StartupLoginFailed:
+        return "start-up login failed";
+    case GaveUp:
+        return "gave up after repeated errors";
+    case UpdateIncomplete:
+        return "update incomplete";
+    default:
+        return "unknown";
+    }
+}
 
 int Launcher::run(const std::string &commandLine, const Options &options) {
     Platform::initCommonControls();

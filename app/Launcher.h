@@ -9,6 +9,8 @@
 
 namespace Kestrel {
 
+class LaunchObserver;
+
 class Launcher {
 public:
     // Read at start-up from the current folder, which the engine makes the executable's folder.
@@ -34,7 +36,12 @@ public:
         unsigned repeatedErrorLimit = 0;
         // Asked once per pass; true ends the loop as closing the window does.
         std::function<bool()> stopRequested;
+        // Told what the launch does (not owned); none when null.
+        LaunchObserver *observer = nullptr;
     };
+
+    // What an exit code of run means, in a few words ("finished", "update incomplete").
+    static const char *exitCodeMeaning(int code);
 
     // Runs the launcher with the narrow command line; returns the process exit code: 1 when the
     // window or the configuration cannot be set up (a box says which), StartupLoginFailed when the

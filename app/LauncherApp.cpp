@@ -2,6 +2,7 @@
 #include "app/LauncherApp.h"
 
 #include "app/Engine.h"
+#include "app/LaunchObserver.h"
 #include "app/LauncherState.h"
 #include "app/Log.h"
 #include "io/FileServer.h"
@@ -77,12 +78,23 @@ void LauncherApp::changeState(const std::string &name) {
         if (index != currentState) {
             states[currentState]->leave();
             currentState = index;
-            states[index]->enter();
+            enterCurrentState();
         }
         break;
     }
     if (rootElement)
         Platform::updateWindow(rootElement->getWindow());
+}
+
+// The observer hears of the state first: entering may already report the state's own steps.
+void LauncherApp::enterCurrentState() {
+    getObserver().stateEntered(states[currentState]->getName());
+    states[currentState]->enter();
+}
+
+LaunchObserver &LauncherApp::getObserver() const {
+    static LaunchObserver nobody;
+    return observer ? *observer : nobody;
 }
 
 void LauncherApp::tick(double time) {
@@ -210,7 +222,7 @@ bool LauncherApp::loadConfiguration(const std::string &path) {
     if (states.empty())
         return false;
     currentState = 0;
-    states.front()->enter();
+    enterCurrentState();
     if (serverUrl.empty())
         return false;
     connector.reset();

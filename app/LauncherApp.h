@@ -29,6 +29,7 @@ namespace Platform {
 class ElevatedProcess;
 }
 
+class LaunchObserver;
 class LauncherState;
 class WindowElement;
 
@@ -118,6 +119,12 @@ public:
     // The copy started by the last successful relaunch; null when none.
     Platform::ElevatedProcess *getElevatedProcess() const { return elevatedProcess.get(); }
 
+    // Who is told what the launch does (not owned; it must outlive the application); none when
+    // null, the default.
+    void setObserver(LaunchObserver *newObserver) { observer = newObserver; }
+    // The observer given, or one that ignores everything.
+    LaunchObserver &getObserver() const;
+
     // Set when this process was relaunched elevated and logged in at start-up.
     bool isElevatedInstance() const { return elevatedInstance; }
     void setElevatedInstance(bool elevated) { elevatedInstance = elevated; }
@@ -132,10 +139,12 @@ private:
     void readCredentialFile();
     void openLocalManifest();
     void loadStateSections(Cobalt::InputArchive &configuration);
+    void enterCurrentState();
 
     bool elevatedInstance = false;
     std::unique_ptr<Platform::ElevatedProcess> elevatedProcess;
     bool quitRequested = false;
+    LaunchObserver *observer = nullptr;
     double lastTickTime = 0.0;
     WindowElement *rootElement = nullptr;
     Platform::BitmapHandle logo = nullptr;

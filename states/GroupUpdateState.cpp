@@ -1,6 +1,7 @@
 // The group update's four phases, one small step per update so that the window stays alive.
 #include "states/GroupUpdateState.h"
 
+#include "app/LaunchObserver.h"
 #include "app/LauncherApp.h"
 #include "app/Log.h"
 #include "io/Exception.h"
@@ -57,6 +58,7 @@ void GroupUpdateState::enter() {
     progressBar.setMarquee(true);
     totalBytes = 0;
     totalActions = 0;
+    getApp()->getObserver().updatePhaseStarted(phase, 0);
 }
 
 void GroupUpdateState::leave() {
@@ -125,6 +127,7 @@ void GroupUpdateState::startDownloads() {
     statusText.setText(DownloadingText);
     fileNameText.show();
     fileSizeText.show();
+    getApp()->getObserver().updatePhaseStarted(phase, totalBytes);
 }
 
 void GroupUpdateState::download() {
@@ -154,6 +157,7 @@ void GroupUpdateState::download() {
         staged && connector.downloadSiteFile(group.plan.packagePath, *staged) && staged->close();
     if (!group.stored)
         Cobalt::Log::instance().message("Could not save the package %s", stagedPath.c_str());
+    getApp()->getObserver().packageDownloaded(staged ? staged->size() : 0);
     bytesDone += group.plan.packageSize;
     ++groupIndex;
 }
@@ -162,11 +166,13 @@ void GroupUpdateState::showDownloadProgress(std::uint32_t received) {
     const std::uint32_t size = static_cast<std::uint32_t>(groups[groupIndex].plan.packageSize);
     progressBar.setPosition(static_cast<int>((bytesDone + received) >> barShift));
     fileSizeText.setText(progressCounter(received >> 10, size / 1024));
+    getApp()->getObserver().downloadProgress(bytesDone + received, totalBytes);
 }
 
 void GroupUpdateState::startExtraction() {
     if (groups.empty()) {
         phase = UpdatePhase::Finish;
+        getApp()->getObserver().updatePhaseStarted(phase, 0);
         return;
     }
     phase = UpdatePhase::Extract;
@@ -178,6 +184,7 @@ void GroupUpdateState::startExtraction() {
     progressBar.setPosition(0);
     statusText.setText(ExtractingText);
     showActionsDone();
+    getApp()->getObserver().updatePhaseStarted(phase, totalActions);
 }
 
 void GroupUpdateState::showActionsDone() {
@@ -193,6 +200,7 @@ void GroupUpdateState::extract() {
         actionIndex = 0;
         if (groupIndex >= groups.size()) {
             phase = UpdatePhase::Finish;
+            getApp()->getObserver().updatePhaseStarted(phase, 0);
             return;
         }
     }
@@ -243,11 +251,13 @@ bool GroupUpdateState::carryOut(const FileAction &action, Cobalt::IO::ZIPPackage
         if (Platform::showMessageBox(result.message(), ErrorCaption,
                                      Platform::MessageBoxKind::RetryCancelWarning) !=
             Platform::MessageBoxAnswer::Retry) {
+            getApp()->getObserver().actionEnded(action, result);
             getApp()->requestQuit();
             return false;
         }
         result = installer->carryOut(action, package);
     }
+    getApp()->getObserver().actionEnded(action, result);
     if (!result.succeeded()) {
         Cobalt::Log::instance().message("%s", result.message().c_str());
         failures.push_back(result.message());

@@ -32,11 +32,15 @@ std::int32_t parseManifestVersion(const std::string &text) {
 }
 
 std::int32_t readManifestVersion(Cobalt::InputArchive *archive) {
+    return parseManifestVersion(readManifestVersionText(archive));
+}
+
+std::string readManifestVersionText(Cobalt::InputArchive *archive) {
     if (!archive || !archive->enter("manifest"))
-        return 0;
-    const std::string version = Cobalt::attributeText(*archive, "version");
+        return std::string();
+    std::string version = Cobalt::attributeText(*archive, "version");
     archive->leave();
-    return parseManifestVersion(version);
+    return version;
 }
 
 } // namespace Kestrel

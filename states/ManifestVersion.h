@@ -21,4 +21,7 @@ std::int32_t parseManifestVersion(const std::string &text);
 // no such element. The archive's current element is the same before and after.
 std::int32_t readManifestVersion(Cobalt::InputArchive *archive);
 
+// The text of that "version", as the release named it; empty in the same cases.
+std::string readManifestVersionText(Cobalt::InputArchive *archive);
+
 } // namespace Kestrel

@@ -1,9 +1,12 @@
 # Runs the built release tool (through EMULATOR when cross-built) as a publisher would: a usage
-# mistake, a refused description and a good release, checking exit codes and what was written.
+# mistake, a refused description, a good release and a quiet next one with a changed, a new and a
+# removed file, checking exit codes, what was written and the summary's figures.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/game/bin")
 file(WRITE "${WORK}/game/bin/game.exe" "MZ game")
 file(WRITE "${WORK}/game/readme.txt" "read me")
+file(WRITE "${WORK}/game/old.txt" "gone in 2.0")
+file(WRITE "${WORK}/game/data.txt" "the same in every release")
 file(WRITE "${WORK}/bad.txt" "group core core.zip\nfiles *\nexec ../outside.exe\n")
 file(WRITE "${WORK}/good.txt" "group core core.zip\nfiles *\nexec bin/game.exe -window\n")
 
@@ -12,6 +15,17 @@ function(expect_exit code)
         OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(NOT status EQUAL code)
         message(FATAL_ERROR "expected exit ${code}, got ${status}: ${output}")
+    endif()
+    set(output "${output}" PARENT_SCOPE)
+endfunction()
+
+# The summary line of a release whose one package is package, with the counts given.
+function(expect_summary text version package counts)
+    file(SIZE "${package}" bytes)
+    set(summary "brightwell-release: summary version=${version} groups=1 files=4 ")
+    string(APPEND summary "package-bytes=${bytes} ${counts}\r?\n")
+    if(NOT text MATCHES "${summary}")
+        message(FATAL_ERROR "expected the summary ${summary}, got:\n${text}")
     endif()
 endfunction()
 
@@ -33,3 +47,25 @@ endforeach()
 if(NOT EXISTS "${WORK}/out/1.0/core.zip")
     message(FATAL_ERROR "no package written")
 endif()
+expect_summary("${output}" 1.0 "${WORK}/out/1.0/core.zip" "new=4 changed=0 removed=0 kept=0")
+foreach(step "reading the game folder" "hashing 4 files" "packing 4 files" "writing 1 package,")
+    string(FIND "${output}" "brightwell-release: ${step}" found)
+    if(found EQUAL -1)
+        message(FATAL_ERROR "no line for ${step}:\n${output}")
+    endif()
+endforeach()
+
+file(WRITE "${WORK}/game/readme.txt" "read me again")
+file(WRITE "${WORK}/game/new.txt" "new in 2.0")
+file(REMOVE "${WORK}/game/old.txt")
+expect_exit(0 --quiet --files "${WORK}/game" --version 2.0 --output "${WORK}/out2"
+    --description "${WORK}/good.txt" --previous "${WORK}/out/manifest.xml")
+expect_summary("${output}" 2.0 "${WORK}/out2/2.0/core.zip" "new=1 changed=1 removed=1 kept=2")
+string(REGEX REPLACE "\r?\n$" "" lines "${output}")
+if(lines MATCHES "\n")
+    message(FATAL_ERROR "--quiet printed more than the summary:\n${output}")
+endif()
+# Nothing changed since: the earlier removal is no removal of this release.
+expect_exit(0 --quiet --files "${WORK}/game" --version 3.0 --output "${WORK}/out3"
+    --description "${WORK}/good.txt" --previous "${WORK}/out2/manifest.xml")
+expect_summary("${output}" 3.0 "${WORK}/out3/3.0/core.zip" "new=0 changed=0 removed=0 kept=4")

@@ -28,11 +28,13 @@ std::vector<char> contentsOf(const fs::path &path, const std::string &name) {
 }
 } // namespace
 
-std::map<std::string, std::vector<char>> readGameFolder(const std::string &folder) {
+std::map<std::string, std::vector<char>> readGameFolder(const std::string &folder,
+                                                        ReleaseProgress &progress) {
     std::error_code error;
     if (!fs::is_directory(folder, error))
         throw ReleaseError("the game folder " + folder + " is not a folder");
     std::map<std::string, std::vector<char>> files;
+    progress.stepStarted(ReleaseStep::Reading, 0, 0);
     fs::recursive_directory_iterator entry(folder, fs::directory_options::follow_directory_symlink,
                                            error);
     for (; !error && entry != fs::recursive_directory_iterator(); entry.increment(error)) {
@@ -47,7 +49,8 @@ std::map<std::string, std::vector<char>> readGameFolder(const std::string &folde
         if (!problem.empty())
             throw ReleaseError("the file name " + name +
                                " cannot be installed on Windows: " + problem);
-        files.emplace(name, contentsOf(entry->path(), name));
+        const auto read = files.emplace(name, contentsOf(entry->path(), name)).first;
+        progress.fileDone(read->second.size());
     }
     if (error)
         throw ReleaseError("cannot list " + folder + ": " + error.message());

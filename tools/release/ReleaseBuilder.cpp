@@ -106,11 +106,14 @@ std::string newestVer(const ManifestGroup &group, const std::string &version) {
     return newest->ver;
 }
 
-void package(ManifestGroup &group, const std::map<std::string, std::vector<char>> &files) {
+void package(ManifestGroup &group, const std::map<std::string, std::vector<char>> &files,
+             ReleaseProgress &progress) {
     PackageWriter writer;
     for (const ManifestFile &file : group.files)
-        if (!isRemoval(file.type))
+        if (!isRemoval(file.type)) {
             writer.add(file.name, files.at(file.name));
+            progress.fileDone(files.at(file.name).size());
+        }
     group.package = writer.finish();
     // The manifest states the size as a signed 32-bit number.
     if (group.package.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
@@ -141,7 +144,7 @@ void addElement(TiXmlNode &parent, const char *name,
 ReleaseContents buildRelease(const ReleaseDescription &description,
                              const std::map<std::string, std::vector<char>> &files,
                              const std::optional<PreviousManifest> &previous,
-                             const std::string &version) {
+                             const std::string &version, ReleaseProgress &progress) {
     checkVersion(version, previous);
     checkFolderName(version);
     checkMarkedFilesExist(description, files);
@@ -150,8 +153,13 @@ ReleaseContents buildRelease(const ReleaseDescription &description,
     for (const GroupRule &rule : description.groups)
         release.groups.push_back({rule.name, "", version + '/' + rule.packagePath, {}, {}});
 
+    std::uint64_t totalBytes = 0;
+    for (const auto &entry : files)
+        totalBytes += entry.second.size();
+    progress.stepStarted(ReleaseStep::Hashing, files.size(), totalBytes);
     for (const auto &[name, bytes] : files) {
         ManifestFile file{name, version, Cobalt::md5Hex(bytes), typeOf(description, name), ""};
+        progress.fileDone(bytes.size());
         if (file.type == typeKeywordOf(FileActionKind::Execute))
             file.args = description.execs.at(name);
         keepVerIfUnchanged(file, previous);
@@ -167,11 +175,13 @@ ReleaseContents buildRelease(const ReleaseDescription &description,
             release.groups[groupIndex(description, name, true)].files.push_back(removal);
         }
 
+    progress.stepStarted(ReleaseStep::Packing, files.size(), totalBytes);
     for (ManifestGroup &group : release.groups) {
         orderEntries(group.files);
         group.ver = newestVer(group, version);
-        package(group, files);
+        package(group, files, progress);
     }
+    release.changes = ReleaseChanges::between(release, previous);
     return release;
 }
 
@@ -207,14 +217,20 @@ std::string ReleaseContents::manifestText() const {
 }
 
 void writeRelease(const ReleaseContents &release, const std::string &folder,
-                  const std::string &manifestName) {
+                  const std::string &manifestName, ReleaseProgress &progress) {
     for (const ManifestGroup &group : release.groups)
         if (group.path == manifestName)
             throw ReleaseError("the package of " + group.name + " would overwrite the manifest");
     const std::filesystem::path root(folder);
-    // The manifest goes last: a server never offers a manifest whose packages are missing.
+    std::uint64_t packageBytes = 0;
     for (const ManifestGroup &group : release.groups)
+        packageBytes += group.package.size();
+    progress.stepStarted(ReleaseStep::Writing, release.groups.size(), packageBytes);
+    // The manifest goes last: a server never offers a manifest whose packages are missing.
+    for (const ManifestGroup &group : release.groups) {
         writeDurably(root / group.path, group.package);
+        progress.fileDone(group.package.size());
+    }
     const std::string text = release.manifestText();
     writeDurably(root / manifestName, std::vector<char>(text.begin(), text.end()));
 }

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "tools/release/PreviousManifest.h"
+#include "tools/release/ReleaseChanges.h"
 #include "tools/release/ReleaseDescription.h"
+#include "tools/release/ReleaseProgress.h"
 
 #include <map>
 #include <optional>
@@ -30,6 +32,7 @@ struct ManifestGroup {
 struct ReleaseContents {
     std::string version;
     std::vector<ManifestGroup> groups;
+    ReleaseChanges changes; // against the previous release
 
     // The manifest's XML text, one tab of indent per level.
     std::string manifestText() const;
@@ -42,16 +45,20 @@ struct ReleaseContents {
 // "removed" with version (and ones removed earlier stay as they were). Throws ReleaseError,
 // before anything is written, when version is not a number above 0 and above previous's or
 // cannot name a folder, a file belongs to no group, an "exec" or "restore_only" names no file of
-// the folder, or a package would be too large for the manifest.
+// the folder, or a package would be too large for the manifest. Tells progress of each file
+// hashed and packed.
 ReleaseContents buildRelease(const ReleaseDescription &description,
                              const std::map<std::string, std::vector<char>> &files,
                              const std::optional<PreviousManifest> &previous,
-                             const std::string &version);
+                             const std::string &version,
+                             ReleaseProgress &progress = ReleaseProgress::none());
 
 // Writes every package to folder + its path, then the manifest to folder + manifestName, each
 // through a file beside it that is moved into place once complete. Throws ReleaseError naming
 // the file that could not be written, or a package whose path is manifestName, before writing.
+// Tells progress of each package written.
 void writeRelease(const ReleaseContents &release, const std::string &folder,
-                  const std::string &manifestName);
+                  const std::string &manifestName,
+                  ReleaseProgress &progress = ReleaseProgress::none());
 
 } // namespace Release

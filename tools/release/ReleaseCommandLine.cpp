@@ -16,7 +16,8 @@ namespace Release {
 const char *const ReleaseUsage =
     "usage: brightwell-release --files <game folder> --version <text> --output <release folder>\n"
     "                          [--description <file>] [--previous <manifest>] [--manifest "
-    "<name>]\n";
+    "<name>]\n"
+    "                          [--quiet]\n";
 
 ReleaseOptions parseReleaseArguments(const std::vector<std::string> &arguments) {
     ReleaseOptions options;
@@ -26,7 +27,16 @@ ReleaseOptions parseReleaseArguments(const std::vector<std::string> &arguments) 
         {"--previous", &options.previousManifest}, {"--manifest", &options.manifestName},
     };
     std::map<std::string, bool> seen;
-    for (std::size_t index = 0; index < arguments.size(); index += 2) {
+    std::size_t index = 0;
+    while (index < arguments.size()) {
+        // The one switch without a value.
+        if (arguments[index] == "--quiet") {
+            if (options.quiet)
+                throw ReleaseError("--quiet is given twice");
+            options.quiet = true;
+            ++index;
+            continue;
+        }
         const auto target = targets.find(arguments[index]);
         if (target == targets.end())
             throw ReleaseError("unknown option " + arguments[index]);
@@ -36,6 +46,7 @@ ReleaseOptions parseReleaseArguments(const std::vector<std::string> &arguments) 
             throw ReleaseError(target->first + " needs a value");
         seen[target->first] = true;
         *target->second = arguments[index + 1];
+        index += 2;
     }
     for (const char *required : {"--files", "--version", "--output"})
         if (!seen[required])
@@ -61,7 +72,7 @@ void checkFoldersApart(const std::string &files, const std::string &output) {
 }
 } // namespace
 
-ReleaseContents runRelease(const ReleaseOptions &options) {
+ReleaseContents runRelease(const ReleaseOptions &options, ReleaseProgress &progress) {
     checkFoldersApart(options.filesFolder, options.outputFolder);
     ReleaseDescription description = ReleaseDescription::everythingInOneGroup();
     if (!options.descriptionPath.empty()) {
@@ -73,9 +84,9 @@ ReleaseContents runRelease(const ReleaseOptions &options) {
     std::optional<PreviousManifest> previous;
     if (!options.previousManifest.empty())
         previous = PreviousManifest::read(options.previousManifest);
-    const auto files = readGameFolder(options.filesFolder);
-    ReleaseContents release = buildRelease(description, files, previous, options.version);
-    writeRelease(release, options.outputFolder, options.manifestName);
+    const auto files = readGameFolder(options.filesFolder, progress);
+    ReleaseContents release = buildRelease(description, files, previous, options.version, progress);
+    writeRelease(release, options.outputFolder, options.manifestName, progress);
     return release;
 }
 

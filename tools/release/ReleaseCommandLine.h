@@ -15,18 +15,21 @@ struct ReleaseOptions {
     std::string descriptionPath;  // empty: every file in one group "game", package "game.zip"
     std::string previousManifest; // empty: a first release
     std::string manifestName = "manifest.xml";
+    bool quiet = false; // only errors and the summary
 };
 
 // How to call the tool, for its usage message.
 extern const char *const ReleaseUsage;
 
 // Reads "--files DIR --version TEXT --output DIR [--description FILE] [--previous FILE]
-// [--manifest NAME]" (arguments without the program's name). Throws ReleaseError for an unknown
-// or repeated option, a missing value or a missing required option.
+// [--manifest NAME] [--quiet]" (arguments without the program's name). Throws ReleaseError for an
+// unknown or repeated option, a missing value or a missing required option.
 ReleaseOptions parseReleaseArguments(const std::vector<std::string> &arguments);
 
 // Reads everything, builds the release and only then writes it. Throws ReleaseError; nothing is
 // written when reading or building fails, or when the release folder lies inside the game folder.
-ReleaseContents runRelease(const ReleaseOptions &options);
+// Tells progress what it is doing.
+ReleaseContents runRelease(const ReleaseOptions &options,
+                           ReleaseProgress &progress = ReleaseProgress::none());
 
 } // namespace Release

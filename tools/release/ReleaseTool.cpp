@@ -1,7 +1,11 @@
 // brightwell-release: turns a folder of game files into an update manifest and its packages.
+// What it is doing goes to the standard error stream, with a summary at the end; the release's
+// groups to the standard output.
 #include "tools/release/ReleaseCommandLine.h"
 #include "tools/release/ReleaseError.h"
+#include "tools/release/ReleaseReporter.h"
 
+#include <cstdio>
 #include <iostream>
 
 int main(int argc, char **argv) {
@@ -12,14 +16,19 @@ int main(int argc, char **argv) {
         std::cerr << "brightwell-release: " << error.what() << '\n' << Release::ReleaseUsage;
         return 2;
     }
+    Release::ReleaseReporter reporter(stderr, options.quiet);
     try {
-        const Release::ReleaseContents release = Release::runRelease(options);
-        std::cout << "release " << release.version << " written to " << options.outputFolder
-                  << '\n';
-        for (const Release::ManifestGroup &group : release.groups)
-            std::cout << "  group " << group.name << " ver " << group.ver << ": "
-                      << group.files.size() << " entries, " << group.path << " ("
-                      << group.package.size() << " bytes)\n";
+        const Release::ReleaseContents release = Release::runRelease(options, reporter);
+        if (!options.quiet) {
+            std::cout << "release " << release.version << " written to " << options.outputFolder
+                      << '\n';
+            for (const Release::ManifestGroup &group : release.groups)
+                std::cout << "  group " << group.name << " ver " << group.ver << ": "
+                          << group.files.size() << " entries, " << group.path << " ("
+                          << group.package.size() << " bytes)\n";
+            std::cout.flush();
+        }
+        reporter.summarize(release);
     } catch (const Release::ReleaseError &error) {
         std::cerr << "brightwell-release: " << error.what() << '\n';
         return 1;

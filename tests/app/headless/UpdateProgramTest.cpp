@@ -1,6 +1,6 @@
 // The headless launcher program updating installations as players' machines hold them: on another
-// file system than the temporary folder, with links planted in them, and the exit code that tells
-// a script whether the update completed.
+// file system than the temporary folder, with links planted in them, and the exit code and the
+// summary line that tell a script whether the update completed.
 #include "tests/network/ReferenceServerFixture.h"
 #include "tests/support/ReleaseWriter.h"
 #include "tests/support/TempFolder.h"
@@ -60,16 +60,18 @@ protected:
             fs::remove_all(install);
     }
 
-    // Runs the launcher unattended with the temporary folder outside; its exit code.
-    int run() const {
+    // Runs the launcher unattended with the temporary folder outside; its exit code. Its standard
+    // error stream is kept until the next run.
+    int run(const std::string &extra = "") const {
         const std::string command = "cd '" + install + "' && TMPDIR='" + outside.path() +
                                     "' XDG_DOCUMENTS_DIR='" + (outside / "documents") +
                                     "' ./brightwell -uac -u " + PlayerName + " -p " + PlayerDigest +
-                                    " 2>>'" + (outside / "boxes.txt") + "'";
+                                    extra + " 2>'" + (outside / "stderr.txt") + "'";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
+    std::string errors() const { return outside.read("stderr.txt"); }
     std::string log() const {
         return outside.read("documents/Brightwell/configuration/launcher.log");
     }
@@ -92,7 +94,7 @@ TEST_F(UpdateProgramTest, AnInstallationOnAnotherFileSystemCommitsAndTheNextRunD
     release.addGroup("core", "7", "packs/core.zip").add("game.exe", "game of 7", "7");
     publish(release);
 
-    EXPECT_EQ(run(), 0) << outside.read("boxes.txt");
+    EXPECT_EQ(run(), 0) << errors();
     EXPECT_EQ(installed("game.exe"), "game of 7");
     EXPECT_EQ(installed("game.exe.updating"), "a game file of that name");
     EXPECT_NE(installed("manifest.xml"), Installed6);
@@ -104,17 +106,33 @@ TEST_F(UpdateProgramTest, AnInstallationOnAnotherFileSystemCommitsAndTheNextRunD
     EXPECT_EQ(secondRun.find("Connection: Download site"), std::string::npos) << secondRun;
 }
 
-TEST_F(UpdateProgramTest, AnUpdateThatDidNotCompleteEndsWithCodeFour) {
+// The summary line counts what each run really did: a new and a removed file beside one whose
+// bytes are not those the manifest names; once all is right, "--quiet" leaves the summary alone.
+TEST_F(UpdateProgramTest, AnUpdateThatDidNotCompleteEndsWithCodeFourAndTheSummarySaysWhy) {
     place("game.exe", "game of 6");
+    place("old.dll", "old");
     Testing::ReleaseWriter release("7");
-    auto &file = release.addGroup("core", "7", "core.zip").add("game.exe", "game of 7", "7");
+    auto &core = release.addGroup("core", "7", "core.zip");
+    auto &file = core.add("game.exe", "game of 7", "7");
+    core.add("new.txt", "new in 7", "7");
+    core.add("old.dll", "", "7", "removed");
     // The package does not hold what the manifest names (a release swapped in between).
     file.md5 = "0123456789abcdef0123456789abcdef";
     publish(release);
+    const std::string summary = "brightwell: summary release-before=6 release-after=";
+    const std::string downloaded =
+        " downloaded=" + std::to_string(fs::file_size(root + "release/core.zip")) +
+        " seconds=[0-9]+\\.[0-9] exit=";
     EXPECT_EQ(run(), 4);
     EXPECT_EQ(installed("game.exe"), "game of 6");
     EXPECT_EQ(installed("manifest.xml"), Installed6);
     EXPECT_NE(log().find("game.exe differs from the manifest: MD5 "), std::string::npos) << log();
+    for (const char *line : {"state GroupUpdate\n", "installing 3 files\n"})
+        EXPECT_NE(errors().find(line), std::string::npos) << line << " in " << errors();
+    EXPECT_TRUE(
+        std::regex_search(errors(), std::regex("\n" + summary + "6 written=1 removed=1 failed=1" +
+                                               downloaded + "4 \\(update incomplete\\)\n$")))
+        << errors();
 
     // A folder stands where the file goes; the unattended launcher answers Cancel.
     file.md5.reset();
@@ -125,8 +143,11 @@ TEST_F(UpdateProgramTest, AnUpdateThatDidNotCompleteEndsWithCodeFour) {
     EXPECT_EQ(installed("manifest.xml"), Installed6);
 
     fs::remove_all(install + "game.exe");
-    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(run(" --quiet"), 0);
     EXPECT_EQ(installed("game.exe"), "game of 7");
+    EXPECT_TRUE(std::regex_match(errors(), std::regex(summary + "7 written=2 removed=0 failed=0" +
+                                                      downloaded + "0 \\(finished\\)\n")))
+        << errors();
 }
 
 TEST_F(UpdateProgramTest, LinksPlantedInTheInstallationAndItsStagingFolderLeadNowhere) {
