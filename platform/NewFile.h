@@ -29,6 +29,10 @@ public:
     bool write(const char *data, std::size_t size);
     // Cuts the file to size bytes (at most its length); later writes append from there.
     bool truncate(std::uint64_t size);
+    // Starts handing what was written so far to the device without waiting for it, so that a
+    // later flushToDevice finds little left to do. Where the system has no such call it does
+    // nothing and flushToDevice does all the work. False when the system refused.
+    bool startFlush();
     // Hands what was written to the device before returning.
     bool flushToDevice();
     // Closes the file, reporting the late write errors some file systems keep until then. Every

@@ -50,6 +50,10 @@ bool NewFile::truncate(std::uint64_t size) {
            SetEndOfFile(fileHandle(handle)) != 0;
 }
 
+// Windows has no call that starts the write-out without waiting for it: FlushFileBuffers does
+// it all later.
+bool NewFile::startFlush() { return handle != Closed; }
+
 bool NewFile::flushToDevice() { return handle != Closed && FlushFileBuffers(fileHandle(handle)); }
 
 bool NewFile::close() {
