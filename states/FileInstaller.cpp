@@ -124,8 +124,8 @@ std::optional<InstallResult> FileInstaller::start(const FileAction &action,
     auto file = files.createFile(pending);
     if (!file)
         return resultOf(action, InstallOutcome::WriteFailed);
-    current = std::make_unique<CopyUnderWay>(Copy{action, pending, std::move(file)},
-                                             std::move(entry));
+    current =
+        std::make_unique<CopyUnderWay>(Copy{action, pending, std::move(file)}, std::move(entry));
     chunk.resize(ChunkSize);
     return std::nullopt;
 }
@@ -160,8 +160,7 @@ std::optional<InstallResult> FileInstaller::endCopy() {
     } else if (!copy.action.md5.empty() &&
                !sameDigest(ended->digest.hexDigest(), copy.action.md5)) {
         Cobalt::Log::instance().message("%s differs from the manifest: MD5 %s, expected %s",
-                                        copy.action.name.c_str(),
-                                        ended->digest.hexDigest().c_str(),
+                                        copy.action.name.c_str(), ended->digest.hexDigest().c_str(),
                                         copy.action.md5.c_str());
         outcome = InstallOutcome::Mismatched;
     } else if (!copy.file->startFlush()) {
@@ -179,9 +178,8 @@ std::optional<InstallResult> FileInstaller::endCopy() {
 bool FileInstaller::commitDue() const {
     if (!flushed.empty())
         return true;
-    return !written.empty() &&
-           (written.size() >= BatchFiles || batchBytes >= BatchBytes ||
-            written.back().action.kind == FileActionKind::Execute);
+    return !written.empty() && (written.size() >= BatchFiles || batchBytes >= BatchBytes ||
+                                written.back().action.kind == FileActionKind::Execute);
 }
 
 std::optional<InstallResult> FileInstaller::commitStep() {

@@ -265,8 +265,8 @@ bool GroupUpdateState::carryOut(const std::function<std::optional<InstallResult>
     std::optional<InstallResult> result = step();
     while (result && result->outcome == InstallOutcome::NotReplaced) {
         Cobalt::Log::instance().message("%s", result->message().c_str());
-        latestAction = result->name;
         showActionsDone();
+        fileNameText.setText(result->name);
         if (Platform::showMessageBox(result->message(), ErrorCaption,
                                      Platform::MessageBoxKind::RetryCancelWarning) !=
             Platform::MessageBoxAnswer::Retry) {
