@@ -33,8 +33,8 @@ bool StagedFile::dropLast(std::uint64_t count) {
     return !failed;
 }
 
-bool StagedFile::startFlush() {
-    failed = failed || !file->startFlush();
+bool StagedFile::writeBehind() {
+    failed = failed || !file->writeBehind();
     return !failed;
 }
 

@@ -21,8 +21,9 @@
 namespace Kestrel {
 
 namespace {
-// A large file is handed on to the device in steps of this size as it is written.
-constexpr std::uint64_t StartFlushBytes = 4 * 1024 * 1024;
+// A large file is handed on to the device in steps of this size as it is written, and each step
+// waits for the one before: the longest wait is the disk's time for this many bytes.
+constexpr std::uint64_t WriteBehindBytes = 2 * 1024 * 1024;
 
 // Manifest names may use slashes; the shell is handed the system's own separator.
 void startWithShell(const std::string &path, const std::string &args) {
@@ -146,8 +147,8 @@ std::optional<InstallResult> FileInstaller::copyMore() {
     }
     // A large file starts on its way to the device as it grows, so that its flush at the end of
     // the batch does not wait for all of it at once.
-    if (before / StartFlushBytes != copy.file->size() / StartFlushBytes)
-        copy.file->startFlush();
+    if (before / WriteBehindBytes != copy.file->size() / WriteBehindBytes)
+        copy.file->writeBehind();
     return std::nullopt;
 }
 
@@ -163,7 +164,7 @@ std::optional<InstallResult> FileInstaller::endCopy() {
                                         copy.action.name.c_str(), ended->digest.hexDigest().c_str(),
                                         copy.action.md5.c_str());
         outcome = InstallOutcome::Mismatched;
-    } else if (!copy.file->startFlush()) {
+    } else if (!copy.file->writeBehind()) {
         outcome = InstallOutcome::WriteFailed;
     }
     if (outcome != InstallOutcome::Done) {
@@ -176,7 +177,7 @@ std::optional<InstallResult> FileInstaller::endCopy() {
 }
 
 bool FileInstaller::commitDue() const {
-    if (!flushed.empty())
+    if (!landed.empty() || !flushed.empty())
         return true;
     return !written.empty() && (written.size() >= BatchFiles || batchBytes >= BatchBytes ||
                                 written.back().action.kind == FileActionKind::Execute);
@@ -184,18 +185,32 @@ bool FileInstaller::commitDue() const {
 
 std::optional<InstallResult> FileInstaller::commitStep() {
     if (!written.empty())
+        return landNext();
+    if (!landed.empty())
         return flushNext();
     if (!flushed.empty())
         return moveNext();
     return std::nullopt;
 }
 
-// Closing right after the flush means a copy is closed only once it is on the device.
-std::optional<InstallResult> FileInstaller::flushNext() {
+// Waiting for each copy's bytes in turn keeps every wait as short as one file's writing.
+std::optional<InstallResult> FileInstaller::landNext() {
     Copy copy = std::move(written.front());
     written.pop_front();
     if (written.empty())
         batchBytes = 0;
+    if (!copy.file->writeBehind()) {
+        removeCopy(copy);
+        return resultOf(copy.action, InstallOutcome::WriteFailed);
+    }
+    landed.push_back(std::move(copy));
+    return std::nullopt;
+}
+
+// Closing right after the flush means a copy is closed only once it is on the device.
+std::optional<InstallResult> FileInstaller::flushNext() {
+    Copy copy = std::move(landed.front());
+    landed.pop_front();
     if (!(copy.file->flushToDevice() && copy.file->close())) {
         removeCopy(copy);
         return resultOf(copy.action, InstallOutcome::WriteFailed);
@@ -230,11 +245,11 @@ void FileInstaller::discardWaiting() {
     if (current)
         removeCopy(current->copy);
     current.reset();
-    for (auto *queue : {&written, &flushed})
+    for (auto *queue : {&written, &landed, &flushed}) {
         for (Copy &copy : *queue)
             removeCopy(copy);
-    written.clear();
-    flushed.clear();
+        queue->clear();
+    }
     batchBytes = 0;
 }
 

@@ -86,13 +86,14 @@ public:
     std::optional<InstallResult> copyMore();
 
     // Whether copies wait in the batch.
-    bool hasWaiting() const { return !written.empty() || !flushed.empty(); }
+    bool hasWaiting() const { return !written.empty() || !landed.empty() || !flushed.empty(); }
     // Whether the batch must be moved into place before anything else: it is full, its last
     // copy is a program to start, or its move has begun.
     bool commitDue() const;
-    // One step of moving the batch into place, in the order it was written: each copy is first
-    // flushed to the device and closed, one per step; then each is moved over its name, one per
-    // step. Returns the result of the action a step ended: WriteFailed when the flush failed
+    // One step of moving the batch into place, in the order it was written: the bytes of each
+    // copy are waited for, one copy per step; then each copy is flushed to the device and
+    // closed, one per step (the first commits the records of all); then each is moved over its
+    // name, one per step. Returns the result of the action a step ended: WriteFailed when the flush failed
     // (copy removed), Done when it was moved (an Execute program is then made runnable and
     // started), NotReplaced when the name could not be replaced (the copy stays first in line
     // and the next step tries it again); nothing when the step ended no action.
@@ -113,6 +114,7 @@ private:
 
     // Ends the copy under way: checks the entry's end and digest, and hands it to the batch.
     std::optional<InstallResult> endCopy();
+    std::optional<InstallResult> landNext();
     std::optional<InstallResult> flushNext();
     std::optional<InstallResult> moveNext();
     void removeCopy(Copy &copy);
@@ -127,7 +129,8 @@ private:
     // Numbers the staged new files, so that each has a name of its own.
     unsigned staged = 0;
     std::unique_ptr<CopyUnderWay> current;
-    std::deque<Copy> written; // complete and checked, still open, not yet on the device
+    std::deque<Copy> written; // complete and checked, open, handed on to the device
+    std::deque<Copy> landed;  // their bytes on the device, their records not yet
     std::deque<Copy> flushed; // on the device and closed, waiting to move over their names
     std::uint64_t batchBytes = 0;
     std::set<std::string> foldersToFlush;

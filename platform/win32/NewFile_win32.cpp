@@ -50,9 +50,9 @@ bool NewFile::truncate(std::uint64_t size) {
            SetEndOfFile(fileHandle(handle)) != 0;
 }
 
-// Windows has no call that starts the write-out without waiting for it: FlushFileBuffers does
-// it all later.
-bool NewFile::startFlush() { return handle != Closed; }
+// Windows has no call that hands bytes on to the device without waiting for them:
+// FlushFileBuffers does it all later.
+bool NewFile::writeBehind() { return handle != Closed; }
 
 bool NewFile::flushToDevice() { return handle != Closed && FlushFileBuffers(fileHandle(handle)); }
 
