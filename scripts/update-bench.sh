@@ -45,7 +45,7 @@ say() { printf '[update-bench] %s\n' "$*"; }
 # random bytes, and data/large.bin when large bytes are given.
 game_folder() {
     mkdir -p "$1/data"
-    head -c $(($2 * FILES)) /dev/urandom | split -b "$2" -d -a 4 --additional-suffix=.bin - "$1/data/"
+    head -c $(($2 * FILES)) /dev/urandom | split -b "$2" -d -a "$(( ${#FILES} > 4 ? ${#FILES} : 4 ))" --additional-suffix=.bin - "$1/data/"
     if (("${3:-0}" > 0)); then
         head -c "$3" /dev/urandom >"$1/data/large.bin"
     fi
