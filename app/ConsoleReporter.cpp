@@ -59,12 +59,12 @@ void ConsoleReporter::packageDownloaded(std::uint64_t size) {
 
 // Only removals of files that are there and restorations of files that are missing are planned,
 // so a successful action that takes bytes wrote its file, and a removal removed one.
-void ConsoleReporter::actionEnded(const FileAction &action, const InstallResult &result) {
+void ConsoleReporter::actionEnded(const InstallResult &result) {
     if (!result.succeeded())
         ++failed;
-    else if (action.kind == FileActionKind::Delete)
+    else if (result.kind == FileActionKind::Delete)
         ++removed;
-    else if (takesBytes(action.kind))
+    else if (takesBytes(result.kind))
         ++written;
     ++actionsDone;
     out.progress("install " + std::to_string(actionsDone) + " of " + std::to_string(actionsTotal) +

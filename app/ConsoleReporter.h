@@ -25,7 +25,7 @@ public:
     void updatePhaseStarted(UpdatePhase phase, std::int64_t amount) override;
     void downloadProgress(std::int64_t done, std::int64_t total) override;
     void packageDownloaded(std::uint64_t size) override;
-    void actionEnded(const FileAction &action, const InstallResult &result) override;
+    void actionEnded(const InstallResult &result) override;
 
     // Writes the summary of the run that ended with exitCode (a Launcher exit code).
     void summarize(int exitCode);

@@ -8,7 +8,6 @@
 namespace Kestrel {
 
 enum class UpdatePhase;
-struct FileAction;
 struct InstallResult;
 
 class LaunchObserver {
@@ -27,8 +26,8 @@ public:
     virtual void downloadProgress(std::int64_t, std::int64_t) {}
     // A package's download ended, whole or not, with this many bytes kept on disk.
     virtual void packageDownloaded(std::uint64_t) {}
-    // A file action was carried out (or failed for good, as result says).
-    virtual void actionEnded(const FileAction &, const InstallResult &) {}
+    // A file action was carried out (or failed for good), as its result says.
+    virtual void actionEnded(const InstallResult &) {}
 };
 
 } // namespace Kestrel

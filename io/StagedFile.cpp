@@ -33,6 +33,11 @@ bool StagedFile::dropLast(std::uint64_t count) {
     return !failed;
 }
 
+bool StagedFile::writeBehind() {
+    failed = failed || !file->writeBehind();
+    return !failed;
+}
+
 bool StagedFile::flushToDevice() {
     failed = failed || !file->flushToDevice();
     return !failed;

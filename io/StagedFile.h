@@ -28,6 +28,8 @@ public:
     bool receive(const char *data, std::size_t size) override;
     // Cuts the last count bytes off the end.
     bool dropLast(std::uint64_t count) override;
+    // Hands what was written to the device behind the writes (NewFile::writeBehind).
+    bool writeBehind();
     // Hands everything written to the device.
     bool flushToDevice();
     // Closes the file: true when every write, cut and close succeeded.

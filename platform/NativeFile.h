@@ -29,13 +29,19 @@ bool makeDirectory(const std::string &path);
 bool moveNoReplace(const std::string &from, const std::string &to);
 
 // Renames from over to in one step, so that to is always either its old file or the new one (on
-// Windows the rename is also written through to the device). A link at to is replaced itself,
-// never written through. When the two lie on different volumes, from is copied beside to under
-// a name nothing holds, flushed to the device, renamed over to and only then removed. False when
-// from is missing or to cannot be replaced (a folder, a file in use, no permission); both stay
-// as they were then. On POSIX the new file first takes the permission bits of the file it
-// replaces, so that a replaced program stays runnable and a private file stays private.
+// Windows the rename is also written through to the device; on POSIX flushFolder does that). A link
+// at to is replaced itself, never written through. When the two lie on different volumes, from is
+// copied beside to under a name nothing holds, flushed to the device, renamed over to and only then
+// removed. False when from is missing or to cannot be replaced (a folder, a file in use, no
+// permission); both stay as they were then. On POSIX the new file first takes the permission bits
+// of the file it replaces, so that a replaced program stays runnable and a private file stays
+// private.
 bool replaceFile(const std::string &from, const std::string &to);
+
+// Hands the folder's own entries (the names renamed into or removed from it) to the device, so
+// that those changes survive a power cut. Always true on Windows, whose moves are written through
+// one by one (replaceFile). False when the folder cannot be opened or flushed.
+bool flushFolder(const std::string &path);
 
 // Whether path itself is a symbolic link (on Windows any reparse point, junctions included).
 bool isLink(const std::string &path);

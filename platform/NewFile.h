@@ -29,6 +29,13 @@ public:
     bool write(const char *data, std::size_t size);
     // Cuts the file to size bytes (at most its length); later writes append from there.
     bool truncate(std::uint64_t size);
+    // Writes behind: waits until what the previous call handed to the device is there, then
+    // hands on what was written since without waiting for it. Called as a file grows, it keeps
+    // the data not yet on the device to what was written between two calls; called twice in a
+    // row, it waits for all of it, so that a later flushToDevice only has the file's own record
+    // left to write. Where the system has no such call it does nothing and flushToDevice does
+    // all the work. False when the system refused.
+    bool writeBehind();
     // Hands what was written to the device before returning.
     bool flushToDevice();
     // Closes the file, reporting the late write errors some file systems keep until then. Every
@@ -37,6 +44,8 @@ public:
 
 private:
     std::intptr_t handle;
+    std::uint64_t handedOn = 0; // bytes that writeBehind has handed to the device
+
 };
 
 // Writes the size bytes of data to a new file at path (createReplacing) and flushes them to the

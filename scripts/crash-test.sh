@@ -12,7 +12,7 @@
 # Usage: scripts/crash-test.sh [--all] [--native-only]
 #   default        a short set of kill points: natively with the headless launcher (-uac), and
 #                  two with Brightwell.exe under Wine
-#   --all          every kill point (28 native, 7 under Wine)
+#   --all          every kill point (31 native, 7 under Wine)
 #   --native-only  no Wine runs
 # Needs build/ (brightwell, brightwell-release, samplegame, tests/kill-watch) and, for Wine,
 # build-win/Brightwell.exe. Prints one line per kill point and the figures at the end; exits
@@ -264,9 +264,20 @@ NATIVE_MORE=(
     "after the large file was moved into place|--at moved:1:video.bin"
 )
 
+# Inside one batch: new copies are written and left open, then each copy's bytes are waited for,
+# each is flushed and closed, and only then are they moved into place one by one. The second
+# batch holds the two levels and the 40 changed bulk files (the "exec" program's batch is the
+# first; the removal in the data group closes the second): the 20th changed bulk file is
+# data/bulk/0057.bin, the last 0117.bin.
+NATIVE_BATCH=(
+    "between two writes of a batch, at the 20th bulk copy's first write|--at modified:1:0057.bin.updating"
+    "between a batch's flush and its moves, as its last copy was closed|--at written:1:0117.bin.updating"
+    "between two moves of a batch, after the 21st bulk file's|--at moved:1:0060.bin"
+)
+
 run_native_points() {
     local entry points=("${NATIVE_SHORT[@]}")
-    ((all)) && points+=("${NATIVE_MORE[@]}")
+    ((all)) && points+=("${NATIVE_MORE[@]}" "${NATIVE_BATCH[@]}")
     for entry in "${points[@]}"; do
         # shellcheck disable=SC2086 # the options are words
         native_kill_point "${entry%%|*}" ${entry#*|}

@@ -2,12 +2,13 @@
 # Installs everything both builds and their tests need on Debian 12; safe to run again.
 set -euo pipefail
 
-# Native build, its tests (PHP reference server, zip tool), the benchmarks' OpenSSL baseline, and
-# clang with its libFuzzer runtime for the fuzz targets.
+# Native build, its tests (PHP reference server, zip tool), the benchmarks' OpenSSL baseline and
+# Python (the update benchmark's unzip baseline), and clang with its libFuzzer runtime for the
+# fuzz targets.
 NATIVE_PACKAGES=(
     cmake ninja-build g++ pkg-config
     libcurl4-openssl-dev zlib1g-dev libtinyxml-dev libgtest-dev libbenchmark-dev libssl-dev
-    php-cli zip
+    php-cli zip python3
     clang libclang-rt-14-dev
 )
 # The reference server's deployment (server/deploy/), run privately by the tests, curl for the

@@ -1,11 +1,19 @@
-// Carries out one planned file action so that a failure never costs the player a working file.
+// Carries out planned file actions so that a failure never costs the player a working file: each
+// new file is written and checked beside the installation, and moved over its name in batches
+// only once it is on the device.
 #pragma once
 
 #include "states/FileAction.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace Cobalt::IO {
 class FileServer;
@@ -29,6 +37,7 @@ enum class InstallOutcome {
 struct InstallResult {
     InstallOutcome outcome = InstallOutcome::Done;
     std::string name; // the action's name
+    FileActionKind kind = FileActionKind::Replace; // the action's kind
 
     bool succeeded() const { return outcome == InstallOutcome::Done; }
     // What the player is told about a failure, naming the file; empty for Done. NotReplaced and
@@ -44,36 +53,89 @@ public:
 
     // Size of the pieces in which an entry goes from the package to its new file.
     static constexpr std::size_t ChunkSize = 64 * 1024;
+    // Written copies wait in a batch until it holds this many files or bytes: each batch costs
+    // one wait for the device instead of one per file, and its files stay open until then.
+    static constexpr std::size_t BatchFiles = 128;
+    static constexpr std::uint64_t BatchBytes = 32 * 1024 * 1024;
 
     // Writes through files (to disk); starter runs Execute programs, the shell's "open" unless
     // given. files must outlive the installer, and its staging folder must be prepared.
     explicit FileInstaller(Cobalt::IO::FileServer &files, ProgramStarter starter = {});
+    // Removes the copies still waiting (discardWaiting).
+    ~FileInstaller();
+    FileInstaller(const FileInstaller &) = delete;
+    FileInstaller &operator=(const FileInstaller &) = delete;
 
-    // Carries out action. package is the group's mounted package (null when the group has none);
-    // entries are read from it alone, never from the disk.
-    // Replace, Execute and RestoreOnly (only while the file is missing on disk) stream the entry
-    // in pieces of ChunkSize into a new file of the staging folder, checking its CRC-32 and,
-    // when the action has an "md5", its MD5 digest on the way (a mismatch is logged with both
-    // digests); only when the whole entry checked out is the file flushed and moved over the
-    // name in one step. On any failure the installed file is as it was and no staged file
-    // remains. Execute then makes the program runnable and starts it, only when it was installed.
-    // Folder creates the folders of the name; Delete removes the disk file (a link itself) when
-    // it exists. A name that isSafeInstallName refuses, or below a folder that is a link, is
-    // Refused before anything is read or written. Never throws for these failures.
+    // Carries out action from start to end: start, copyMore and commitStep until it is over,
+    // then the folders' flush. Never throws for the failures below.
     InstallResult carryOut(const FileAction &action, Cobalt::IO::ZIPPackage *package);
 
+    // Starts action. package is the group's mounted package (null when the group has none);
+    // entries are read from it alone, never from the disk. A name that isSafeInstallName
+    // refuses, or below a folder that is a link, is Refused before anything is read or written.
+    // Folder creates the folders of the name; Delete removes the disk file (a link itself) when
+    // it exists; a RestoreOnly file present on disk needs nothing: these are over at once and
+    // their result is returned. Replace, Execute and a missing RestoreOnly file open the entry
+    // and a new file of the staging folder and return nothing: copyMore goes on with them.
+    std::optional<InstallResult> start(const FileAction &action, Cobalt::IO::ZIPPackage *package);
+    // Whether a started file is still being copied.
+    bool copying() const { return current != nullptr; }
+    // Copies the next piece (ChunkSize) of the file under way, checking its CRC-32 and, when the
+    // action has an "md5", its MD5 digest on the way (a mismatch is logged with both digests).
+    // Once the entry is through, a copy that checked out joins the batch and nothing is
+    // returned (commitStep ends its action); a failure is returned, its copy removed.
+    std::optional<InstallResult> copyMore();
+
+    // Whether copies wait in the batch.
+    bool hasWaiting() const { return !written.empty() || !landed.empty() || !flushed.empty(); }
+    // Whether the batch must be moved into place before anything else: it is full, its last
+    // copy is a program to start, or its move has begun.
+    bool commitDue() const;
+    // One step of moving the batch into place, in the order it was written: the bytes of each
+    // copy are waited for, one copy per step; then each copy is flushed to the device and
+    // closed, one per step (the first commits the records of all); then each is moved over its
+    // name, one per step. Returns the result of the action a step ended: WriteFailed when the flush failed
+    // (copy removed), Done when it was moved (an Execute program is then made runnable and
+    // started), NotReplaced when the name could not be replaced (the copy stays first in line
+    // and the next step tries it again); nothing when the step ended no action.
+    std::optional<InstallResult> commitStep();
+    // Removes the copies still waiting, the one under way too; their files keep their old bytes.
+    void discardWaiting();
+    // Flushes one of the folders whose entries changed since, so that their moves and removals
+    // survive a power cut; false when none is left. Every file is durable once this is false.
+    bool flushNextFolder();
+
 private:
-    InstallOutcome install(const FileAction &action, Cobalt::IO::ZIPPackage *package);
-    // Streams entry into copy, checking it on the way.
-    InstallOutcome copyChecked(Cobalt::IO::ZIPEntryReader &entry, Cobalt::IO::StagedFile &copy,
-                               const FileAction &action);
+    struct Copy {
+        FileAction action;
+        std::string pending; // its file in the staging folder
+        std::unique_ptr<Cobalt::IO::StagedFile> file;
+    };
+    struct CopyUnderWay;
+
+    // Ends the copy under way: checks the entry's end and digest, and hands it to the batch.
+    std::optional<InstallResult> endCopy();
+    std::optional<InstallResult> landNext();
+    std::optional<InstallResult> flushNext();
+    std::optional<InstallResult> moveNext();
+    void removeCopy(Copy &copy);
+    InstallResult resultOf(const FileAction &action, InstallOutcome outcome) const;
     InstallOutcome makeFolder(const std::string &name);
     InstallOutcome removeFromDisk(const std::string &name);
+    // Notes the folder of name as one to flush.
+    void touched(const std::string &name);
 
     Cobalt::IO::FileServer &files;
     ProgramStarter starter;
     // Numbers the staged new files, so that each has a name of its own.
     unsigned staged = 0;
+    std::unique_ptr<CopyUnderWay> current;
+    std::deque<Copy> written; // complete and checked, open, handed on to the device
+    std::deque<Copy> landed;  // their bytes on the device, their records not yet
+    std::deque<Copy> flushed; // on the device and closed, waiting to move over their names
+    std::uint64_t batchBytes = 0;
+    std::set<std::string> foldersToFlush;
+    std::vector<char> chunk;
 };
 
 } // namespace Kestrel

@@ -1,4 +1,5 @@
-// The group update's four phases, one small step per update so that the window stays alive.
+// The group update's four phases in small steps, as many per update as fit in its time, so that
+// the window stays alive.
 #include "states/GroupUpdateState.h"
 
 #include "app/LaunchObserver.h"
@@ -180,6 +181,7 @@ void GroupUpdateState::startExtraction() {
     groupIndex = 0;
     actionIndex = 0;
     actionsDone = 0;
+    latestAction.clear();
     progressBar.setRange(totalActions);
     progressBar.setPosition(0);
     statusText.setText(ExtractingText);
@@ -191,27 +193,50 @@ void GroupUpdateState::showActionsDone() {
     progressBar.setPosition(actionsDone);
     fileSizeText.setText(progressCounter(static_cast<std::uint32_t>(actionsDone),
                                          static_cast<std::uint32_t>(totalActions)));
+    if (!latestAction.empty())
+        fileNameText.setText(latestAction);
 }
 
+// The display is set once per update, so the window repaints as often as before while each
+// update carries out as many actions as fit in its time.
 void GroupUpdateState::extract() {
-    while (actionIndex >= groups[groupIndex].plan.actions.size()) {
+    const double started = workClock();
+    while (extractStep() && workClock() - started < ExtractBudget) {
+    }
+    showActionsDone();
+}
+
+bool GroupUpdateState::extractStep() {
+    if (installer->copying())
+        return carryOut([this] { return installer->copyMore(); });
+    if (installer->commitDue())
+        return carryOut([this] { return installer->commitStep(); });
+    const FileAction *action = nextAction();
+    if (!action) {
+        if (installer->hasWaiting())
+            return carryOut([this] { return installer->commitStep(); });
+        if (installer->flushNextFolder())
+            return true;
+        phase = UpdatePhase::Finish;
+        getApp()->getObserver().updatePhaseStarted(phase, 0);
+        return false;
+    }
+    // Removals and folders wait for the copies written before them, so the manifest's order holds.
+    if (!takesBytes(action->kind) && installer->hasWaiting())
+        return carryOut([this] { return installer->commitStep(); });
+    Cobalt::IO::ZIPPackage *package = mountedPackage(groups[groupIndex]);
+    ++actionIndex;
+    latestAction = action->name;
+    return carryOut([this, action, package] { return installer->start(*action, package); });
+}
+
+const FileAction *GroupUpdateState::nextAction() {
+    while (groupIndex < groups.size() && actionIndex >= groups[groupIndex].plan.actions.size()) {
         dropPackage(groups[groupIndex]);
         ++groupIndex;
         actionIndex = 0;
-        if (groupIndex >= groups.size()) {
-            phase = UpdatePhase::Finish;
-            getApp()->getObserver().updatePhaseStarted(phase, 0);
-            return;
-        }
     }
-    PlannedGroup &group = groups[groupIndex];
-    const FileAction &action = group.plan.actions[actionIndex];
-    fileNameText.setText(action.name);
-    if (!carryOut(action, mountedPackage(group)))
-        return;
-    ++actionIndex;
-    ++actionsDone;
-    showActionsDone();
+    return groupIndex < groups.size() ? &groups[groupIndex].plan.actions[actionIndex] : nullptr;
 }
 
 Cobalt::IO::ZIPPackage *GroupUpdateState::mountedPackage(PlannedGroup &group) {
@@ -244,24 +269,31 @@ void GroupUpdateState::dropPackage(PlannedGroup &group) {
         files().remove(path);
 }
 
-bool GroupUpdateState::carryOut(const FileAction &action, Cobalt::IO::ZIPPackage *package) {
-    InstallResult result = installer->carryOut(action, package);
-    while (result.outcome == InstallOutcome::NotReplaced) {
-        Cobalt::Log::instance().message("%s", result.message().c_str());
-        if (Platform::showMessageBox(result.message(), ErrorCaption,
+bool GroupUpdateState::carryOut(const std::function<std::optional<InstallResult>()> &step) {
+    std::optional<InstallResult> result = step();
+    while (result && result->outcome == InstallOutcome::NotReplaced) {
+        Cobalt::Log::instance().message("%s", result->message().c_str());
+        showActionsDone();
+        fileNameText.setText(result->name);
+        if (Platform::showMessageBox(result->message(), ErrorCaption,
                                      Platform::MessageBoxKind::RetryCancelWarning) !=
             Platform::MessageBoxAnswer::Retry) {
-            getApp()->getObserver().actionEnded(action, result);
+            getApp()->getObserver().actionEnded(*result);
+            // The files not yet moved keep their old versions; their copies go.
+            installer->discardWaiting();
             getApp()->requestQuit();
             return false;
         }
-        result = installer->carryOut(action, package);
+        result = step();
     }
-    getApp()->getObserver().actionEnded(action, result);
-    if (!result.succeeded()) {
-        Cobalt::Log::instance().message("%s", result.message().c_str());
-        failures.push_back(result.message());
+    if (!result)
+        return true;
+    getApp()->getObserver().actionEnded(*result);
+    if (!result->succeeded()) {
+        Cobalt::Log::instance().message("%s", result->message().c_str());
+        failures.push_back(result->message());
     }
+    ++actionsDone;
     return true;
 }
 

@@ -1,6 +1,7 @@
 // Brings the installed files up to date, group by group, from the server's packages.
 #pragma once
 
+#include "app/FrameTimer.h"
 #include "app/LauncherState.h"
 #include "serialization/InputArchive.h"
 #include "states/FileInstaller.h"
@@ -9,7 +10,9 @@
 #include "ui/TextElement.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,9 @@ public:
     static constexpr const char *ErrorCaption = "Error";
     // At most this many files are named in the box that ends an incomplete update.
     static constexpr std::size_t NamedFailures = 10;
+    // Seconds of file work per update in the Extract phase: well under a frame of the window,
+    // so that it repaints as often as when each update did one action.
+    static constexpr double ExtractBudget = 0.008;
 
     using LauncherState::LauncherState;
 
@@ -41,13 +47,16 @@ public:
     // Binds "fileName", "fileSize", "fileProgress" and "currentState"; always true.
     bool load(Cobalt::InputArchive &archive) override;
     // One step: examine one group, download one package into the staging folder as it arrives
-    // (or, called back from inside that download, show its progress), carry out one file action,
-    // or finish. A group's staged package is mounted for its first action and unmounted and
-    // removed after its last. Finishing goes to "StartGame" and commits the downloaded manifest
-    // only when every action succeeded; otherwise the player is told which files keep their old
-    // version, and the next run plans them again. A file that cannot be replaced asks Retry or
-    // Cancel; Cancel ends the launcher at that file. Download failures propagate and leave the
-    // step to be tried again.
+    // (or, called back from inside that download, show its progress), carry out file actions for
+    // the Extract phase's budget of workClock time (at least one step of one: a piece of a file,
+    // the flush or the move of one new copy; the display then shows the latest), or finish. A
+    // group's staged package is mounted for its first action and unmounted and removed after its
+    // last. New copies are moved into place in batches once on the device, and every folder
+    // that changed is flushed before the manifest is committed. Finishing goes to "StartGame" and
+    // commits the downloaded manifest only when every action succeeded; otherwise the player is
+    // told which files keep their old version, and the next run plans them again. A file that
+    // cannot be replaced asks Retry or Cancel; Cancel ends the launcher at that file. Download
+    // failures propagate and leave the step to be tried again.
     void update(float time, float elapsed) override;
 
     UpdatePhase getPhase() const { return phase; }
@@ -56,6 +65,8 @@ public:
     bool fullCheck = false;
     // Starts the programs of "exec" entries; the shell's "open" when empty.
     FileInstaller::ProgramStarter programStarter;
+    // The clock, in seconds, that the Extract phase's work per update is measured by.
+    std::function<double()> workClock = Cobalt::currentTime;
 
 private:
     struct PlannedGroup {
@@ -69,10 +80,18 @@ private:
     void download();
     void showDownloadProgress(std::uint32_t received);
     void startExtraction();
-    // The counter and the bar after an action, "(done/total)" and done of total.
+    // The counter and the bar after an action, "(done/total)" and done of total, and the name
+    // of the latest action.
     void showActionsDone();
     void extract();
-    bool carryOut(const FileAction &action, Cobalt::IO::ZIPPackage *package);
+    // One step of the Extract phase; false when this update must end (finished, or cancelled).
+    bool extractStep();
+    // The next action to start, unmounting the packages of the groups that are done; null after
+    // the last.
+    const FileAction *nextAction();
+    // Runs step, and again while its action's file cannot be replaced and the player answers
+    // Retry; counts the action that ended. False when the player cancelled.
+    bool carryOut(const std::function<std::optional<InstallResult>()> &step);
     Cobalt::IO::ZIPPackage *mountedPackage(PlannedGroup &group);
     void dropPackage(PlannedGroup &group);
     void finish();
@@ -94,6 +113,7 @@ private:
     std::int32_t actionsDone = 0;
     std::uint32_t groupIndex = 0;
     std::uint32_t actionIndex = 0;
+    std::string latestAction; // the name of the action started last
     UpdatePhase phase = UpdatePhase::Examine;
     // Whether the staging folder could be made; nothing is downloaded without it.
     bool stagingReady = false;

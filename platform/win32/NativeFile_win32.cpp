@@ -131,6 +131,8 @@ bool replaceFile(const std::string &from, const std::string &to) {
     return GetLastError() == ERROR_NOT_SAME_DEVICE && copyThenReplace(from, to);
 }
 
+bool flushFolder(const std::string &) { return true; }
+
 bool isLink(const std::string &path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&

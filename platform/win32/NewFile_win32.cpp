@@ -50,6 +50,10 @@ bool NewFile::truncate(std::uint64_t size) {
            SetEndOfFile(fileHandle(handle)) != 0;
 }
 
+// Windows has no call that hands bytes on to the device without waiting for them:
+// FlushFileBuffers does it all later.
+bool NewFile::writeBehind() { return handle != Closed; }
+
 bool NewFile::flushToDevice() { return handle != Closed && FlushFileBuffers(fileHandle(handle)); }
 
 bool NewFile::close() {

@@ -107,6 +107,7 @@ TEST_F(GroupUpdateStateTest, AnOutOfDateInstallationIsUpdatedAndItsManifestCommi
     // in KiB (its
     // "(0/3)" is replaced before the first sample); seven actions are planned: game, level, keys,
     // setup, the two removals and the folder, and the bar counts them after the package's bytes.
+    // The work clock stands still, so one update carries out all seven.
     const std::string packageSize = std::to_string(fs::file_size(root + "release/packs/core.zip"));
     std::vector<std::string> expectedCounters = {"(0/?)"};
     if (const std::size_t manifestKiB = served(release.manifest()).size() / 1024)
@@ -114,9 +115,9 @@ TEST_F(GroupUpdateStateTest, AnOutOfDateInstallationIsUpdatedAndItsManifestCommi
     expectedCounters.push_back("(3/3)");
     std::vector<std::string> expectedBars = {"marquee", "0/" + packageSize,
                                              packageSize + "/" + packageSize};
-    for (int done = 0; done <= 7; ++done) {
-        expectedCounters.push_back("(" + std::to_string(done) + "/7)");
-        expectedBars.push_back(std::to_string(done) + "/7");
+    for (const char *done : {"0", "7"}) {
+        expectedCounters.push_back("(" + std::string(done) + "/7)");
+        expectedBars.push_back(std::string(done) + "/7");
     }
     EXPECT_EQ(counters(), expectedCounters);
     EXPECT_EQ(bars, expectedBars);
@@ -249,6 +250,47 @@ TEST_F(GroupUpdateStateTest, CancelInTheRetryBoxEndsTheRunAndTheNextRunFinishesT
     EXPECT_EQ(installed("game.exe"), "game of 7");
     EXPECT_EQ(installed("z.txt"), "z of 7");
     EXPECT_EQ(counters().back(), "(3/3)");
+    EXPECT_EQ(localManifest(), served(release.manifest()));
+}
+
+TEST_F(GroupUpdateStateTest, EachUpdateCarriesOutTheActionsThatFitItsTimeAndShowsTheLatest) {
+    place("manifest.xml", Installed6);
+    place("e.txt/keep.txt", "a folder where the file should be");
+    ReleaseWriter release("7");
+    auto &core = release.addGroup("core", "7", "core.zip");
+    for (const char *name : {"a.exe", "b.exe", "c.exe", "slow.exe", "d.exe", "e.txt", "f.exe"})
+        core.add(name, std::string(name) + " of 7", "7", name[2] == 't' ? "" : "exec");
+    publish(release);
+    start();
+    // Each program takes 3 ms of the work clock to start, the slow one 20 ms: within the 8 ms of
+    // an update three fit, or the slow one alone.
+    state<Kestrel::GroupUpdateState>("GroupUpdate").programStarter = [this](const std::string &path,
+                                                                            const std::string &) {
+        started.push_back({path, "", ""});
+        workNow += path == "slow.exe" ? 0.020 : 0.003;
+    };
+    std::vector<std::string> atBox;
+    answerRetryBox = [&](const Testing::ShownBox &) {
+        atBox = visibleTexts();
+        fs::remove_all(folder / "e.txt");
+        return Kestrel::Platform::MessageBoxAnswer::Retry;
+    };
+
+    EXPECT_EQ(runUpdate(), "StartGame");
+
+    EXPECT_EQ(started.size(), 6u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Could not update the local file e.txt.");
+    EXPECT_EQ(atBox, (std::vector<std::string>{"e.txt", "(5/7)", "Extracting . . ."}))
+        << "the batch stops at the file that cannot be replaced, the actions before it counted";
+    EXPECT_EQ(installed("e.txt"), "e.txt of 7");
+    const std::vector<std::string> all = counters();
+    ASSERT_GE(all.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(all.end() - 4, all.end()),
+              (std::vector<std::string>{"(0/7)", "(3/7)", "(4/7)", "(7/7)"}));
+    for (const char *latest : {"c.exe", "slow.exe", "f.exe"})
+        EXPECT_TRUE(saw(latest)) << latest;
+    EXPECT_FALSE(saw("a.exe")) << "one display per update, with its latest action";
     EXPECT_EQ(localManifest(), served(release.manifest()));
 }
 

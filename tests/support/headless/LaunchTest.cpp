@@ -77,10 +77,11 @@ void LaunchTest::start(const Settings &settings, const std::string &commandLine)
         loop->pumpOnce();
         sample();
     });
-    state<Kestrel::GroupUpdateState>("GroupUpdate").programStarter =
-        [this](const std::string &path, const std::string &args) {
-            started.push_back({path, args, installed(path)});
-        };
+    auto &update = state<Kestrel::GroupUpdateState>("GroupUpdate");
+    update.programStarter = [this](const std::string &path, const std::string &args) {
+        started.push_back({path, args, installed(path)});
+    };
+    update.workClock = [this] { return workNow; };
     Kestrel::CommandLine::apply(commandLine, *app);
     Kestrel::Platform::showWindow(window, Kestrel::Platform::ShowNormal);
     freshStart = true;

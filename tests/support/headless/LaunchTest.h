@@ -112,6 +112,9 @@ protected:
     std::vector<Started> started;
 
     double now = 0.0;
+    // The clock the update's Extract phase measures its work per update by: it stands still
+    // unless a test moves it, so every update does all the work there is.
+    double workNow = 0.0;
     Kestrel::Platform::WindowHandle window = nullptr;
     std::unique_ptr<Kestrel::WindowElement> rootElement;
     std::unique_ptr<Kestrel::MainLoop> loop;
