@@ -49,8 +49,15 @@ public:
     // Cancel; Cancel ends the launcher at that file. Download failures propagate and leave the
     // step to be tried again.
     void update(float time, float elapsed) override;
+    // Shows text in place of the phase's status until the download goes on.
+    void showRetrying(const std::string &text) override;
 
     UpdatePhase getPhase() const { return phase; }
+
+    // Drops the group's staged package and downloads it whole once more before the Extract
+    // phase goes on at the current action. False (nothing done) when the group has no package or
+    // was fetched again already: a second damaged copy is the server's, not the network's.
+    bool fetchAgain(std::uint32_t group);
 
     // Set for "-f"/"-full": compare every file by its digest instead of by version.
     bool fullCheck = false;
@@ -61,6 +68,8 @@ private:
     struct PlannedGroup {
         GroupPlan plan;
         bool stored = false; // its package is staged, complete, and may be mounted
+        bool resumed = false; // its staged package was pieced together from several replies
+        bool fetchedAgain = false;
         Cobalt::IO::ZIPPackage *package = nullptr; // the package while it is mounted
     };
 
@@ -72,7 +81,8 @@ private:
     // The counter and the bar after an action, "(done/total)" and done of total.
     void showActionsDone();
     void extract();
-    bool carryOut(const FileAction &action, Cobalt::IO::ZIPPackage *package);
+    bool carryOut(const FileAction &action, PlannedGroup &group);
+    bool damagedPackage(const InstallResult &result, const PlannedGroup &group) const;
     Cobalt::IO::ZIPPackage *mountedPackage(PlannedGroup &group);
     void dropPackage(PlannedGroup &group);
     void finish();
@@ -97,6 +107,10 @@ private:
     UpdatePhase phase = UpdatePhase::Examine;
     // Whether the staging folder could be made; nothing is downloaded without it.
     bool stagingReady = false;
+    // Set while the Download phase fetches one package again for the Extract phase.
+    bool refetching = false;
+    // Set while the status shows the retry notice.
+    bool retryShown = false;
     // Carries out the actions of the Extract phase, one installer for the whole run.
     std::unique_ptr<FileInstaller> installer;
     // What went wrong with the actions that failed, in order.
