@@ -223,6 +223,9 @@ bool KSConnectorImpl::request(const Parameters &parameters, HttpResponse &respon
             // Bytes held count as received, and their line ends are those of this run's tries.
             trial.received = range->from();
             trial.lineEnds = range->from() > 0 ? lineEnds : TrailingLineEnds();
+            if (range->from() > 0)
+                Cobalt::Log::instance().message("Connection: continuing from byte %llu",
+                                                static_cast<unsigned long long>(range->from()));
         }
         const bool lastTry = attempt >= settings.retries;
         bool performed = false;
