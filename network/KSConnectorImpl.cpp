@@ -212,7 +212,10 @@ bool KSConnectorImpl::request(const Parameters &parameters, HttpResponse &respon
                               bool timeOutsToo) {
     DownloadSink *const target = response.sink;
     TrailingLineEnds lineEnds;
-    for (unsigned attempt = 0;; ++attempt) {
+    // Failures in a row: a try that brought new bytes starts the count, and the waits, afresh,
+    // so that a link that drops every few minutes still finishes.
+    unsigned attempt = 0;
+    for (;; ++attempt) {
         HttpResponse trial;
         std::unique_ptr<RangeSink> range;
         if (target) {
@@ -232,9 +235,13 @@ bool KSConnectorImpl::request(const Parameters &parameters, HttpResponse &respon
         try {
             performed = transfer(parameters, &trial) && (!range || range->finish());
         } catch (const TransferError &error) {
-            if (lastTry || !error.transient(timeOutsToo))
+            const bool progressed =
+                range && range->delivered() && trial.received > range->from();
+            if ((lastTry && !progressed) || !error.transient(timeOutsToo))
                 throw;
             Cobalt::Log::instance().message("Connection: %s", error.what());
+            if (progressed)
+                attempt = 0;
             waitBeforeRetry(attempt);
             continue;
         }

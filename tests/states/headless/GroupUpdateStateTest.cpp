@@ -203,7 +203,7 @@ TEST_F(GroupUpdateStateTest, ACutDownloadIsTriedAgainFromWhereItStopped) {
             mended = true;
         }
     };
-    start({{"retryWait", "0.05"}});
+    start({{"retryWait", "0.05"}, {"receiveTimeout", "2"}});
     Testing::LogCapture log;
 
     EXPECT_EQ(runUpdate(), "StartGame");
