@@ -235,13 +235,11 @@ bool KSConnectorImpl::request(const Parameters &parameters, HttpResponse &respon
         try {
             performed = transfer(parameters, &trial) && (!range || range->finish());
         } catch (const TransferError &error) {
-            const bool progressed =
-                range && range->delivered() && trial.received > range->from();
-            if ((lastTry && !progressed) || !error.transient(timeOutsToo))
+            if (range && range->delivered() && trial.received > range->from())
+                attempt = 0;
+            if (attempt >= settings.retries || !error.transient(timeOutsToo))
                 throw;
             Cobalt::Log::instance().message("Connection: %s", error.what());
-            if (progressed)
-                attempt = 0;
             waitBeforeRetry(attempt);
             continue;
         }

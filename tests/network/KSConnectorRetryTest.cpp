@@ -44,13 +44,15 @@ ScriptedServer::Script replies(std::vector<std::string> texts) {
                                  ScriptedReply::End::Close};
         if (text.rfind("206", 0) == 0) {
             const std::size_t range = request.find("Range: bytes=");
-            const std::size_t from = text.size() > 3 ? std::stoul(text.substr(7))
+            const std::size_t from = text.rfind("206 at", 0) == 0 ? std::stoul(text.substr(7))
                                                      : std::stoul(request.substr(range + 13));
             const std::string rest = Package.substr(from);
+            // "206 cut" sends 1000 bytes of the rest, then ends.
+            const std::size_t sent = text == "206 cut" ? 1000 : rest.size();
             return ScriptedReply{{head("206 Partial", rest.size(),
                                        "Content-Range: bytes " + std::to_string(from) + "-9999/" +
                                            std::to_string(Package.size()) + "\r\n") +
-                                  rest}};
+                                  rest.substr(0, sent)}};
         }
         return ScriptedReply{{text}};
     };
@@ -112,6 +114,8 @@ TEST(RetryTest, DownloadsOutlastATimeOutAndStopWhenCancelled) {
         TransferSettings patient = quick();
         patient.receiveSeconds = 60;
         patient.firstRetryWait = wait;
+        // Without a retry the stalled transfer can only end by being cancelled (or timing out).
+        patient.retries = wait > 1 ? 3 : 0;
         Connection cancelled({wait > 1 ? Busy : "stall"}, patient);
         // Stops inside the stalled transfer, or inside the long wait after the busy reply.
         cancelled.connector.setKeepAlive([&cancelled, wait] {
@@ -164,6 +168,19 @@ TEST(ResumeTest, ACutDownloadContinuesWhereTheServerAllows) {
             EXPECT_GT(progress.at(progress.size() - 1), 4000);
         }
     }
+}
+
+// A link that keeps dropping still finishes: a try that brought bytes starts the count afresh.
+TEST(ResumeTest, EveryTryThatBringsBytesEarnsAnotherOne) {
+    TransferSettings once = quick();
+    once.retries = 1;
+    Connection dropping({Cut, "206 cut", "206 cut", "206 cut", "206"}, once);
+    const Testing::TempFolder folder;
+    auto file = Cobalt::IO::ResumableFile::open(folder / "p.zip");
+    ASSERT_TRUE(dropping.connector.downloadSiteFile("p.zip", *file));
+    ASSERT_TRUE(file->close());
+    EXPECT_TRUE(folder.read("p.zip") == Package);
+    EXPECT_NE(dropping.server.requestHeads().back().find("Range: bytes=7000-"), std::string::npos);
 }
 
 // The next run continues the staged bytes when their validator was kept beside them, and starts
