@@ -94,6 +94,7 @@ int runWithEngine(const std::string &commandLine, const Launcher::Options &optio
     loop.setRepeatedErrorLimit(options.repeatedErrorLimit);
     loop.setStopCheck(options.stopRequested);
     app.getConnector()->setProgressCallback([&loop] { loop.pumpOnce(); });
+    app.getConnector()->setKeepAlive([&loop] { return loop.keepAlive(); });
     Platform::centreOnDesktop(window);
     if (!CommandLine::apply(commandLine, app))
         return Launcher::StartupLoginFailed;

@@ -225,15 +225,24 @@ bool LauncherApp::loadConfiguration(const std::string &path) {
     enterCurrentState();
     if (serverUrl.empty())
         return false;
+    createConnector();
+    return connector != nullptr;
+}
+
+void LauncherApp::createConnector() {
     connector.reset();
     try {
         connector = KSNetwork::createConnector(serverUrl);
     } catch (const std::exception &error) {
         // An address the connector cannot parse is a broken configuration, not a crash.
         Cobalt::Log::instance().message("Bad server address: %s", error.what());
-        return false;
+        return;
     }
-    return true;
+    connector->setTransferSettings(transferSettings);
+    connector->setRetryNotice([this] {
+        if (LauncherState *state = getCurrentState())
+            state->showRetrying(retryingText);
+    });
 }
 
 void LauncherApp::registerStates() {
@@ -257,7 +266,21 @@ void LauncherApp::readSettings(Cobalt::InputArchive &configuration) {
         serverUrl = url + ScriptPath;
     if (Cobalt::readNamed(configuration, "manifestFile", manifestFile))
         openLocalManifest();
+    readTransferSettings(configuration);
     loadStateSections(configuration);
+}
+
+void LauncherApp::readTransferSettings(Cobalt::InputArchive &configuration) {
+    // Seconds; a value that is not positive keeps the default.
+    const auto readSeconds = [&configuration](const char *name, double &seconds) {
+        float value = 0.0f;
+        if (Cobalt::readNamed(configuration, name, value) && value > 0.0f)
+            seconds = value;
+    };
+    readSeconds("connectTimeout", transferSettings.connectSeconds);
+    readSeconds("receiveTimeout", transferSettings.receiveSeconds);
+    readSeconds("retryWait", transferSettings.firstRetryWait);
+    Cobalt::readNamed(configuration, "retryingText", retryingText);
 }
 
 void LauncherApp::loadRootElement(Cobalt::InputArchive &configuration) {

@@ -2,6 +2,7 @@
 // configuration file, the server connector and the two update manifests.
 #pragma once
 
+#include "network/TransferSettings.h"
 #include "platform/Window.h"
 
 #include <cstddef>
@@ -35,6 +36,8 @@ class WindowElement;
 
 class LauncherApp {
 public:
+    // What the player sees while a failed transfer waits to be tried again ("retryingText").
+    static constexpr const char *RetryingText = "Retrying . . .";
     // The server script's path below the configured "URL".
     static constexpr const char *ScriptPath = "/ksclient/ksserver.php";
     // Updates come no closer together than this many seconds.
@@ -140,6 +143,8 @@ private:
     void openLocalManifest();
     void loadStateSections(Cobalt::InputArchive &configuration);
     void enterCurrentState();
+    void readTransferSettings(Cobalt::InputArchive &configuration);
+    void createConnector();
 
     bool elevatedInstance = false;
     std::unique_ptr<Platform::ElevatedProcess> elevatedProcess;
@@ -163,6 +168,8 @@ private:
     bool updatePending = false;
     std::string serverUrl;
     std::unique_ptr<KSNetwork::KSConnector> connector;
+    KSNetwork::TransferSettings transferSettings;
+    std::string retryingText = RetryingText;
     Cobalt::IO::FileServer *fileServer = nullptr;
 };
 

@@ -17,4 +17,6 @@ bool LauncherState::load(Cobalt::InputArchive &) { return true; }
 
 void LauncherState::update(float, float) {}
 
+void LauncherState::showRetrying(const std::string &) {}
+
 } // namespace Kestrel

@@ -31,6 +31,9 @@ public:
     virtual bool load(Cobalt::InputArchive &archive);
     // Called by the application's tick while current; elapsed is the time since the last update.
     virtual void update(float time, float elapsed);
+    // Called before the wait of a transfer of this state that failed and is tried again; text is
+    // the configured notice. The base shows nothing.
+    virtual void showRetrying(const std::string &text);
 
     const std::string &getName() const { return name; }
     // The application that registered the state; null before registration.

@@ -17,9 +17,13 @@ MainLoop::MainLoop(LauncherApp &app, Platform::WindowHandle dialogWindow,
 void MainLoop::run() {
     while (!app.isQuitRequested() && !gaveUp()) {
         runPass();
-        if (stopCheck && stopCheck())
-            app.requestQuit();
+        checkStop();
     }
+}
+
+void MainLoop::checkStop() {
+    if (stopCheck && stopCheck())
+        app.requestQuit();
 }
 
 void MainLoop::runPass() {
@@ -37,12 +41,20 @@ void MainLoop::pumpOnce() {
     tick();
 }
 
+bool MainLoop::keepAlive() {
+    Platform::pumpOneMessage(dialogWindow);
+    checkStop();
+    return app.isQuitRequested();
+}
+
 void MainLoop::tick() { app.tick(clock()); }
 
 void MainLoop::showError(const std::string &message) {
     repeats = message == lastError ? repeats + 1 : 1;
     lastError = message;
     Cobalt::Log::instance().message("%s %s", ErrorHeading, message.c_str());
+    if (app.isQuitRequested())
+        return;
     Platform::showMessageBox(std::string(ErrorHeading) + "\n" + message, Platform::LauncherCaption,
                              Platform::MessageBoxKind::OkExclamation);
 }

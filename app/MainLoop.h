@@ -25,11 +25,16 @@ public:
     // repeatedErrorLimit times in a row when that limit is set.
     void run();
     // One pass: at most one message, else a 1 ms sleep; then a tick. A std::exception of either
-    // is shown in an "An Error Occured." box and the pass ends.
+    // is shown in an "An Error Occured." box and the pass ends; once the application is to quit
+    // (a transfer cancelled by closing the window) it is only logged.
     void runPass();
     // The transfer's progress callback: at most one message (no sleep) and a tick. Nothing is
     // caught: an error ends the transfer that called it.
     void pumpOnce();
+    // The transfers' keep-alive routine, also run while nothing arrives and between retries: at
+    // most one message (no tick, so no state starts work inside a transfer), then the stop
+    // check. Whether the application is to quit, which cancels the transfer.
+    bool keepAlive();
 
     // Makes run end once the same error text was shown limit times in a row; 0 (the default)
     // retries for ever, as a player expects of the windowed launcher.
@@ -41,6 +46,7 @@ public:
 
 private:
     void tick();
+    void checkStop();
     void showError(const std::string &message);
 
     LauncherApp &app;

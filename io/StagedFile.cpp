@@ -13,7 +13,8 @@ std::unique_ptr<StagedFile> StagedFile::create(const std::string &path) {
     return std::make_unique<StagedFile>(std::move(file));
 }
 
-StagedFile::StagedFile(std::unique_ptr<Platform::NewFile> file) : file(std::move(file)) {}
+StagedFile::StagedFile(std::unique_ptr<Platform::NewFile> file, std::uint64_t written)
+    : file(std::move(file)), written(written) {}
 
 StagedFile::~StagedFile() = default;
 
@@ -37,6 +38,8 @@ bool StagedFile::writeBehind() {
     failed = failed || !file->writeBehind();
     return !failed;
 }
+
+bool StagedFile::restart(const std::string &) { return dropLast(written); }
 
 bool StagedFile::flushToDevice() {
     failed = failed || !file->flushToDevice();

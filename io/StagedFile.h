@@ -20,7 +20,8 @@ public:
     // Removes the file or link at path (a native path; never a folder), then creates path as a
     // new file. Null when it cannot be created.
     static std::unique_ptr<StagedFile> create(const std::string &path);
-    explicit StagedFile(std::unique_ptr<Platform::NewFile> file);
+    // Writes on after the written bytes already in file.
+    explicit StagedFile(std::unique_ptr<Platform::NewFile> file, std::uint64_t written = 0);
     // Closes the file if close() has not; it stays on disk.
     ~StagedFile() override;
 
@@ -30,6 +31,8 @@ public:
     bool dropLast(std::uint64_t count) override;
     // Hands what was written to the device behind the writes (NewFile::writeBehind).
     bool writeBehind();
+    // Empties the file; the validator is of no use to a file that is never continued.
+    bool restart(const std::string &validator) override;
     // Hands everything written to the device.
     bool flushToDevice();
     // Closes the file: true when every write, cut and close succeeded.

@@ -24,6 +24,11 @@ bool BufferSink::dropLast(std::uint64_t count) {
     return true;
 }
 
+bool BufferSink::restart(const std::string &) {
+    buffer.resize(start);
+    return true;
+}
+
 void BufferSink::expect(std::uint64_t announcedBytes) {
     const std::uint64_t room = std::min<std::uint64_t>(
         {announcedBytes, limit - (buffer.size() - start), MaximumReservation});

@@ -18,6 +18,8 @@ public:
     // Throws std::bad_alloc when memory runs out.
     bool receive(const char *data, std::size_t size) override;
     bool dropLast(std::uint64_t count) override;
+    // Keeps what the buffer held before the sink was made; memory is never resumed.
+    bool restart(const std::string &validator) override;
     // Reserves room for the announced length, so that a large body is not copied over and over
     // while it grows; never more than the limit or MaximumReservation.
     void expect(std::uint64_t announcedBytes) override;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace KSNetwork {
 
@@ -20,6 +21,17 @@ public:
     // The length the server announced, before the first byte arrives; only a hint, ignored
     // unless a sink can use it.
     virtual void expect(std::uint64_t) {}
+
+    // Resuming. A sink that keeps what an earlier, cut attempt (of this run or of an earlier
+    // one) delivered answers held() > 0 and the validator of the reply those bytes came from;
+    // the next attempt then asks only for the rest. The defaults never resume.
+    virtual std::uint64_t held() const { return 0; }
+    virtual std::string validator() const { return std::string(); }
+    // Forgets every byte this sink took, in every attempt, before a reply whose body starts from
+    // the first byte; validator names that reply (empty: it named none). False when that fails.
+    virtual bool restart(const std::string &validator) = 0;
+    // Told when a reply continues the bytes held instead of sending them again.
+    virtual void continued() {}
 };
 
 } // namespace KSNetwork

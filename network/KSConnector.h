@@ -6,6 +6,7 @@
 #include "network/AuthStatus.h"
 #include "network/CustomMessage.h"
 #include "network/ServerStatus.h"
+#include "network/TransferSettings.h"
 
 #include <cstdint>
 #include <functional>
@@ -56,6 +57,18 @@ public:
     // Stores the routine called after every received chunk of a download (may be empty).
     // An exception it throws ends the download and reaches the download's caller.
     virtual void setProgressCallback(std::function<void()> callback) = 0;
+
+    // Time-outs and retries of every later request. A transient failure (connection refused or
+    // reset, a cut body, a 5xx status, and for downloads a time-out) is tried again after the
+    // waits the settings give; a download continues from the bytes its sink holds. Only the last
+    // failure reaches the caller.
+    virtual void setTransferSettings(const TransferSettings &settings) = 0;
+    // Stores the routine called often during every transfer (also while nothing arrives) and
+    // every wait before a retry, to keep the window alive; its true cancels the request, which
+    // then fails with error 42. May be empty.
+    virtual void setKeepAlive(std::function<bool()> keepAlive) = 0;
+    // Stores the routine called before each wait for a retry (may be empty).
+    virtual void setRetryNotice(std::function<void()> notice) = 0;
 };
 
 // A connector for url (scheme://host[:port][/path]). Throws std::runtime_error "Invalid URL. "

@@ -3,12 +3,18 @@
 
 #include "app/Log.h"
 #include "network/BufferSink.h"
+#include "network/RangeSink.h"
 #include "network/ReplyReader.h"
 #include "network/TextHelpers.h"
+#include "network/TransferError.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 namespace KSNetwork {
@@ -31,37 +37,6 @@ std::string formatText(std::size_t capacity, const char *format, ...) {
     std::vsnprintf(text.data(), text.size(), format, arguments);
     va_end(arguments);
     return std::string(text.data());
-}
-
-std::string transferErrorText(CURLcode result) {
-    int code = static_cast<int>(result);
-    const char *message = "Unknown error occured.";
-    switch (result) {
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        message = "Unsupported protocol";
-        break;
-    case CURLE_FAILED_INIT:
-        message = "libcurl is not initialized.";
-        break;
-    case CURLE_URL_MALFORMAT:
-        message = "Malformed URL";
-        break;
-    case CURLE_COULDNT_RESOLVE_HOST:
-        message = "Could not resolve remote host.";
-        break;
-    case CURLE_COULDNT_CONNECT:
-        message = "Could not establish connection to remote host";
-        break;
-    case CURLE_PARTIAL_FILE:
-        message = "Server reported incorrect file size.";
-        break;
-    case CURLE_OUT_OF_MEMORY:
-        message = "Out of memory";
-        break;
-    default:
-        break;
-    }
-    return formatText(TransferMessageSize, "Error %d in processing request : %s.", code, message);
 }
 
 void requireStatusOk(const HttpResponse &response) {
@@ -141,6 +116,16 @@ void KSConnectorImpl::setProgressCallback(std::function<void()> callback) {
     progressCallback = std::move(callback);
 }
 
+void KSConnectorImpl::setTransferSettings(const TransferSettings &newSettings) {
+    settings = newSettings;
+}
+
+void KSConnectorImpl::setKeepAlive(std::function<bool()> routine) { keepAlive = std::move(routine); }
+
+void KSConnectorImpl::setRetryNotice(std::function<void()> notice) {
+    retryNotice = std::move(notice);
+}
+
 void KSConnectorImpl::reportProgress(std::int32_t value) {
     progress = value;
     if (progressCallback)
@@ -177,6 +162,27 @@ void KSConnectorImpl::setTransferOptions(const std::string &url, HttpResponse *r
         response->connector = this;
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, headerHandler);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, target);
+
+    // "Nothing for receiveSeconds" is libcurl's low-speed check at one byte a second.
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(std::max(1.0, settings.connectSeconds * 1000.0)));
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+                     static_cast<long>(std::max(1.0, std::ceil(settings.receiveSeconds))));
+    response->keepAlive = &keepAlive;
+    const curl_xferinfo_callback keepAliveHandler = &Response::keepTransferAlive;
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, keepAliveHandler);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, target);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+
+    // Options stay on the handle, so a request without a range clears the last one's.
+    const std::string range = std::to_string(response->rangeFrom) + "-";
+    curl_easy_setopt(curl, CURLOPT_RANGE, response->rangeFrom > 0 ? range.c_str() : nullptr);
+    requestHeaders.reset();
+    if (response->rangeFrom > 0)
+        requestHeaders.reset(
+            curl_slist_append(nullptr, ("If-Range: " + response->ifRange).c_str()));
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, requestHeaders.get());
 }
 
 bool KSConnectorImpl::transfer(Parameters parameters, HttpResponse *response) {
@@ -186,7 +192,7 @@ bool KSConnectorImpl::transfer(Parameters parameters, HttpResponse *response) {
     // A request from inside a running one would rewire the running transfer's callbacks and
     // could not be performed anyway (libcurl refuses recursive calls), so the handle is left alone.
     if (performing)
-        throw std::runtime_error(transferErrorText(CURLE_RECURSIVE_API_CALL));
+        throw TransferError(CURLE_RECURSIVE_API_CALL);
 
     setTransferOptions(url, response);
     performing = true;
@@ -198,14 +204,90 @@ bool KSConnectorImpl::transfer(Parameters parameters, HttpResponse *response) {
     if (response->sinkRefused)
         return false;
     if (result != CURLE_OK)
-        throw std::runtime_error(transferErrorText(result));
+        throw TransferError(result);
     return true;
+}
+
+bool KSConnectorImpl::request(const Parameters &parameters, HttpResponse &response,
+                              bool timeOutsToo) {
+    DownloadSink *const target = response.sink;
+    TrailingLineEnds lineEnds;
+    // Failures in a row: a try that brought new bytes starts the count, and the waits, afresh,
+    // so that a link that drops every few minutes still finishes.
+    unsigned attempt = 0;
+    for (;; ++attempt) {
+        HttpResponse trial;
+        std::unique_ptr<RangeSink> range;
+        if (target) {
+            range = std::make_unique<RangeSink>(*target, trial);
+            trial.sink = range.get();
+            trial.rangeFrom = range->from();
+            trial.ifRange = range->ifRange();
+            // Bytes held count as received, and their line ends are those of this run's tries.
+            trial.received = range->from();
+            trial.lineEnds = range->from() > 0 ? lineEnds : TrailingLineEnds();
+            if (range->from() > 0)
+                Cobalt::Log::instance().message("Connection: continuing from byte %llu",
+                                                static_cast<unsigned long long>(range->from()));
+        }
+        const bool lastTry = attempt >= settings.retries;
+        bool performed = false;
+        try {
+            performed = transfer(parameters, &trial) && (!range || range->finish());
+        } catch (const TransferError &error) {
+            if (range && range->delivered() && trial.received > range->from())
+                attempt = 0;
+            if (attempt >= settings.retries || !error.transient(timeOutsToo))
+                throw;
+            Cobalt::Log::instance().message("Connection: %s", error.what());
+            waitBeforeRetry(attempt);
+            continue;
+        }
+        if (range && range->delivered())
+            lineEnds = trial.lineEnds;
+        // A server that cannot send the rest sends the whole file at once, without a wait.
+        if (range && range->wholeFileNeeded() && !lastTry) {
+            target->restart(std::string());
+            continue;
+        }
+        // Refused (a download already runs, or the sink could not keep the bytes).
+        if (!performed)
+            return false;
+        if (trial.statusCode >= 500 && !lastTry) {
+            Cobalt::Log::instance().message("Connection: the server answered %d",
+                                            static_cast<int>(trial.statusCode));
+            waitBeforeRetry(attempt);
+            continue;
+        }
+        if (trial.statusCode == 206 && range && range->delivered())
+            trial.statusCode = 200; // the sink now holds the whole file, as after a 200
+        trial.sink = target;
+        response = trial;
+        return true;
+    }
+}
+
+void KSConnectorImpl::waitBeforeRetry(unsigned attempt) {
+    const double seconds = settings.firstRetryWait * std::pow(2.0, attempt);
+    Cobalt::Log::instance().message("Connection: trying again in %.2f s", seconds);
+    if (retryNotice)
+        retryNotice();
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(std::max(0.0, seconds)));
+    do {
+        if (keepAlive && keepAlive())
+            throw TransferError(CURLE_ABORTED_BY_CALLBACK);
+        std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(10),
+                                                               end - Clock::now()));
+    } while (Clock::now() < end);
 }
 
 bool KSConnectorImpl::authenticate(std::string user, std::string pass, AuthStatus *status) {
     Cobalt::Log::instance().message("Connection: Authenticate %s", user.c_str());
     HttpResponse response;
-    transfer({{"action", "auth"}, {"pw", pass}, {"uid", user}}, &response);
+    request({{"action", "auth"}, {"pw", pass}, {"uid", user}}, response, false);
     requireStatusOk(response);
     return readAuthReply(response.body, *status);
 }
@@ -215,13 +297,13 @@ bool KSConnectorImpl::checkVersion(const std::string &launcherVersion,
                                    ServerStatus *manifestStatus) {
     Cobalt::Log::instance().message("Connection: Check launcher version");
     HttpResponse response;
-    transfer({{"action", "ver2"},
-              {"app", "1"},
-              {"man", manifestVersion},
-              {"pw", password},
-              {"uid", userName},
-              {"ver", launcherVersion}},
-             &response);
+    request({{"action", "ver2"},
+             {"app", "1"},
+             {"man", manifestVersion},
+             {"pw", password},
+             {"uid", userName},
+             {"ver", launcherVersion}},
+            response, false);
     requireStatusOk(response);
     return readVersionReply(response.body, *launcherStatus, *manifestStatus);
 }
@@ -235,12 +317,13 @@ bool KSConnectorImpl::downloadSiteFile(const std::string &fileName, DownloadSink
     Cobalt::Log::instance().message("Connection: Download site");
     HttpResponse response;
     response.sink = &sink;
-    if (!transfer(
+    if (!request(
             {{"action", "download_pf"}, {"dirfile", fileName}, {"pw", password}, {"uid", userName}},
-            &response))
+            response, true))
         return false;
-    // Only this download's own bytes lose their line ends; what the sink held before stays.
-    if (!sink.dropLast(response.lineEnds.removable()))
+    // Only this download's own bytes lose their line ends; what the sink held before stays. A
+    // refusal's body may not have reached the sink at all, so only a whole file loses any.
+    if (response.statusCode == 200 && !sink.dropLast(response.lineEnds.removable()))
         return false;
 
     if (response.statusCode == 401)
@@ -265,7 +348,7 @@ bool KSConnectorImpl::downloadFile(const std::string &filePath, std::vector<char
         const RestoreOnExit restorePath(path);
         if (!filePath.empty())
             path = filePath.front() == '/' ? filePath : path + filePath;
-        performed = transfer(Parameters(), &response);
+        performed = request(Parameters(), response, true);
     }
     if (!performed || response.statusCode == 200)
         return performed;
@@ -292,7 +375,7 @@ bool KSConnectorImpl::sendCustomMessage(const CustomMessage &message, std::strin
         parameters.emplace(parameter.first, urlEncode(parameter.second));
 
     HttpResponse response;
-    transfer(parameters, &response);
+    request(parameters, response, false);
     if (response.statusCode != 200)
         return false;
     reply = trimWhitespace(response.body);

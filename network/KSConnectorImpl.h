@@ -36,6 +36,9 @@ public:
     void getCredentials(std::string &user, std::string &pass) const override;
     void setCredentials(const std::string &user, const std::string &pass) override;
     void setProgressCallback(std::function<void()> callback) override;
+    void setTransferSettings(const TransferSettings &settings) override;
+    void setKeepAlive(std::function<bool()> keepAlive) override;
+    void setRetryNotice(std::function<void()> notice) override;
 
     // Stores value as the progress, then calls the progress callback if one is set.
     void reportProgress(std::int32_t value);
@@ -46,6 +49,11 @@ public:
     // request : %s." for a failed transfer (also for a text transfer requested while one runs),
     // or the failure a callback raised.
     bool transfer(Parameters parameters, HttpResponse *response);
+    // transfer with the retries of the settings: a download's sink (response->sink) is continued
+    // with a Range request where it can be. A time-out is tried again only when timeOutsToo.
+    // Whatever the last try gave reaches the caller: its result, its failure, or its response
+    // (a 206 that completed the file reads as 200).
+    bool request(const Parameters &parameters, HttpResponse &response, bool timeOutsToo);
 
     const std::string &getHost() const { return host; }
     const std::string &getPath() const { return path; }
@@ -56,6 +64,9 @@ private:
     void parseUrl(const std::string &url);
     std::string requestUrl(const Parameters &parameters) const;
     void setTransferOptions(const std::string &url, HttpResponse *response);
+    // Waits before try number attempt + 1 while keeping the window alive; throws the cancelled
+    // transfer's error when the keep-alive routine asks to stop.
+    void waitBeforeRetry(unsigned attempt);
 
     bool verbose = false;
     CurlHandle handle;
@@ -68,6 +79,11 @@ private:
     Scheme scheme = Scheme::Http;
     std::function<void()> progressCallback;
     std::int32_t progress = 0;
+    TransferSettings settings;
+    std::function<bool()> keepAlive;
+    std::function<void()> retryNotice;
+    // The extra request headers of the running transfer (If-Range).
+    CurlHeaders requestHeaders;
     // Whether curl_easy_perform is running on the handle; the callbacks can re-enter meanwhile.
     bool performing = false;
 };

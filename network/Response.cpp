@@ -89,6 +89,18 @@ std::size_t Response::receiveHeader(char *data, std::size_t size, std::size_t co
     });
 }
 
+int Response::keepTransferAlive(void *userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    Response &response = responseOf(userdata);
+    if (response.failure || response.keepAlive == nullptr || !*response.keepAlive)
+        return response.failure ? 1 : 0;
+    try {
+        return (*response.keepAlive)() ? 1 : 0;
+    } catch (...) {
+        response.failure = std::current_exception();
+        return 1;
+    }
+}
+
 void Response::announceContentLength(const std::string &line) {
     static const char Field[] = "Content-Length:";
     if (!startsWithIgnoringCase(line, Field))

@@ -3,9 +3,12 @@
 
 #include "network/TrailingLineEnds.h"
 
+#include <curl/curl.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +33,12 @@ public:
     TrailingLineEnds lineEnds;
     // Set when the sink refused a chunk; the transfer was stopped there.
     bool sinkRefused = false;
+    // Ask for the file from this byte on, with this If-Range validator (0: the whole file).
+    std::uint64_t rangeFrom = 0;
+    std::string ifRange;
+    // Called often while the transfer runs, also while nothing arrives; true cancels it. None:
+    // the transfer is never cancelled.
+    const std::function<bool()> *keepAlive = nullptr;
     // A failure raised inside a libcurl callback. It cannot unwind through libcurl's C frames, so
     // it is kept here while libcurl aborts, and the transfer raises it once libcurl has returned.
     std::exception_ptr failure;
@@ -46,6 +55,8 @@ public:
     // Header handler: records the line (up to a zero byte) and hands it to onHeaderLine.
     static std::size_t receiveHeader(char *data, std::size_t size, std::size_t count,
                                      void *userdata);
+    // Progress handler (libcurl's transfer-info callback): runs keepAlive; non-zero aborts.
+    static int keepTransferAlive(void *userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
 protected:
     Response() = default;

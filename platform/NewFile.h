@@ -18,6 +18,10 @@ public:
     // Removes the file or link at path (never a folder; a link itself, not its target), then
     // creates path as create does. Null when it cannot be created.
     static std::unique_ptr<NewFile> createReplacing(const std::string &path);
+    // Opens the regular file at path (never through a link, never a folder) to write on after
+    // its last byte, whose count goes to size. Null when there is no such file or it does not
+    // open; size is then untouched.
+    static std::unique_ptr<NewFile> continueAt(const std::string &path, std::uint64_t &size);
     // Takes over an open file: a descriptor on POSIX, a file handle on Windows.
     explicit NewFile(std::intptr_t handle);
     // Closes the file when close() has not; a late error is lost then.

@@ -9,10 +9,14 @@
 # an uninterrupted update, manifest included. The launcher stages its downloads and new copies in
 # .brightwell/ inside the installation, which the checks leave out.
 #
+# Resuming across runs: the native launcher is killed half-way through a 64 MiB package (served
+# by nginx at 32 MiB/s, whose access log counts the bytes sent); the next run must download at
+# most 60 % of the package again and end byte-identical to release 2.
+#
 # Usage: scripts/crash-test.sh [--all] [--native-only]
-#   default        a short set of kill points: natively with the headless launcher (-uac), and
-#                  two with Brightwell.exe under Wine
-#   --all          every kill point (31 native, 7 under Wine)
+#   default        a short set of kill points: natively with the headless launcher (-uac), one
+#                  resume across runs, and two with Brightwell.exe under Wine
+#   --all          every kill point (31 native, 3 resumes, 7 under Wine)
 #   --native-only  no Wine runs
 # Needs build/ (brightwell, brightwell-release, samplegame, tests/kill-watch) and, for Wine,
 # build-win/Brightwell.exe. Prints one line per kill point and the figures at the end; exits
@@ -36,7 +40,7 @@ for argument in "$@"; do
         --all) all=1 ;;
         --native-only) wine_runs=0 ;;
         *)
-            sed -n '12,19p' "$0" >&2
+            sed -n '16,24p' "$0" >&2
             exit 2
             ;;
     esac
@@ -94,13 +98,14 @@ installation_digests() {
 
 # ---- installations ----
 
-# A fresh installation of release 1 beside a launcher: <folder> <launcher program> <gameStates>.
+# A fresh installation of release 1 beside a launcher: <folder> <launcher program> <gameStates>
+# [<folder of the release pair>].
 install_release_1() {
-    local folder="$1" program="$2" states="$3"
+    local folder="$1" program="$2" states="$3" releases="${4:-$WORK/releases}"
     rm -rf "$folder"
     mkdir -p "$folder"
-    cp -a "$WORK/releases/game-1/." "$folder/"
-    cp "$WORK/releases/release-1/manifest.xml" "$folder/manifest.xml"
+    cp -a "$releases/game-1/." "$folder/"
+    cp "$releases/release-1/manifest.xml" "$folder/manifest.xml"
     cp "$program" "$folder/"
     cp -a "$states" "$folder/gameStates"
     # The version check's pauses (readable messages for a player) are shortened: the update is
@@ -284,6 +289,89 @@ run_native_points() {
     done
 }
 
+# ---- resuming across runs ----
+
+RESUME_BYTES=$((64 * 1024 * 1024))
+# Fractions of the package at which the first run is killed; the short run takes the first.
+RESUME_POINTS=(50 20 85)
+
+# Its own releases with the 64 MiB file, published to its own nginx deployment.
+prepare_resume_server() {
+    # shellcheck source=scripts/server-processes.sh
+    source "$SCRIPTS/server-processes.sh"
+    RESUME="$WORK/resume"
+    mkdir -p "$RESUME/server/release" "$RESUME/run"
+    "$SCRIPTS/sample-releases.sh" "$NATIVE_DIR/tools/release/brightwell-release" \
+        "$NATIVE_DIR/samples/samplegame" "$RESUME/releases" 4 4096 "$RESUME_BYTES" >/dev/null ||
+        return 1
+    "$ROOT/server/publish.sh" "$RESUME/releases/release-2/manifest.xml" \
+        "$RESUME/server/release" >/dev/null || return 1
+    sed "s|'releaseFolder' => 'releases',|'releaseFolder' => 'release',|" \
+        "$ROOT/server/ksserver.config.php" >"$RESUME/server/ksserver.config.php"
+    printf 'limit_rate 32m;\n' >"$RESUME/rate.conf"
+    RESUME_PORT="$(start_nginx_deployment "$RESUME/run" "$RESUME/server/ksserver.config.php" \
+        "$RESUME/server/release" "$RESUME/rate.conf")" || return 1
+    digests_of "$RESUME/releases/game-2" | grep -v ' config/options.ini$' >"$RESUME/expected"
+}
+
+# Bytes nginx sent for the package's requests since the access log had <lines> lines.
+package_bytes_sent() { # <lines>
+    tail -n +"$(($1 + 1))" "$RESUME/run/access.log" | grep 'data\.zip' |
+        awk '{ sum += $8 } END { print sum + 0 }'
+}
+
+# <percent>: kills the first run once the staged package holds that share, runs again, checks.
+resume_kill_point() {
+    local percent="$1" folder="$WORK/resume-$1" verdict="" pid size lines again
+    install_release_1 "$folder" "$NATIVE_DIR/brightwell" "$NATIVE_DIR/gameStates" \
+        "$RESUME/releases"
+    sed -i "s|<URL>[^<]*</URL>|<URL>http://127.0.0.1:$RESUME_PORT</URL>|" \
+        "$folder/gameStates/launcher.xml"
+    native_folders "$folder"
+    setsid bash -c 'cd "$1" && exec ./brightwell -uac -u "$2" -p "$3"' _ "$folder" \
+        "$USER_NAME" "$DIGEST" >"$folder.first.log" 2>&1 &
+    pid=$!
+    for _ in $(seq 3000); do
+        size="$(stat -c %s "$folder"/.brightwell/package-*data.zip 2>/dev/null || echo 0)"
+        ((size * 100 >= RESUME_BYTES * percent)) && break
+        sleep 0.01
+    done
+    kill -KILL -- "-$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    lines="$(wc -l <"$RESUME/run/access.log")"
+    if ((size * 100 < RESUME_BYTES * percent)); then
+        verdict="the package never reached $percent % ($size bytes)"
+    elif ! native_run "$folder" >"$folder.rerun.log" 2>&1; then
+        verdict="the second run failed (log: $(tail -n 3 "$folder.rerun.log" | tr '\n' ' '))"
+    elif ! diff <(installation_digests "$folder" | grep -v -E ' (manifest.xml|config/options.ini)$') \
+        "$RESUME/expected" >"$folder.diff"; then
+        verdict="the installation is not release 2: $(tr '\n' ' ' <"$folder.diff")"
+    fi
+    again="$(package_bytes_sent "$lines")"
+    if [[ -z "$verdict" ]] && ((again * 100 > RESUME_BYTES * (100 - percent + 10))); then
+        verdict="the second run downloaded $again bytes of the package again"
+    fi
+    if [[ -z "$verdict" ]]; then
+        passed=$((passed + 1))
+        say "ok      native killed at $((size * 100 / RESUME_BYTES)) % of the package: the next run downloaded $((again * 100 / RESUME_BYTES)) % of it"
+        rm -rf "$folder" "$folder.docs"
+    else
+        failed=$((failed + 1))
+        failures+=("resume at $percent %")
+        say "FAILED  resume at $percent %: $verdict"
+    fi
+}
+
+run_resume_points() {
+    prepare_resume_server || { say "could not serve the resume releases"; failed=$((failed + 1)); return; }
+    local percent points=("${RESUME_POINTS[0]}")
+    ((all)) && points=("${RESUME_POINTS[@]}")
+    for percent in "${points[@]}"; do
+        resume_kill_point "$percent"
+    done
+    stop_servers
+}
+
 # ---- Wine runs ----
 
 WINE_POINTS_SHORT=(
@@ -351,6 +439,7 @@ main() {
         grep -c -v ' config/options.ini$')"
     reference_run native install_native_reference native_run || exit 1
     run_native_points
+    run_resume_points
     local native_seconds=$((SECONDS - start))
     if ((wine_runs)); then
         if [[ ! -f "$WINDOWS_DIR/Brightwell.exe" ]]; then

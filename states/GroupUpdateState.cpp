@@ -7,7 +7,7 @@
 #include "app/Log.h"
 #include "io/Exception.h"
 #include "io/FileServer.h"
-#include "io/StagedFile.h"
+#include "io/ResumableFile.h"
 #include "network/KSConnector.h"
 #include "platform/MessageBox.h"
 #include "serialization/XMLInputArchive.h"
@@ -48,6 +48,8 @@ void GroupUpdateState::enter() {
     fileNameText.hide();
     fileSizeText.hide();
     phase = UpdatePhase::Examine;
+    refetching = false;
+    retryShown = false;
     groups.clear();
     failures.clear();
     currentGroup = nullptr;
@@ -67,6 +69,11 @@ void GroupUpdateState::leave() {
     fileSizeText.hide();
     progressBar.hide();
     statusText.hide();
+}
+
+void GroupUpdateState::showRetrying(const std::string &text) {
+    statusText.setText(text);
+    retryShown = true;
 }
 
 void GroupUpdateState::update(float, float) {
@@ -151,20 +158,34 @@ void GroupUpdateState::download() {
     fileNameText.setText(group.plan.packagePath);
     fileSizeText.setText(
         progressCounter(0, static_cast<std::uint32_t>(group.plan.packageSize) / 1024));
-    // The bytes go to disk as they arrive; memory does not grow with the package.
-    auto staged = stagingReady ? files().createFile(stagedPath) : nullptr;
+    // The bytes go to disk as they arrive, so memory does not grow with the package, and stay
+    // there when the transfer stops, so that the next attempt asks only for the rest.
+    auto staged =
+        stagingReady ? Cobalt::IO::ResumableFile::open(files().resolve(stagedPath)) : nullptr;
     // A package that is not stored whole is never mounted, nor an older file of its name.
     group.stored =
         staged && connector.downloadSiteFile(group.plan.packagePath, *staged) && staged->close();
+    group.resumed = staged && staged->wasResumed();
     if (!group.stored)
         Cobalt::Log::instance().message("Could not save the package %s", stagedPath.c_str());
     getApp()->getObserver().packageDownloaded(staged ? staged->size() : 0);
+    if (refetching) {
+        refetching = false;
+        phase = UpdatePhase::Extract;
+        statusText.setText(ExtractingText);
+        progressBar.setRange(totalActions);
+        showActionsDone();
+        return;
+    }
     bytesDone += group.plan.packageSize;
     ++groupIndex;
 }
 
 void GroupUpdateState::showDownloadProgress(std::uint32_t received) {
     const std::uint32_t size = static_cast<std::uint32_t>(groups[groupIndex].plan.packageSize);
+    if (retryShown)
+        statusText.setText(DownloadingText);
+    retryShown = false;
     progressBar.setPosition(static_cast<int>((bytesDone + received) >> barShift));
     fileSizeText.setText(progressCounter(received >> 10, size / 1024));
     getApp()->getObserver().downloadProgress(bytesDone + received, totalBytes);
@@ -203,7 +224,9 @@ void GroupUpdateState::extract() {
     const double started = workClock();
     while (extractStep() && workClock() - started < ExtractBudget) {
     }
-    showActionsDone();
+    // A damaged package sends the update back to its download, which shows its own progress.
+    if (phase != UpdatePhase::Download)
+        showActionsDone();
 }
 
 bool GroupUpdateState::extractStep() {
@@ -266,11 +289,42 @@ void GroupUpdateState::dropPackage(PlannedGroup &group) {
     group.stored = false;
     // Also a package that did not mount: it would only take room until the next run.
     if (downloads(group.plan))
-        files().remove(path);
+        Cobalt::IO::ResumableFile::remove(files().resolve(path));
+}
+
+bool GroupUpdateState::fetchAgain(std::uint32_t index) {
+    PlannedGroup &group = groups.at(index);
+    if (!downloads(group.plan) || group.fetchedAgain)
+        return false;
+    Cobalt::Log::instance().message("The package %s is damaged; it is downloaded whole once more",
+                                    group.plan.packagePath.c_str());
+    dropPackage(group);
+    group.fetchedAgain = true;
+    groupIndex = index;
+    refetching = true;
+    phase = UpdatePhase::Download;
+    statusText.setText(DownloadingText);
+    // The bar counts this package's bytes meanwhile.
+    bytesDone = 0;
+    progressBar.setRange(static_cast<int>(group.plan.packageSize >> barShift));
+    return true;
+}
+
+bool GroupUpdateState::damagedPackage(const InstallResult &result,
+                                      const PlannedGroup &group) const {
+    const bool unreadable = result.outcome == InstallOutcome::Unreadable ||
+                            result.outcome == InstallOutcome::Mismatched;
+    return unreadable && group.resumed;
 }
 
 bool GroupUpdateState::carryOut(const std::function<std::optional<InstallResult>()> &step) {
     std::optional<InstallResult> result = step();
+    // Bytes pieced together from two replies may not be one file; the whole file settles it.
+    if (result && groupIndex < groups.size() && damagedPackage(*result, groups[groupIndex]) &&
+        fetchAgain(groupIndex)) {
+        --actionIndex; // the action that found the damage runs again on the new bytes
+        return false;
+    }
     while (result && result->outcome == InstallOutcome::NotReplaced) {
         Cobalt::Log::instance().message("%s", result->message().c_str());
         showActionsDone();

@@ -58,8 +58,15 @@ public:
     // cannot be replaced asks Retry or Cancel; Cancel ends the launcher at that file. Download
     // failures propagate and leave the step to be tried again.
     void update(float time, float elapsed) override;
+    // Shows text in place of the phase's status until the download goes on.
+    void showRetrying(const std::string &text) override;
 
     UpdatePhase getPhase() const { return phase; }
+
+    // Drops the group's staged package and downloads it whole once more before the Extract
+    // phase goes on at the current action. False (nothing done) when the group has no package or
+    // was fetched again already: a second damaged copy is the server's, not the network's.
+    bool fetchAgain(std::uint32_t group);
 
     // Set for "-f"/"-full": compare every file by its digest instead of by version.
     bool fullCheck = false;
@@ -72,6 +79,8 @@ private:
     struct PlannedGroup {
         GroupPlan plan;
         bool stored = false; // its package is staged, complete, and may be mounted
+        bool resumed = false; // its staged package was pieced together from several replies
+        bool fetchedAgain = false;
         Cobalt::IO::ZIPPackage *package = nullptr; // the package while it is mounted
     };
 
@@ -92,6 +101,7 @@ private:
     // Runs step, and again while its action's file cannot be replaced and the player answers
     // Retry; counts the action that ended. False when the player cancelled.
     bool carryOut(const std::function<std::optional<InstallResult>()> &step);
+    bool damagedPackage(const InstallResult &result, const PlannedGroup &group) const;
     Cobalt::IO::ZIPPackage *mountedPackage(PlannedGroup &group);
     void dropPackage(PlannedGroup &group);
     void finish();
@@ -117,6 +127,10 @@ private:
     UpdatePhase phase = UpdatePhase::Examine;
     // Whether the staging folder could be made; nothing is downloaded without it.
     bool stagingReady = false;
+    // Set while the Download phase fetches one package again for the Extract phase.
+    bool refetching = false;
+    // Set while the status shows the retry notice.
+    bool retryShown = false;
     // Carries out the actions of the Extract phase, one installer for the whole run.
     std::unique_ptr<FileInstaller> installer;
     // What went wrong with the actions that failed, in order.

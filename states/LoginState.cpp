@@ -67,10 +67,11 @@ void LoginState::login() {
     if (password != storedPassword)
         password = Cobalt::md5Hex(std::vector<char>(password.begin(), password.end()));
     const std::string reason = authenticate(user, password);
-    if (!reason.empty()) {
+    // A login cancelled by closing the window needs no box.
+    if (!reason.empty() && !getApp()->isQuitRequested())
         showFailure(reason);
+    if (!reason.empty())
         return;
-    }
     remember(user, password);
     getApp()->changeState(skipCheck ? "StartGame" : "CheckVersion");
 }

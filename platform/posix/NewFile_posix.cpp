@@ -31,6 +31,21 @@ std::unique_ptr<NewFile> NewFile::create(const std::string &path) {
     return std::make_unique<NewFile>(fd);
 }
 
+std::unique_ptr<NewFile> NewFile::continueAt(const std::string &path, std::uint64_t &size) {
+    const int fd = ::open(native(path).c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    auto file = std::make_unique<NewFile>(fd);
+    struct stat status;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return nullptr;
+    const off_t end = lseek(fd, 0, SEEK_END);
+    if (end < 0)
+        return nullptr;
+    size = static_cast<std::uint64_t>(end);
+    return file;
+}
+
 NewFile::NewFile(std::intptr_t handle) : handle(handle) {}
 
 NewFile::~NewFile() { close(); }

@@ -26,6 +26,26 @@ std::unique_ptr<NewFile> NewFile::create(const std::string &path) {
     return std::make_unique<NewFile>(reinterpret_cast<std::intptr_t>(file));
 }
 
+std::unique_ptr<NewFile> NewFile::continueAt(const std::string &path, std::uint64_t &size) {
+    // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which the attribute check then refuses.
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    auto file = std::make_unique<NewFile>(reinterpret_cast<std::intptr_t>(handle));
+    BY_HANDLE_FILE_INFORMATION information;
+    LARGE_INTEGER end;
+    LARGE_INTEGER zero;
+    zero.QuadPart = 0;
+    if (!GetFileInformationByHandle(handle, &information) ||
+        (information.dwFileAttributes &
+         (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+        !SetFilePointerEx(handle, zero, &end, FILE_END))
+        return nullptr;
+    size = static_cast<std::uint64_t>(end.QuadPart);
+    return file;
+}
+
 NewFile::NewFile(std::intptr_t handle) : handle(handle) {}
 
 NewFile::~NewFile() { close(); }

@@ -27,6 +27,7 @@ class GivingUpSink : public KSNetwork::DownloadSink {
 public:
     bool receive(const char *, std::size_t size) override { return (received += size) < 100000; }
     bool dropLast(std::uint64_t) override { return true; }
+    bool restart(const std::string &) override { return true; }
     std::size_t received = 0;
 };
 

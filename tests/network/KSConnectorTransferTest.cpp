@@ -43,6 +43,7 @@ TEST(TransferTest, BrokenReplyFailsTheDownloadWithItsTextAndResetsProgress) {
         SCOPED_TRACE(test.parts.front());
         ScriptedServer server(test.parts);
         KSConnectorImpl connector(server.url());
+        connector.setTransferSettings(Testing::singleTry());
         std::vector<char> buffer;
         EXPECT_EQ(failureOf([&] { connector.downloadSiteFile("f", &buffer); }), test.message);
         EXPECT_EQ(connector.getProgress(), 0);
@@ -160,6 +161,7 @@ TEST(ConnectionLogTest, WritesTheCutLineBeforeTheRequestThatFailsWithError7) {
     const std::string user(600, 'u');
     const auto connector =
         createConnector("http://127.0.0.1:" + std::to_string(Testing::closedLoopbackPort()) + "/x");
+    connector->setTransferSettings(Testing::singleTry());
     Testing::LogCapture log;
     AuthStatus status;
     EXPECT_EQ(failureOf([&] { connector->authenticate(user, "p", &status); }),

@@ -84,8 +84,12 @@ int portOf(const Socket &socket) {
 }
 } // namespace
 
-ScriptedServer::ScriptedServer(std::vector<std::string> scriptedParts, int connections)
-    : parts(std::move(scriptedParts)), listener(listenOnFreePort()) {
+ScriptedServer::ScriptedServer(std::vector<std::string> parts, int connections)
+    : ScriptedServer([parts](int, const std::string &) { return ScriptedReply{parts}; },
+                     connections) {}
+
+ScriptedServer::ScriptedServer(Script replies, int connections)
+    : script(std::move(replies)), listener(listenOnFreePort()) {
     worker = std::thread([this, connections] { serve(connections); });
 }
 
@@ -100,23 +104,30 @@ std::string ScriptedServer::url() const {
 }
 
 std::vector<std::string> ScriptedServer::requestLines() const {
+    std::vector<std::string> lines = requestHeads();
+    for (std::string &line : lines)
+        line.erase(std::min(line.size(), line.find("\r\n")));
+    return lines;
+}
+
+std::vector<std::string> ScriptedServer::requestHeads() const {
     const std::lock_guard<std::mutex> guard(requestsLock);
     return requests;
 }
 
 void ScriptedServer::serve(int connections) {
-    for (; connections > 0 && listener->handle != NoSocket; --connections) {
+    for (int index = 0; index < connections && listener->handle != NoSocket; ++index) {
         while (!readable(listener->handle, PollMilliseconds))
             if (stopping)
                 return;
         const Socket connection(::accept(listener->handle, nullptr, nullptr));
         if (connection.handle == NoSocket)
             return;
-        answer(connection);
+        answer(connection, index);
     }
 }
 
-void ScriptedServer::answer(const Socket &connection) {
+void ScriptedServer::answer(const Socket &connection, int index) {
     char block[4096];
     std::string received;
     while (received.find("\r\n\r\n") == std::string::npos && !stopping) {
@@ -127,19 +138,35 @@ void ScriptedServer::answer(const Socket &connection) {
             break;
         received.append(block, static_cast<std::size_t>(count));
     }
+    const std::string head = received.substr(0, received.find("\r\n\r\n"));
     {
         const std::lock_guard<std::mutex> guard(requestsLock);
-        requests.push_back(received.substr(0, received.find("\r\n")));
+        requests.push_back(head);
     }
-    for (std::size_t i = 0; i < parts.size(); ++i) {
+    const ScriptedReply reply = script(index, head);
+    for (std::size_t i = 0; i < reply.parts.size(); ++i) {
         if (i > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            std::this_thread::sleep_for(std::chrono::milliseconds(reply.pauseMilliseconds));
+        const std::string &part = reply.parts[i];
         // A blocking send returns once every byte is handed over, or fails.
-        if (::send(connection.handle, parts[i].data(), static_cast<int>(parts[i].size()),
-                   SendFlags) != static_cast<int>(parts[i].size()))
+        if (::send(connection.handle, part.data(), static_cast<int>(part.size()), SendFlags) !=
+            static_cast<int>(part.size()))
             return;
     }
-    ::shutdown(connection.handle, ShutdownSend);
+    if (reply.end == ScriptedReply::End::Reset) {
+        // A zero linger makes the close send a reset instead of an orderly end.
+        const linger abort{1, 0};
+        ::setsockopt(connection.handle, SOL_SOCKET, SO_LINGER,
+                     reinterpret_cast<const char *>(&abort), sizeof abort);
+        return;
+    }
+    if (reply.end == ScriptedReply::End::Close)
+        ::shutdown(connection.handle, ShutdownSend);
+    waitForClient(connection);
+}
+
+void ScriptedServer::waitForClient(const Socket &connection) const {
+    char block[4096];
     // Drain until the client closes or connects anew, so the close cannot reset unread data.
     while (!stopping && !readable(listener->handle, 0))
         if (readable(connection.handle, PollMilliseconds) &&
@@ -148,5 +175,11 @@ void ScriptedServer::answer(const Socket &connection) {
 }
 
 int closedLoopbackPort() { return portOf(*listenOnFreePort()); }
+
+KSNetwork::TransferSettings singleTry() {
+    KSNetwork::TransferSettings settings;
+    settings.retries = 0;
+    return settings;
+}
 
 } // namespace Testing

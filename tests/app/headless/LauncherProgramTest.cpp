@@ -1,5 +1,6 @@
 // The headless launcher program as scripts and servers run it: a start-up failure, the log file
 // of a first copy and its elevated copy, and ending on a signal.
+#include "tests/network/ScriptedServer.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,32 @@ TEST_F(LauncherProgramTest, ASignalEndsTheRunCleanlyAndOnlyTheFirstCopyStartsThe
     EXPECT_NE(text.find("Destroying game\nTime: "), std::string::npos) << text;
     EXPECT_LT(text.find("Destroying game\nTime: "), text.rfind("Destroying game\nTime: "))
         << "both copies' last lines: " << text;
+}
+
+// A server that accepts and never answers, with a time-out far away: SIGTERM cancels the stalled
+// start-up login at once, and the run ends as a refused one does (a run still there after 20 s
+// is killed, which fails the test instead of hanging it).
+TEST_F(LauncherProgramTest, ASignalCancelsAStalledTransfer) {
+    install();
+    Testing::ScriptedServer server(
+        [](int, const std::string &) {
+            return Testing::ScriptedReply{{}, Testing::ScriptedReply::End::Stall};
+        },
+        1);
+    const std::string base = server.url().substr(0, server.url().find("/ksclient"));
+    const std::string shipped = folder.read("bin/gameStates/launcher.xml");
+    folder.write("bin/gameStates/launcher.xml",
+                 std::regex_replace(std::regex_replace(shipped, std::regex("http://[0-9.:]+"), base),
+                                    std::regex("<receiveTimeout>30<"), "<receiveTimeout>600<"));
+    const int status =
+        run("\"$PROGRAM\" -uac -u player -p digest 2>/dev/null & pid=$!; "
+            "for i in $(seq 100); do "
+            "grep -q Authenticate documents/Brightwell/configuration/launcher.log && break; "
+            "sleep 0.1; done; sleep 0.3; kill -TERM $pid; "
+            "for i in $(seq 200); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+            "kill -KILL $pid 2>/dev/null; wait $pid");
+    EXPECT_EQ(status, 2) << log();
+    EXPECT_EQ(server.requestLines().size(), 1u);
 }
 
 } // namespace

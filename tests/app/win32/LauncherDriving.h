@@ -63,14 +63,17 @@ inline HWND waitForMainWindow(DWORD process) {
     return nullptr;
 }
 
-// A launcher process started from folder without arguments; ended by force if a test leaves it
-// running.
+// A launcher process started from folder with arguments (none by default); ended by force if a
+// test leaves it running.
 class LauncherProcess {
 public:
-    explicit LauncherProcess(const std::filesystem::path &folder) {
+    explicit LauncherProcess(const std::filesystem::path &folder,
+                             const std::wstring &arguments = std::wstring()) {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         std::wstring commandLine = L"\"" + (folder / "Brightwell.exe").wstring() + L"\"";
+        if (!arguments.empty())
+            commandLine += L" " + arguments;
         started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                  folder.wstring().c_str(), &startup, &info) != 0;
     }

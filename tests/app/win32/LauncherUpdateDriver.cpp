@@ -5,6 +5,7 @@
 // start the game (the sample game), and checks everything on disk.
 #include "tests/app/win32/LauncherDriving.h"
 #include "tests/network/ReferenceServerFixture.h"
+#include "tests/network/ScriptedServer.h"
 #include "tests/support/ReleaseWriter.h"
 
 #include <gtest/gtest.h>
@@ -154,6 +155,63 @@ TEST_F(LauncherUpdateTest, APlayerLogsInTheInstallationIsUpdatedAndTheGameStarts
     while (!manifest.empty() && manifest.back() == '\n')
         manifest.pop_back();
     EXPECT_EQ(installedOrMissing(folder / "manifest.xml"), manifest);
+}
+
+struct BoxSearch {
+    DWORD process;
+    HWND box;
+};
+
+BOOL CALLBACK matchMessageBox(HWND window, LPARAM data) {
+    auto *found = reinterpret_cast<BoxSearch *>(data);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == found->process && std::wstring(className) == L"#32770")
+        found->box = window;
+    return found->box == nullptr;
+}
+
+// The message box process shows, waiting up to seconds; null when none appeared.
+HWND waitForMessageBox(DWORD process, int seconds) {
+    BoxSearch search{process, nullptr};
+    for (int tenth = 0; tenth < seconds * 10 && !search.box; ++tenth) {
+        EnumWindows(matchMessageBox, reinterpret_cast<LPARAM>(&search));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return search.box;
+}
+
+// A server that accepts and never answers: the unattended start-up login fails after the
+// configured receive time-out (2 s) with libcurl's time-out code, once, and the run ends with the
+// refused login's code.
+TEST_F(LauncherUpdateTest, AStalledServerFailsOnceWithinTheTimeOut) {
+    Testing::ScriptedServer stalled(
+        [](int, const std::string &) {
+            return Testing::ScriptedReply{{}, Testing::ScriptedReply::End::Stall};
+        },
+        2);
+    std::string configuration = readFile(folder / "gameStates/launcher.xml");
+    const std::string base = stalled.url().substr(0, stalled.url().find("/ksclient"));
+    configuration = std::regex_replace(configuration, std::regex("<URL>[^<]*</URL>"),
+                                       "<URL>" + base + "</URL>");
+    configuration = std::regex_replace(
+        configuration, std::regex("<receiveTimeout>[^<]*</receiveTimeout>"),
+        "<receiveTimeout>2</receiveTimeout>");
+    writeFile(folder / "gameStates/launcher.xml", configuration);
+    LauncherProcess launcher(folder, L"-uac -u " + std::wstring(PlayerName.begin(), PlayerName.end()) +
+                                         L" -p " +
+                                         std::wstring(PlayerDigest.begin(), PlayerDigest.end()));
+    ASSERT_TRUE(launcher.isStarted());
+    const HWND box = waitForMessageBox(launcher.id(), 15);
+    ASSERT_NE(box, nullptr) << "no error within the time-outs";
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_NE(std::string(text).find("Error 28 in processing request"), std::string::npos) << text;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(launcher.waitForExit(10000), 2u);
+    EXPECT_EQ(stalled.requestLines().size(), 1u) << "a text request's time-out is not retried";
 }
 
 } // namespace

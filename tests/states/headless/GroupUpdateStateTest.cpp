@@ -10,8 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace Headless = Kestrel::Platform::Headless;
 using Kestrel::Platform::MessageBoxKind;
@@ -104,14 +107,14 @@ TEST_F(GroupUpdateStateTest, AnOutOfDateInstallationIsUpdatedAndItsManifestCommi
     EXPECT_TRUE(pendingFiles().empty());
 
     // Under 1 KiB, the local manifest gives no estimate of the server's; the package's counter runs
-    // in KiB (its
-    // "(0/3)" is replaced before the first sample); seven actions are planned: game, level, keys,
-    // setup, the two removals and the folder, and the bar counts them after the package's bytes.
-    // The work clock stands still, so one update carries out all seven.
+    // in KiB (its "(0/3)" shows while the request waits for the first byte); seven actions are
+    // planned: game, level, keys, setup, the two removals and the folder, and the bar counts them
+    // after the package's bytes. The work clock stands still, so one update carries out all seven.
     const std::string packageSize = std::to_string(fs::file_size(root + "release/packs/core.zip"));
     std::vector<std::string> expectedCounters = {"(0/?)"};
     if (const std::size_t manifestKiB = served(release.manifest()).size() / 1024)
         expectedCounters.push_back("(" + std::to_string(manifestKiB) + "/?)");
+    expectedCounters.push_back("(0/3)");
     expectedCounters.push_back("(3/3)");
     std::vector<std::string> expectedBars = {"marquee", "0/" + packageSize,
                                              packageSize + "/" + packageSize};
@@ -164,7 +167,9 @@ TEST_F(GroupUpdateStateTest, TheFullCheckComparesDigestsWhateverTheVersions) {
     EXPECT_EQ(localManifest(), served(release.manifest()));
 }
 
-TEST_F(GroupUpdateStateTest, AServerFailureInADownloadIsShownAndTheSamePackageTriedAgain) {
+// A download cut by the server is tried again after a short wait that the player is told about,
+// and asks only for the rest: the bar never goes back.
+TEST_F(GroupUpdateStateTest, ACutDownloadIsTriedAgainFromWhereItStopped) {
     place("manifest.xml", Installed6);
     // Far more than the loopback buffers hold, so that the server is still reading the file when
     // it is cut short.
@@ -177,43 +182,81 @@ TEST_F(GroupUpdateStateTest, AServerFailureInADownloadIsShownAndTheSamePackageTr
     group.add("big.dat", big, "7");
     group.packaged = false;
     group.size = std::to_string(packageBytes.size());
-    // In a folder of its own, which is made for it as for the first package's.
-    auto &small = release.addGroup("small", "7", "extra/small.zip");
-    small.add("small.txt", "small of 7", "7");
     publish(release);
+    const std::string served = root + "release/big.zip";
     writeReleaseFile("big.zip", packageBytes);
+    const auto modified = fs::last_write_time(served);
 
     bool cut = false;
-    std::string manifestAtBox;
-    std::string stateAtBox;
+    bool mended = false;
     onSample = [&] {
         if (!cut && app->getConnector()->getProgress() > 0 &&
             app->getCurrentState()->getName() == "GroupUpdate") {
             // The server's file shrinks while it is being sent: it ends the body early.
-            fs::resize_file(root + "release/big.zip", 1 << 20);
+            fs::resize_file(served, 1 << 20);
             cut = true;
         }
-        if (!boxes.empty() && stateAtBox.empty()) {
-            stateAtBox = app->getCurrentState()->getName();
-            manifestAtBox = localManifest();
+        if (cut && !mended && saw("Retrying . . .")) {
+            // Back as it was, validator included, before the next try.
             writeReleaseFile("big.zip", packageBytes);
+            fs::last_write_time(served, modified);
+            mended = true;
         }
     };
+    start({{"retryWait", "0.05"}, {"receiveTimeout", "2"}});
+    Testing::LogCapture log;
 
     EXPECT_EQ(runUpdate(), "StartGame");
 
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "An Error Occured.\nError 18 in processing request : Server reported "
-                             "incorrect file size..");
-    EXPECT_EQ(stateAtBox, "GroupUpdate");
-    EXPECT_EQ(manifestAtBox, Installed6) << "nothing committed while the update is broken off";
+    EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(installed("big.dat") == big);
-    EXPECT_EQ(installed("small.txt"), "small of 7");
-    EXPECT_EQ(localManifest(), served(release.manifest()));
-    // The counter moved in KiB while the bytes arrived, up to the whole package at the second try.
+    EXPECT_EQ(localManifest(), this->served(release.manifest()));
+    EXPECT_NE(log.text().find("Connection: continuing from byte "), std::string::npos);
+    std::vector<int> positions;
+    const std::string ofPackage = "/" + std::to_string(packageBytes.size());
+    for (const std::string &bar : bars)
+        if (bar.size() > ofPackage.size() &&
+            bar.compare(bar.size() - ofPackage.size(), ofPackage.size(), ofPackage) == 0)
+            positions.push_back(std::stoi(bar));
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
     const std::string sizeKiB = std::to_string(packageBytes.size() / 1024);
     EXPECT_TRUE(saw("(" + sizeKiB + "/" + sizeKiB + ")"));
-    EXPECT_GT(counters().size(), 6u);
+}
+
+// Staged bytes that the server's validator vouches for but that belong to another file: the
+// pieced package fails its check, is dropped and fetched whole once more.
+TEST_F(GroupUpdateStateTest, AResumedPackageThatProvesDamagedIsFetchedWholeOnceMore) {
+    place("manifest.xml", Installed6);
+    const std::string data = noise(1 << 20, 5);
+    Testing::ZipWriter package;
+    package.add("data.pak", data, Testing::ZipWriter::Stored);
+    Testing::ZipWriter other;
+    other.add("data.pak", noise(1 << 20, 6), Testing::ZipWriter::Stored);
+    ReleaseWriter release("7");
+    auto &group = release.addGroup("data", "7", "data.zip");
+    group.add("data.pak", data, "7");
+    group.packaged = false;
+    group.size = std::to_string(package.bytes().size());
+    publish(release);
+    writeReleaseFile("data.zip", package.bytes());
+    struct stat status;
+    ASSERT_EQ(stat((root + "release/data.zip").c_str(), &status), 0);
+    char validator[64];
+    std::snprintf(validator, sizeof validator, "\"%llx-%llx\"",
+                  static_cast<unsigned long long>(status.st_mtime),
+                  static_cast<unsigned long long>(status.st_size));
+    place(".brightwell/package-data.zip", other.bytes().substr(0, 300000));
+    place(".brightwell/validator-package-data.zip", validator);
+    start();
+    Testing::LogCapture log;
+
+    EXPECT_EQ(runUpdate(), "StartGame");
+
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(installed("data.pak") == data);
+    EXPECT_NE(log.text().find("Connection: continuing from byte 300000"), std::string::npos);
+    EXPECT_NE(log.text().find("is damaged; it is downloaded whole once more"), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder / ".brightwell/validator-package-data.zip"));
 }
 
 TEST_F(GroupUpdateStateTest, CancelInTheRetryBoxEndsTheRunAndTheNextRunFinishesTheJob) {
@@ -428,8 +471,8 @@ TEST_F(GroupUpdateStateTest, ClosingTheWindowDuringADownloadEndsTheLauncherAndCo
     release.addGroup("core", "7", "core.zip").add("a.txt", noise(1 << 20, 3), "7");
     publish(release);
     onSample = [this] {
-        if (app->getConnector()->getProgress() > 0 && Headless::pendingInputs() == 0 &&
-            !app->isQuitRequested())
+        if (app->getConnector()->getProgress() > 0 && current() == "GroupUpdate" &&
+            Headless::pendingInputs() == 0 && !app->isQuitRequested())
             Headless::post([this] { Headless::close(window); });
     };
 

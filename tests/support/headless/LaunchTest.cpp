@@ -77,6 +77,11 @@ void LaunchTest::start(const Settings &settings, const std::string &commandLine)
         loop->pumpOnce();
         sample();
     });
+    app->getConnector()->setKeepAlive([this] {
+        const bool stop = loop->keepAlive();
+        sample();
+        return stop;
+    });
     auto &update = state<Kestrel::GroupUpdateState>("GroupUpdate");
     update.programStarter = [this](const std::string &path, const std::string &args) {
         started.push_back({path, args, installed(path)});
