@@ -143,19 +143,34 @@ void GroupUpdateState::download() {
         ++groupIndex;
         return;
     }
-    const std::string stagedPath = stagedPackage(group.plan);
     fileNameText.setText(group.plan.packagePath);
     fileSizeText.setText(
         progressCounter(0, static_cast<std::uint32_t>(group.plan.packageSize) / 1024));
+    group.stored = storePackage(group.plan, connector);
+    bytesDone += group.plan.packageSize;
+    ++groupIndex;
+}
+
+bool GroupUpdateState::storePackage(const GroupPlan &plan, KSNetwork::KSConnector &connector) {
+    const std::string stagedPath = stagedPackage(plan);
     // The bytes go to disk as they arrive; memory does not grow with the package.
     auto staged = stagingReady ? files().createFile(stagedPath) : nullptr;
     // A package that is not stored whole is never mounted, nor an older file of its name.
-    group.stored =
-        staged && connector.downloadSiteFile(group.plan.packagePath, *staged) && staged->close();
-    if (!group.stored)
+    if (!staged || !connector.downloadSiteFile(plan.packagePath, *staged) || !staged->close()) {
         Cobalt::Log::instance().message("Could not save the package %s", stagedPath.c_str());
-    bytesDone += group.plan.packageSize;
-    ++groupIndex;
+        return false;
+    }
+    if (!getApp()->getVerifier().isEnabled())
+        return true;
+    // Checked before anything reads it as a ZIP: no byte of a package from elsewhere is parsed.
+    // A mismatch is a failed download; the staged bytes go at once.
+    const std::string why = ReleaseVerifier::checkPackage(files(), stagedPath, plan.packageSha256);
+    if (why.empty())
+        return true;
+    Cobalt::Log::instance().message("The package %s of group \"%s\" was refused: %s",
+                                    plan.packagePath.c_str(), plan.name.c_str(), why.c_str());
+    files().remove(stagedPath);
+    return false;
 }
 
 void GroupUpdateState::showDownloadProgress(std::uint32_t received) {

@@ -18,6 +18,10 @@ class FileServer;
 class ZIPPackage;
 } // namespace Cobalt::IO
 
+namespace KSNetwork {
+class KSConnector;
+}
+
 namespace Kestrel {
 
 enum class UpdatePhase { Examine = 0, Download = 1, Extract = 2, Finish = 3 };
@@ -67,6 +71,9 @@ private:
     void examine();
     void startDownloads();
     void download();
+    // Downloads plan's package into the staging folder and, when releases are verified, checks
+    // its SHA-256: whether it is stored whole and may be mounted.
+    bool storePackage(const GroupPlan &plan, KSNetwork::KSConnector &connector);
     void showDownloadProgress(std::uint32_t received);
     void startExtraction();
     // The counter and the bar after an action, "(done/total)" and done of total.
