@@ -18,6 +18,10 @@ public:
     // Removes the file or link at path (never a folder; a link itself, not its target), then
     // creates path as create does. Null when it cannot be created.
     static std::unique_ptr<NewFile> createReplacing(const std::string &path);
+    // As create, for a secret: on POSIX only the owner may read or write it (mode 0600) from the
+    // moment it exists; on Windows nobody else may open it while it is written, and it takes
+    // its folder's permissions.
+    static std::unique_ptr<NewFile> createPrivate(const std::string &path);
     // Takes over an open file: a descriptor on POSIX, a file handle on Windows.
     explicit NewFile(std::intptr_t handle);
     // Closes the file when close() has not; a late error is lost then.

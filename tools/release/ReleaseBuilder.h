@@ -1,6 +1,7 @@
 // Turns a game folder and its description into a release: the manifest and one package per group.
 #pragma once
 
+#include "app/Ed25519.h"
 #include "tools/release/PreviousManifest.h"
 #include "tools/release/ReleaseDescription.h"
 
@@ -29,9 +30,12 @@ struct ManifestGroup {
 
 struct ReleaseContents {
     std::string version;
+    std::string expires; // the manifest's "expires" time; empty: it never expires
     std::vector<ManifestGroup> groups;
 
-    // The manifest's XML text, one tab of indent per level.
+    // The manifest's XML text, one tab of indent per level, without line ends at its end: the
+    // site download would drop them, and a signature covers the bytes the launcher holds. Every
+    // group carries its package's "sha256".
     std::string manifestText() const;
 };
 
@@ -48,10 +52,13 @@ ReleaseContents buildRelease(const ReleaseDescription &description,
                              const std::optional<PreviousManifest> &previous,
                              const std::string &version);
 
-// Writes every package to folder + its path, then the manifest to folder + manifestName, each
-// through a file beside it that is moved into place once complete. Throws ReleaseError naming
-// the file that could not be written, or a package whose path is manifestName, before writing.
+// Writes every package to folder + its path, then, with a key, the manifest's detached signature
+// to folder + manifestName + ".sig" (its base64 text and a line end), then the manifest to folder
+// + manifestName, each through a file beside it that is moved into place once complete. Throws
+// ReleaseError naming the file that could not be written, or a package whose path is
+// manifestName, before writing.
 void writeRelease(const ReleaseContents &release, const std::string &folder,
-                  const std::string &manifestName);
+                  const std::string &manifestName,
+                  const Cobalt::Ed25519::SecretKey *signingKey = nullptr);
 
 } // namespace Release
