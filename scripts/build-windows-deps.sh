@@ -94,10 +94,14 @@ build_tinyxml() {
 build_libsodium() {
     log "building libsodium"
     mkdir -p "$WORK/libsodium-build"
+    # Debian's source is the project's tree without generated build files, as Debian's own
+    # build regenerates them too.
+    (cd "$WORK/libsodium" && autoreconf -fi) >"$WORK/libsodium-configure.log" 2>&1 ||
+        { tail -n 40 "$WORK/libsodium-configure.log"; die "libsodium's build files could not be made"; }
     (cd "$WORK/libsodium-build" &&
         CC=$TRIPLET-gcc-posix "$WORK/libsodium/configure" --host=$TRIPLET --prefix="$PREFIX" \
             --disable-shared --enable-static --enable-minimal --disable-dependency-tracking \
-            --disable-pie --without-pthreads) >"$WORK/libsodium-configure.log" 2>&1 ||
+            --disable-pie --without-pthreads) >>"$WORK/libsodium-configure.log" 2>&1 ||
         { tail -n 40 "$WORK/libsodium-configure.log"; die "libsodium configuration failed"; }
     make -C "$WORK/libsodium-build" -j "$JOBS" install >"$WORK/libsodium-build.log" 2>&1 ||
         { tail -n 40 "$WORK/libsodium-build.log"; die "libsodium build failed"; }

@@ -15,10 +15,12 @@ NATIVE_PACKAGES=(
 # server script's own test, and the load generator of scripts/load-test.sh.
 SERVER_PACKAGES=(nginx php-fpm curl wrk)
 # Windows cross build and Wine; dpkg-dev and xz-utils unpack the Debian source packages of curl,
-# TinyXML and libsodium (make builds the latter), googletest holds the GoogleTest sources;
+# TinyXML and libsodium (autoconf, automake and libtool make libsodium's build files, which its
+# Debian source lacks, and make builds it), googletest holds the GoogleTest sources;
 # imagemagick's import and x11-utils' xwininfo take the main command's picture of the Login screen.
 WINDOWS_PACKAGES=(
     g++-mingw-w64-i686 libz-mingw-w64-dev googletest dpkg-dev xz-utils make
+    autoconf automake libtool
     wine wine32:i386 xvfb imagemagick x11-utils
 )
 SOURCE_LIST=/etc/apt/sources.list.d/brightwell-deb-src.sources
