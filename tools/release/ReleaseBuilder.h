@@ -30,8 +30,8 @@ struct ManifestGroup {
 
 struct ReleaseContents {
     std::string version;
-    std::string expires; // the manifest's "expires" time; empty: it never expires
     std::vector<ManifestGroup> groups;
+    std::string expires; // the manifest's "expires" time; empty: it never expires
 
     // The manifest's XML text, one tab of indent per level, without line ends at its end: the
     // site download would drop them, and a signature covers the bytes the launcher holds. Every
