@@ -1,6 +1,7 @@
 // The calls into libsodium behind release signatures; no cryptography of our own.
 #include "app/Ed25519.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace Cobalt::Ed25519 {
@@ -18,6 +19,15 @@ const unsigned char *bytesOf(const std::vector<char> &message) {
 }
 
 constexpr int Base64Variant = sodium_base64_VARIANT_ORIGINAL;
+
+// libsodium 1.0.18 decodes some bytes above 0x7F as if they were base64 digits, so the alphabet
+// is checked here first: one signature has exactly one text.
+bool isBase64Text(const std::string &text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == '+' || c == '/' || c == '=';
+    });
+}
 
 } // namespace
 
@@ -55,6 +65,7 @@ bool fromText(const std::string &text, unsigned char *data, std::size_t size) {
     const char *end = nullptr;
     // Exactly the encoded length: a longer text could hide a second value behind the first.
     return text.size() == sodium_base64_ENCODED_LEN(size, Base64Variant) - 1 &&
+           isBase64Text(text) &&
            sodium_base642bin(data, size, text.data(), text.size(), nullptr, &length, &end,
                              Base64Variant) == 0 &&
            length == size && end == text.data() + text.size();
