@@ -1,5 +1,5 @@
-// The checks of a signed release one by one: signature texts, versions and expiry times at their
-// boundaries, and package digests read from real files.
+// The checks of a signed release that the end-to-end tests cannot reach at their boundaries:
+// versions and expiry times, and package digests read from real files.
 #include "states/ReleaseVerifier.h"
 
 #include "app/UtcTime.h"
@@ -8,32 +8,9 @@
 
 #include <gtest/gtest.h>
 
-namespace Ed25519 = Cobalt::Ed25519;
 using Kestrel::ReleaseVerifier;
 
 namespace {
-
-std::vector<char> bytesOf(const std::string &text) { return {text.begin(), text.end()}; }
-
-TEST(ReleaseVerifierTest, OnlyASignatureOfTheseBytesByAConfiguredKeyPasses) {
-    const Ed25519::KeyPair key = Ed25519::generateKeyPair();
-    const auto manifest = bytesOf("<manifest version=\"8\"/>");
-    const std::string signature = Ed25519::toText(Ed25519::sign(manifest, key.secretKey));
-    ReleaseVerifier verifier;
-    EXPECT_FALSE(verifier.isEnabled());
-    EXPECT_FALSE(verifier.addKey(" " + Ed25519::toText(key.publicKey)));
-    EXPECT_TRUE(verifier.isEnabled()) << "a malformed key still demands signatures";
-    EXPECT_NE(verifier.checkSignature(manifest, bytesOf(signature)), "");
-    EXPECT_TRUE(verifier.addKey(Ed25519::toText(key.publicKey)));
-    EXPECT_EQ(verifier.checkSignature(manifest, bytesOf(signature)), "");
-    for (const std::string &bad : {signature + "\n", signature.substr(1), "A" + signature, std::string()})
-        EXPECT_EQ(verifier.checkSignature(manifest, bytesOf(bad)),
-                  "its signature file is malformed")
-            << bad;
-    auto altered = manifest;
-    altered.back() ^= 1;
-    EXPECT_NE(verifier.checkSignature(altered, bytesOf(signature)), "");
-}
 
 TEST(ReleaseVerifierTest, AnOlderOrExpiredManifestIsRefused) {
     const std::int64_t now = *Cobalt::parseUtcTime("2024-02-29T12:00:00Z");
@@ -58,10 +35,6 @@ TEST(ReleaseVerifierTest, APackageMustHaveItsGroupsDigest) {
     const std::string path = folder / "package.zip";
     const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
     EXPECT_EQ(ReleaseVerifier::checkPackage(files, path, abc), "");
-    std::string upper = abc;
-    for (char &c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_EQ(ReleaseVerifier::checkPackage(files, path, upper), "");
     std::string other = abc;
     other.back() = 'c';
     EXPECT_EQ(ReleaseVerifier::checkPackage(files, path, other),

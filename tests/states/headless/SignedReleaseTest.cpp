@@ -21,8 +21,14 @@ namespace {
 
 const std::string Installed7 = "<manifest version=\"7\"><group name=\"core\" ver=\"7\"/></manifest>";
 
+// Public, for the attacks below.
 class SignedReleaseTest : public Testing::LaunchTest {
-protected:
+public:
+    using LaunchTest::ServerManifest;
+    using LaunchTest::publish;
+    using LaunchTest::served;
+    using LaunchTest::writeReleaseFile;
+
     void SetUp() override {
         LaunchTest::SetUp();
         place("manifest.xml", Installed7);
@@ -85,17 +91,7 @@ struct Attack {
 };
 
 class RefusedReleaseTest : public SignedReleaseTest,
-                           public ::testing::WithParamInterface<Attack> {
-public:
-    using SignedReleaseTest::publish;
-    using SignedReleaseTest::publishSigned;
-    using SignedReleaseTest::release;
-    using SignedReleaseTest::serveSignature;
-    using SignedReleaseTest::ServerManifest;
-    using SignedReleaseTest::served;
-    using SignedReleaseTest::writeReleaseFile;
-    const Ed25519::KeyPair &key() const { return publisher; }
-};
+                           public ::testing::WithParamInterface<Attack> {};
 
 TEST_P(RefusedReleaseTest, NothingIsInstalledCommittedOrStartedAndTheGameStarts) {
     GetParam().serve(*this);
@@ -120,7 +116,7 @@ const Attack Attacks[] = {
      [](RefusedReleaseTest &test) {
          test.publish(RefusedReleaseTest::release("8"));
          test.serveSignature(RefusedReleaseTest::release("8", "other game").manifest(),
-                             test.key().secretKey);
+                             test.publisher.secretKey);
      }},
     {"OlderReleaseReplayed",
      [](RefusedReleaseTest &test) { test.publishSigned(RefusedReleaseTest::release("6")); }},
