@@ -3,6 +3,7 @@
 
 #include "app/Engine.h"
 #include "app/LaunchObserver.h"
+#include "app/UtcTime.h"
 #include "app/LauncherState.h"
 #include "app/Log.h"
 #include "io/FileServer.h"
@@ -18,6 +19,7 @@
 #include "states/LoginState.h"
 #include "states/ManifestUpdateState.h"
 #include "states/StagingFolder.h"
+#include "states/ManifestVersion.h"
 #include "states/StartGameState.h"
 #include "states/WaitForUpdateState.h"
 #include "ui/WindowElement.h"
@@ -145,6 +147,7 @@ bool LauncherApp::relaunchElevated() {
 }
 
 bool LauncherApp::downloadManifest(const std::string &remoteName) {
+    manifestRefused = false;
     if (!connector || !fileServer)
         return false;
     std::vector<char> bytes;
@@ -154,6 +157,12 @@ bool LauncherApp::downloadManifest(const std::string &remoteName) {
             Cobalt::Log::instance().message("The server manifest %s is larger than %u MiB",
                                             remoteName.c_str(),
                                             static_cast<unsigned>(ManifestLimit >> 20));
+        return false;
+    }
+    if (const std::string why = verifyManifest(remoteName, bytes); !why.empty()) {
+        Cobalt::Log::instance().message("The server manifest %s was refused: %s",
+                                        remoteName.c_str(), why.c_str());
+        manifestRefused = true;
         return false;
     }
     serverManifest.reset();
@@ -178,10 +187,46 @@ bool LauncherApp::downloadManifest(const std::string &remoteName) {
         fileServer->remove(copyPath);
         return false;
     }
+    const std::string stale = verifyCurrent(*archive);
     archive->leave();
+    if (!stale.empty()) {
+        Cobalt::Log::instance().message("The server manifest %s was refused: %s",
+                                        remoteName.c_str(), stale.c_str());
+        manifestRefused = true;
+        archive.reset();
+        fileServer->remove(copyPath);
+        return false;
+    }
     serverManifest = std::move(archive);
     serverManifestCopied = true;
     return true;
+}
+
+std::string LauncherApp::verifyManifest(const std::string &remoteName,
+                                        const std::vector<char> &bytes) {
+    if (!verifier.isEnabled())
+        return "";
+    const std::string name = ReleaseVerifier::signatureName(remoteName);
+    std::vector<char> signature;
+    KSNetwork::BufferSink sink(signature, ReleaseVerifier::SignatureLimit);
+    try {
+        if (!connector->downloadSiteFile(name, sink))
+            return "its signature " + name + " did not arrive whole";
+    } catch (const std::exception &error) {
+        // Refused rather than asked again: a server that never signs would hold the player here.
+        return "its signature " + name + " could not be fetched (" + error.what() + ")";
+    }
+    return verifier.checkSignature(bytes, signature);
+}
+
+// The archive is inside its "manifest" element.
+std::string LauncherApp::verifyCurrent(Cobalt::XMLInputArchive &manifest) const {
+    if (!verifier.isEnabled())
+        return "";
+    return ReleaseVerifier::checkCurrent(Cobalt::attributeText(manifest, "version"),
+                                         Cobalt::attributeText(manifest, "expires"),
+                                         readManifestVersion(localManifest.get()),
+                                         Cobalt::currentUtcTime());
 }
 
 bool LauncherApp::commitManifest() {
@@ -243,6 +288,8 @@ void LauncherApp::createConnector() {
         if (LauncherState *state = getCurrentState())
             state->showRetrying(retryingText);
     });
+    if (!caFile.empty())
+        connector->setCaFile(caFile);
 }
 
 void LauncherApp::registerStates() {
@@ -267,6 +314,10 @@ void LauncherApp::readSettings(Cobalt::InputArchive &configuration) {
     if (Cobalt::readNamed(configuration, "manifestFile", manifestFile))
         openLocalManifest();
     readTransferSettings(configuration);
+    readPublicKeys(configuration);
+    std::string caFileName;
+    if (Cobalt::readNamed(configuration, "caFile", caFileName) && !caFileName.empty())
+        caFile = fileServer->resolve(caFileName);
     loadStateSections(configuration);
 }
 
@@ -298,6 +349,19 @@ void LauncherApp::readCredentialFile() {
         return;
     Cobalt::readNamed(*archive, "userID", user);
     Cobalt::readNamed(*archive, "password", password);
+}
+
+void LauncherApp::readPublicKeys(Cobalt::InputArchive &configuration) {
+    for (Cobalt::NodeHandle node = configuration.nextElement(nullptr, "publicKey"); node;
+         node = configuration.nextElement(node, "publicKey")) {
+        std::string text;
+        configuration.read(text);
+        // A key that cannot be read still demands signatures: a typo must not turn the checks off.
+        if (!verifier.addKey(text))
+            Cobalt::Log::instance().message("The public key \"%s\" is malformed; no release "
+                                            "verifies against it",
+                                            text.c_str());
+    }
 }
 
 void LauncherApp::openLocalManifest() {

@@ -4,6 +4,7 @@
 
 #include "network/TransferSettings.h"
 #include "platform/Window.h"
+#include "states/ReleaseVerifier.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -82,7 +83,12 @@ public:
     // cut transfer, an error page) leaves no server manifest and no copy: false, logged. A
     // refused download (one is running) changes nothing: false. Failures of the connector
     // propagate and change nothing.
+    // With a public key configured the manifest must also be signed (remoteName's signature is
+    // fetched the same way), not older than the local manifest and not expired: otherwise it is
+    // refused (false, logged, isManifestRefused) and nothing of it is kept.
     bool downloadManifest(const std::string &remoteName);
+    // Whether the last downloadManifest refused a manifest that was not verified.
+    bool isManifestRefused() const { return manifestRefused; }
     // Puts the manifest that downloadManifest kept in this run in place of the local one, in one
     // step (the old file or the new one, never neither), on any volume. False, changing nothing,
     // when this run kept none (a copy left by an earlier run is never taken) or the local file
@@ -112,6 +118,8 @@ public:
     const std::string &getServerUrl() const { return serverUrl; }
     const std::string &getCredentialFile() const { return credentialFile; }
     const std::string &getManifestFile() const { return manifestFile; }
+    // The configured public keys; checks nothing while none is configured.
+    const ReleaseVerifier &getVerifier() const { return verifier; }
 
     // Starts a copy of the launcher with administrator rights that logs in with the stored
     // credentials ("-uac"), updates and ends; keeps the copy for the wait. A full check asked
@@ -140,6 +148,11 @@ private:
     void readSettings(Cobalt::InputArchive &configuration);
     void loadRootElement(Cobalt::InputArchive &configuration);
     void readCredentialFile();
+    void readPublicKeys(Cobalt::InputArchive &configuration);
+    // Why the manifest bytes remoteName gave are not verified; empty when they are (or need not
+    // be). Fetches the signature.
+    std::string verifyManifest(const std::string &remoteName, const std::vector<char> &bytes);
+    std::string verifyCurrent(Cobalt::XMLInputArchive &manifest) const;
     void openLocalManifest();
     void loadStateSections(Cobalt::InputArchive &configuration);
     void enterCurrentState();
@@ -166,6 +179,10 @@ private:
     // run.
     bool serverManifestCopied = false;
     bool updatePending = false;
+    bool manifestRefused = false;
+    ReleaseVerifier verifier;
+    // The native path of the "caFile" bundle; empty: the system's store.
+    std::string caFile;
     std::string serverUrl;
     std::unique_ptr<KSNetwork::KSConnector> connector;
     KSNetwork::TransferSettings transferSettings;

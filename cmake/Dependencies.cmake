@@ -1,4 +1,5 @@
-# Imported targets Brightwell::zlib, Brightwell::curl, Brightwell::tinyxml and GTest for both builds.
+# Imported targets Brightwell::zlib, Brightwell::curl, Brightwell::tinyxml, Brightwell::sodium and
+# GTest for both builds.
 if(WIN32)
     # Cross build: libcurl, TinyXML and GoogleTest are built into BRIGHTWELL_WIN_PREFIX by scripts/.
     set(BRIGHTWELL_WIN_PREFIX "${CMAKE_BINARY_DIR}/deps" CACHE PATH
@@ -29,6 +30,14 @@ if(WIN32)
         IMPORTED_LOCATION "${BRIGHTWELL_WIN_PREFIX}/lib/libtinyxml.a"
         INTERFACE_INCLUDE_DIRECTORIES "${BRIGHTWELL_WIN_PREFIX}/include")
 
+    # The static library's headers would otherwise declare every function as imported from a DLL.
+    add_library(Brightwell::sodium STATIC IMPORTED)
+    set_target_properties(Brightwell::sodium PROPERTIES
+        IMPORTED_LOCATION "${BRIGHTWELL_WIN_PREFIX}/lib/libsodium.a"
+        INTERFACE_INCLUDE_DIRECTORIES "${BRIGHTWELL_WIN_PREFIX}/include"
+        INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC
+        INTERFACE_LINK_LIBRARIES "advapi32")
+
     # GoogleTest's own package files give GTest::gtest, GTest::gtest_main and GTest::gmock.
     find_package(GTest CONFIG REQUIRED
         PATHS "${BRIGHTWELL_WIN_PREFIX}" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
@@ -37,6 +46,7 @@ else()
     find_package(CURL REQUIRED)
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(TINYXML REQUIRED IMPORTED_TARGET tinyxml)
+    pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
     find_package(GTest REQUIRED)
 
     add_library(Brightwell::zlib INTERFACE IMPORTED)
@@ -45,4 +55,6 @@ else()
     target_link_libraries(Brightwell::curl INTERFACE CURL::libcurl)
     add_library(Brightwell::tinyxml INTERFACE IMPORTED)
     target_link_libraries(Brightwell::tinyxml INTERFACE PkgConfig::TINYXML)
+    add_library(Brightwell::sodium INTERFACE IMPORTED)
+    target_link_libraries(Brightwell::sodium INTERFACE PkgConfig::SODIUM)
 endif()

@@ -73,6 +73,21 @@ Seeds textSeeds() {
     };
 }
 
+Seeds signatureSeeds() {
+    const std::string signature =
+        "4ON1WDL8KFnt9o/4uYYV5HfEx0+JwnNwgLtTO7QFwxjIF4v9kQWGJZ4rXJjV3nb8ljWoYYFsf63zJcF9ld0lBg==";
+    const std::string manifest =
+        "<manifest version=\"2\" expires=\"2027-01-07T08:39:00Z\"><group name=\"game\" ver=\"2\" "
+        "path=\"2/game.zip\" size=\"111\" sha256=\"c154592548e59318d7ba395593a4712a49070df7962eb4"
+        "eca212a0b0d40bb6be\"><file name=\"a.txt\" ver=\"2\"/></group></manifest>";
+    return {
+        {"signed", signature + std::string(1, '\0') + manifest},
+        {"leap-day", std::string(1, '\0') + "<manifest expires=\"2024-02-29T23:59:59Z\"/>"},
+        {"upper-digest", "x" + std::string(1, '\0') + "<manifest><group sha256=\"" +
+                             std::string(64, 'F') + "\"/></manifest>"},
+    };
+}
+
 bool writeSeeds(const fs::path &folder, const Seeds &seeds) {
     fs::create_directories(folder);
     for (const auto &[name, bytes] : seeds) {
@@ -97,6 +112,7 @@ int main(int argc, char **argv) {
                          writeSeeds(root / "XMLArchiveFuzzer", xml) &&
                          writeSeeds(root / "XMLNestingFuzzer", xml) &&
                          writeSeeds(root / "HttpReplyFuzzer", replySeeds()) &&
-                         writeSeeds(root / "TextHelpersFuzzer", textSeeds());
+                         writeSeeds(root / "TextHelpersFuzzer", textSeeds()) &&
+                         writeSeeds(root / "ReleaseSignatureFuzzer", signatureSeeds());
     return written ? 0 : 1;
 }

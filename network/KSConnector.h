@@ -24,6 +24,10 @@ public:
 
     // Turns libcurl's verbose output on for every later request.
     virtual void setVerbose(bool verbose) = 0;
+    // Trusts only the certificate authorities of the PEM bundle at path (a native path) for
+    // HTTPS from now on, instead of the system's store. Certificates and host names are verified
+    // either way; an unreadable bundle fails every HTTPS request.
+    virtual void setCaFile(const std::string &path) = 0;
     // Sends action with the stored values the message asks for and its parameters (values
     // percent-encoded). On status 200 reply becomes the trimmed body and the result is true;
     // otherwise false, reply untouched. Throws only for transport and status-line failures.

@@ -100,6 +100,8 @@ void KSConnectorImpl::parseUrl(const std::string &url) {
 
 void KSConnectorImpl::setVerbose(bool flag) { verbose = flag; }
 
+void KSConnectorImpl::setCaFile(const std::string &path) { caFile = path; }
+
 std::int32_t KSConnectorImpl::getProgress() const { return progress; }
 
 void KSConnectorImpl::getCredentials(std::string &user, std::string &pass) const {
@@ -156,6 +158,17 @@ void KSConnectorImpl::setTransferOptions(const std::string &url, HttpResponse *r
     if (port > 0)
         curl_easy_setopt(curl, CURLOPT_PORT, static_cast<long>(port));
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    // Never relaxed, whatever libcurl's defaults become.
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!caFile.empty()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());
+        // The bundle replaces the system's store: no folder of further authorities either.
+        curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+        // A private authority seldom publishes revocation lists, which Schannel would otherwise
+        // demand; a certificate that a reachable list revokes is still refused.
+        curl_easy_setopt(curl, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
+    }
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, sink);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, target);
     if (toSink)

@@ -25,6 +25,7 @@ public:
     KSConnectorImpl &operator=(const KSConnectorImpl &) = delete;
 
     void setVerbose(bool flag) override;
+    void setCaFile(const std::string &path) override;
     bool sendCustomMessage(const CustomMessage &message, std::string &reply) override;
     bool downloadFile(const std::string &filePath, std::vector<char> *buffer) override;
     bool downloadSiteFile(const std::string &fileName, std::vector<char> *buffer) override;
@@ -69,6 +70,7 @@ private:
     void waitBeforeRetry(unsigned attempt);
 
     bool verbose = false;
+    std::string caFile;
     CurlHandle handle;
     std::string logText;
     std::string userName;

@@ -49,4 +49,19 @@ int defaultPort(Scheme scheme) {
     return 80;
 }
 
+bool isWebAddress(const std::string &text) {
+    std::string lower;
+    for (const char c : text) {
+        // A blank or control character would let the shell read a second word or line.
+        if (static_cast<unsigned char>(c) <= ' ' || c == 0x7f)
+            return false;
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const std::string prefix : {"http://", "https://"})
+        if (lower.size() > prefix.size() && lower.compare(0, prefix.size(), prefix) == 0 &&
+            lower[prefix.size()] != '/')
+            return true;
+    return false;
+}
+
 } // namespace KSNetwork

@@ -14,6 +14,11 @@ Scheme parseScheme(std::string text);
 // The URL prefix of a scheme: "http://", "https://", "ftp://" or "sftp://".
 const char *schemePrefix(Scheme scheme);
 
+// Whether text is an address a browser may be handed: "http://" or "https://" (any letter
+// case) and a host, with no blank or control character anywhere. A local program, a "file:"
+// address or a network share is not.
+bool isWebAddress(const std::string &text);
+
 // The port a URL of the scheme means when it names none: 80, 443, 21 or 22.
 int defaultPort(Scheme scheme);
 

@@ -25,6 +25,15 @@ const char *messageOf(CURLcode result) {
         return "Server reported incorrect file size.";
     case CURLE_OUT_OF_MEMORY:
         return "Out of memory";
+    // The certificate failures, in words a player can pass on or act on (a clock far off, a
+    // network that intercepts).
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return "The server's identity could not be verified (its certificate is not trusted or "
+               "names another server)";
+    case CURLE_SSL_CACERT_BADFILE:
+        return "The launcher's certificate file could not be read";
+    case CURLE_SSL_CONNECT_ERROR:
+        return "A secure connection to the server could not be made";
     default:
         return "Unknown error occured.";
     }

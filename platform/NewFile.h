@@ -22,6 +22,10 @@ public:
     // its last byte, whose count goes to size. Null when there is no such file or it does not
     // open; size is then untouched.
     static std::unique_ptr<NewFile> continueAt(const std::string &path, std::uint64_t &size);
+    // As create, for a secret: on POSIX only the owner may read or write it (mode 0600) from the
+    // moment it exists; on Windows nobody else may open it while it is written, and it takes
+    // its folder's permissions.
+    static std::unique_ptr<NewFile> createPrivate(const std::string &path);
     // Takes over an open file: a descriptor on POSIX, a file handle on Windows.
     explicit NewFile(std::intptr_t handle);
     // Closes the file when close() has not; a late error is lost then.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds libcurl, TinyXML and GoogleTest for 32-bit Windows from Debian's sources into
+# Builds libcurl, TinyXML, libsodium and GoogleTest for 32-bit Windows from Debian's sources into
 # <build folder>/deps, reusing an earlier build of the same source versions when one exists.
 #
 # Usage: scripts/build-windows-deps.sh [build folder]   (default: build-win)
@@ -35,6 +35,7 @@ installed_version() {
 compute_stamp() {
     printf 'curl %s\n' "$CURL_VERSION"
     printf 'tinyxml %s\n' "$TINYXML_VERSION"
+    printf 'libsodium %s\n' "$SODIUM_VERSION"
     printf 'googletest %s\n' "$(installed_version googletest)"
     printf 'g++ %s\n' "$(installed_version g++-mingw-w64-i686-posix)"
     printf 'mingw-w64 %s\n' "$(installed_version mingw-w64-i686-dev)"
@@ -49,12 +50,14 @@ cross_cmake() {
 fetch_sources() {
     rm -rf "$WORK"
     mkdir -p "$WORK"
-    log "downloading Debian sources of curl $CURL_VERSION and tinyxml $TINYXML_VERSION"
-    (cd "$WORK" && apt-get source --download-only -q "curl=$CURL_VERSION" "tinyxml=$TINYXML_VERSION") \
+    log "downloading Debian sources of curl $CURL_VERSION, tinyxml $TINYXML_VERSION and libsodium $SODIUM_VERSION"
+    (cd "$WORK" && apt-get source --download-only -q "curl=$CURL_VERSION" "tinyxml=$TINYXML_VERSION" \
+        "libsodium=$SODIUM_VERSION") \
         >"$WORK/download.log" 2>&1 || { cat "$WORK/download.log"; die "could not download the sources"; }
     # dpkg-source applies Debian's patches (for TinyXML: security fixes and TIXML_USE_STL).
     (cd "$WORK" && dpkg-source -q -x curl_*.dsc curl >/dev/null 2>&1 &&
-        dpkg-source -q -x tinyxml_*.dsc tinyxml >/dev/null 2>&1) ||
+        dpkg-source -q -x tinyxml_*.dsc tinyxml >/dev/null 2>&1 &&
+        dpkg-source -q -x libsodium_*.dsc libsodium >/dev/null 2>&1) ||
         die "could not unpack the source packages in $WORK"
 }
 
@@ -86,6 +89,24 @@ build_tinyxml() {
         die "patched tinyxml.h does not define TIXML_USE_STL"
 }
 
+# Static and minimal (signatures and hashes are all the launcher needs), without its tests: the
+# smallest build keeps the recipe's rebuild short.
+build_libsodium() {
+    log "building libsodium"
+    mkdir -p "$WORK/libsodium-build"
+    # Debian's source is the project's tree without generated build files, as Debian's own
+    # build regenerates them too.
+    (cd "$WORK/libsodium" && autoreconf -fi) >"$WORK/libsodium-configure.log" 2>&1 ||
+        { tail -n 40 "$WORK/libsodium-configure.log"; die "libsodium's build files could not be made"; }
+    (cd "$WORK/libsodium-build" &&
+        CC=$TRIPLET-gcc-posix "$WORK/libsodium/configure" --host=$TRIPLET --prefix="$PREFIX" \
+            --disable-shared --enable-static --enable-minimal --disable-dependency-tracking \
+            --disable-pie --without-pthreads) >>"$WORK/libsodium-configure.log" 2>&1 ||
+        { tail -n 40 "$WORK/libsodium-configure.log"; die "libsodium configuration failed"; }
+    make -C "$WORK/libsodium-build" -j "$JOBS" install >"$WORK/libsodium-build.log" 2>&1 ||
+        { tail -n 40 "$WORK/libsodium-build.log"; die "libsodium build failed"; }
+}
+
 build_googletest() {
     log "building GoogleTest"
     cross_cmake -S /usr/src/googletest -B "$WORK/googletest-build" -DBUILD_GMOCK=ON \
@@ -113,13 +134,14 @@ main() {
     [[ -f "$TOOLCHAIN" ]] || die "missing $TOOLCHAIN"
     CURL_VERSION="$(source_version curl)"
     TINYXML_VERSION="$(source_version tinyxml)"
+    SODIUM_VERSION="$(source_version libsodium)"
     local stamp key entry
     stamp="$(compute_stamp)"
     key="$(printf '%s' "$stamp" | sha256sum | cut -c1-16)"
     entry="$CACHE_ROOT/$key"
 
     if [[ -f "$PREFIX/.stamp" && "$(cat "$PREFIX/.stamp")" == "$stamp" ]]; then
-        log "up to date (curl $CURL_VERSION, tinyxml $TINYXML_VERSION)"
+        log "up to date (curl $CURL_VERSION, tinyxml $TINYXML_VERSION, libsodium $SODIUM_VERSION)"
         return 0
     fi
     rm -rf "$PREFIX"
@@ -133,6 +155,7 @@ main() {
     fetch_sources
     build_curl
     build_tinyxml
+    build_libsodium
     build_googletest
     printf '%s\n' "$stamp" >"$PREFIX/.stamp"
     rm -rf "$WORK"

@@ -13,7 +13,8 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BRIGHTWELL_FUZZ_DIR:-$ROOT/build-fuzz}"
 JOBS="${BRIGHTWELL_JOBS:-$(nproc)}"
-TARGETS=(ZipPackageFuzzer XMLArchiveFuzzer XMLNestingFuzzer HttpReplyFuzzer TextHelpersFuzzer)
+TARGETS=(ZipPackageFuzzer XMLArchiveFuzzer XMLNestingFuzzer HttpReplyFuzzer TextHelpersFuzzer
+    ReleaseSignatureFuzzer)
 SANITIZERS="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
 log() { printf '\n[fuzz] %s\n' "$*"; }

@@ -14,6 +14,8 @@
 #   stop_servers                                         stops everything started here
 # SERVER_OPCACHE=on keeps opcache on (off by default: tests rewrite the configuration several
 # times a second, and opcache looks at modification times at most every 2 s and to the second).
+# SERVER_TLS_PORT=<port> with SERVER_TLS_DIR=<folder holding server.pem and server.key> makes the
+# nginx deployment also serve the site over HTTPS on 127.0.0.1:<port>.
 # SERVER_LOGIN_LIMIT=on keeps the site's limit on script requests per address (off by default:
 # every test client and every simulated player comes from 127.0.0.1).
 # Both serve server/public of this repository unless told otherwise; the script reads
@@ -130,8 +132,23 @@ render_pool() {
 }
 
 render_site() {
-    local run="$1" release="$2" port="$3" limit=()
+    local run="$1" release="$2" port="$3" limit=() site
     [[ "${SERVER_LOGIN_LIMIT:-off}" == on ]] || limit=(-e '/^[[:space:]]*limit_req /d')
+    site="$(render_plain_site "$run" "$release" "$port" "${limit[@]}")" || return 1
+    # The same site over HTTPS on a second port, with a certificate of the caller's.
+    if [[ -n "${SERVER_TLS_PORT:-}" ]]; then
+        site="$(awk -v port="$SERVER_TLS_PORT" -v dir="$SERVER_TLS_DIR" '{ print }
+            /^[[:space:]]*server_name / {
+                print "    listen 127.0.0.1:" port " ssl;"
+                print "    ssl_certificate " dir "/server.pem;"
+                print "    ssl_certificate_key " dir "/server.key;"
+            }' <<<"$site")"
+    fi
+    printf '%s\n' "$site"
+}
+
+render_plain_site() {
+    local run="$1" release="$2" port="$3" limit=("${@:4}")
     render "$SERVER_REPO/server/deploy/nginx-site.conf" -e '/^[[:space:]]*#/d' \
         -e "s|listen 443 ssl;|listen 127.0.0.1:$port;|" -e '/listen \[::\]:443 ssl;/d' \
         -e '/ssl_certificate/d' "${limit[@]}" \

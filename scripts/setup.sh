@@ -2,23 +2,25 @@
 # Installs everything both builds and their tests need on Debian 12; safe to run again.
 set -euo pipefail
 
-# Native build, its tests (PHP reference server, zip tool), the benchmarks' OpenSSL baseline and
-# Python (the update benchmark's unzip baseline), and clang with its libFuzzer runtime for the
-# fuzz targets.
+# Native build (libsodium: release signatures and package digests), its tests (PHP reference
+# server, zip tool, openssl for the test CA), the benchmarks' OpenSSL baseline, Python (the update
+# benchmark's unzip baseline), and clang with its libFuzzer runtime for the fuzz targets.
 NATIVE_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    libcurl4-openssl-dev zlib1g-dev libtinyxml-dev libgtest-dev libbenchmark-dev libssl-dev
-    php-cli zip python3
+    libcurl4-openssl-dev zlib1g-dev libtinyxml-dev libsodium-dev libgtest-dev libbenchmark-dev libssl-dev
+    php-cli zip python3 openssl
     clang libclang-rt-14-dev
 )
 # The reference server's deployment (server/deploy/), run privately by the tests, curl for the
 # server script's own test, and the load generator of scripts/load-test.sh.
 SERVER_PACKAGES=(nginx php-fpm curl wrk)
-# Windows cross build and Wine; dpkg-dev and xz-utils unpack the Debian source packages of curl
-# and TinyXML, googletest holds the GoogleTest sources; imagemagick's import and x11-utils'
-# xwininfo take the main command's picture of the Login screen.
+# Windows cross build and Wine; dpkg-dev and xz-utils unpack the Debian source packages of curl,
+# TinyXML and libsodium (autoconf, automake and libtool make libsodium's build files, which its
+# Debian source lacks, and make builds it), googletest holds the GoogleTest sources;
+# imagemagick's import and x11-utils' xwininfo take the main command's picture of the Login screen.
 WINDOWS_PACKAGES=(
-    g++-mingw-w64-i686 libz-mingw-w64-dev googletest dpkg-dev xz-utils
+    g++-mingw-w64-i686 libz-mingw-w64-dev googletest dpkg-dev xz-utils make
+    autoconf automake libtool
     wine wine32:i386 xvfb imagemagick x11-utils
 )
 SOURCE_LIST=/etc/apt/sources.list.d/brightwell-deb-src.sources

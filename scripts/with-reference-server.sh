@@ -13,6 +13,10 @@
 #   BRIGHTWELL_SERVER_ROOT  <root>, with a trailing separator, in the program's own path form
 #                           (a Windows path when the program is a .exe run under Wine)
 #   BRIGHTWELL_SERVER_LOG   the file that receives the server's error_log lines, same form
+# and with --nginx, where the same site also answers over HTTPS with a certificate of a CA made
+# for this run:
+#   BRIGHTWELL_SERVER_TLS_URL  https://127.0.0.1:<another port>
+#   BRIGHTWELL_SERVER_CA_FILE  the CA's certificate (PEM), same form as the root
 # <root>/outside/secret.txt lies outside the release folder and <root>/release/outside-link is a
 # symbolic link to it, for tests of the server's path rules.
 set -uo pipefail
@@ -64,8 +68,31 @@ program_path() {
     printf '%s\n' "$path"
 }
 
+# A certificate authority of this run alone and a certificate for 127.0.0.1 it signed, for the
+# deployment's HTTPS port: a private CA as publishers run one.
+make_test_ca() {
+    local dir="$1"
+    mkdir -p "$dir"
+    (
+        cd "$dir" &&
+            openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes \
+                -keyout ca.key -out ca.pem -days 2 -subj "/CN=Brightwell test CA" \
+                -addext basicConstraints=critical,CA:TRUE \
+                -addext keyUsage=critical,keyCertSign,cRLSign &&
+            openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes \
+                -keyout server.key -out server.csr -subj "/CN=127.0.0.1" &&
+            printf '%s\n' subjectAltName=IP:127.0.0.1 basicConstraints=CA:FALSE \
+                keyUsage=critical,digitalSignature extendedKeyUsage=serverAuth >server.ext &&
+            openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial \
+                -out server.pem -days 2 -extfile server.ext
+    ) >"$dir/openssl.log" 2>&1 || { cat "$dir/openssl.log" >&2; return 1; }
+}
+
 port_file="$root/run/port"
 if [[ $kind == nginx ]]; then
+    make_test_ca "$root/tls" || exit 1
+    export SERVER_TLS_DIR="$root/tls" SERVER_TLS_PORT
+    SERVER_TLS_PORT="$(free_port)"
     start_nginx_deployment "$root/run" "$root/ksserver.config.php" "$root/release" >"$port_file"
 else
     start_builtin_server "$root/run" "$root/ksserver.config.php" >"$port_file"
@@ -77,4 +104,9 @@ export BRIGHTWELL_SERVER_ROOT
 export BRIGHTWELL_SERVER_LOG
 BRIGHTWELL_SERVER_ROOT="$(program_path "$root/" "$@")"
 BRIGHTWELL_SERVER_LOG="$(program_path "$root/run/errors.log" "$@")"
+if [[ $kind == nginx ]]; then
+    export BRIGHTWELL_SERVER_TLS_URL="https://127.0.0.1:$SERVER_TLS_PORT"
+    export BRIGHTWELL_SERVER_CA_FILE
+    BRIGHTWELL_SERVER_CA_FILE="$(program_path "$root/tls/ca.pem" "$@")"
+fi
 "$@"

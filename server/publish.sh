@@ -56,9 +56,10 @@ manifest_version() {
     echo "$version"
 }
 
-# Copies the manifest and every package it names, checked against the sizes it states, into a
-# hidden folder of <releases> and renames that to <releases>/<version>. Copying the same release
-# again changes nothing; other files under a published version are refused.
+# Copies the manifest (with its signature, when it has one) and every package it names, checked
+# against the sizes it states, into a hidden folder of <releases> and renames that to
+# <releases>/<version>. Copying the same release again changes nothing; other files under a
+# published version are refused.
 stage() {
     local manifest="$1" releases="$2" source version paths sizes index path
     source="$(dirname "$manifest")"
@@ -77,6 +78,8 @@ stage() {
         cp "$source/$path" "$STAGING/${path#*/}"
     done
     cp "$manifest" "$STAGING/manifest.xml"
+    # The signature of a signed release goes with it, under the name launchers ask for.
+    [[ ! -f "$manifest.sig" ]] || cp "$manifest.sig" "$STAGING/manifest.xml.sig"
     if [[ -d "$releases/$version" ]]; then
         diff -r -q "$STAGING" "$releases/$version" >/dev/null ||
             fail "release $version is already published with other files: publish a new version"

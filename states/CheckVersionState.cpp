@@ -2,7 +2,9 @@
 #include "states/CheckVersionState.h"
 
 #include "app/LauncherApp.h"
+#include "app/Log.h"
 #include "network/KSConnector.h"
+#include "network/Scheme.h"
 #include "platform/SystemHelpers.h"
 #include "serialization/XMLInputArchive.h"
 
@@ -96,7 +98,13 @@ void CheckVersionState::runStep() {
         break;
     case OpenNewLauncher:
         if (lingeredEnough()) {
-            Cobalt::openWithShell(launcherStatus.value2.c_str());
+            // The server's word alone must not start a program or open a share or local file.
+            if (KSNetwork::isWebAddress(launcherStatus.value2))
+                Cobalt::openWithShell(launcherStatus.value2.c_str());
+            else
+                Cobalt::Log::instance().message("Not opened: the new launcher's address \"%s\" "
+                                                "is no http:// or https:// address",
+                                                launcherStatus.value2.c_str());
             app.requestQuit();
         }
         break;

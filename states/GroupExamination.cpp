@@ -91,6 +91,7 @@ GroupPlan examineGroup(Cobalt::InputArchive &manifest, std::int32_t localVersion
     if (!plan.actions.empty()) {
         plan.packagePath = attributeText(manifest, "path");
         plan.packageSize = Cobalt::atoiSaturated(attributeText(manifest, "size").c_str());
+        plan.packageSha256 = attributeText(manifest, "sha256");
     }
     return plan;
 }

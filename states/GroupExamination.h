@@ -21,6 +21,7 @@ struct GroupPlan {
     std::string name;                // the group's "name", for the log
     std::string packagePath;         // "path"; read only when there are actions
     std::int32_t packageSize = 0;    // "size"; 0 or less means the group has no package
+    std::string packageSha256;       // "sha256"; what a verified package's digest must be
     std::vector<FileAction> actions; // nothing planned when empty
 
     // Whether some action takes its bytes from the package (takesBytes), so that a group of

@@ -154,21 +154,11 @@ void GroupUpdateState::download() {
         ++groupIndex;
         return;
     }
-    const std::string stagedPath = stagedPackage(group.plan);
     fileNameText.setText(group.plan.packagePath);
     fileSizeText.setText(
         progressCounter(0, static_cast<std::uint32_t>(group.plan.packageSize) / 1024));
-    // The bytes go to disk as they arrive, so memory does not grow with the package, and stay
-    // there when the transfer stops, so that the next attempt asks only for the rest.
-    auto staged =
-        stagingReady ? Cobalt::IO::ResumableFile::open(files().resolve(stagedPath)) : nullptr;
-    // A package that is not stored whole is never mounted, nor an older file of its name.
-    group.stored =
-        staged && connector.downloadSiteFile(group.plan.packagePath, *staged) && staged->close();
-    group.resumed = staged && staged->wasResumed();
-    if (!group.stored)
-        Cobalt::Log::instance().message("Could not save the package %s", stagedPath.c_str());
-    getApp()->getObserver().packageDownloaded(staged ? staged->size() : 0);
+    group.stored = storePackage(group, connector);
+    getApp()->getObserver().packageDownloaded(group.downloadedBytes);
     if (refetching) {
         refetching = false;
         phase = UpdatePhase::Extract;
@@ -179,6 +169,41 @@ void GroupUpdateState::download() {
     }
     bytesDone += group.plan.packageSize;
     ++groupIndex;
+}
+
+bool GroupUpdateState::storePackage(PlannedGroup &group, KSNetwork::KSConnector &connector) {
+    const std::string stagedPath = stagedPackage(group.plan);
+    // The bytes go to disk as they arrive, so memory does not grow with the package, and stay
+    // there when the transfer stops, so that the next attempt asks only for the rest.
+    auto staged =
+        stagingReady ? Cobalt::IO::ResumableFile::open(files().resolve(stagedPath)) : nullptr;
+    // A package that is not stored whole is never mounted, nor an older file of its name.
+    const bool stored =
+        staged && connector.downloadSiteFile(group.plan.packagePath, *staged) && staged->close();
+    group.resumed = staged && staged->wasResumed();
+    group.downloadedBytes = staged ? staged->size() : 0;
+    if (!stored) {
+        Cobalt::Log::instance().message("Could not save the package %s", stagedPath.c_str());
+        return false;
+    }
+    if (!getApp()->getVerifier().isEnabled())
+        return true;
+    // Checked before anything reads it as a ZIP: no byte of a package from elsewhere is parsed.
+    // A mismatch is a failed download; the staged bytes go at once.
+    const std::string why =
+        ReleaseVerifier::checkPackage(files(), stagedPath, group.plan.packageSha256);
+    if (why.empty())
+        return true;
+    Cobalt::Log::instance().message("The package %s of group \"%s\" was refused: %s",
+                                    group.plan.packagePath.c_str(), group.plan.name.c_str(),
+                                    why.c_str());
+    Cobalt::IO::ResumableFile::remove(files().resolve(stagedPath));
+    // Bytes pieced together from two replies may not be one file; the whole file settles it.
+    if (group.resumed && !group.fetchedAgain) {
+        group.fetchedAgain = true;
+        return storePackage(group, connector);
+    }
+    return false;
 }
 
 void GroupUpdateState::showDownloadProgress(std::uint32_t received) {

@@ -21,6 +21,10 @@ class FileServer;
 class ZIPPackage;
 } // namespace Cobalt::IO
 
+namespace KSNetwork {
+class KSConnector;
+}
+
 namespace Kestrel {
 
 enum class UpdatePhase { Examine = 0, Download = 1, Extract = 2, Finish = 3 };
@@ -81,12 +85,17 @@ private:
         bool stored = false; // its package is staged, complete, and may be mounted
         bool resumed = false; // its staged package was pieced together from several replies
         bool fetchedAgain = false;
+        std::uint64_t downloadedBytes = 0; // the package's bytes on disk after its download
         Cobalt::IO::ZIPPackage *package = nullptr; // the package while it is mounted
     };
 
     void examine();
     void startDownloads();
     void download();
+    // Downloads group's package into the staging folder (going on from bytes an earlier attempt
+    // kept) and, when releases are verified, checks its SHA-256: whether it is stored whole and
+    // may be mounted. A resumed package that fails the check is fetched whole once more.
+    bool storePackage(PlannedGroup &group, KSNetwork::KSConnector &connector);
     void showDownloadProgress(std::uint32_t received);
     void startExtraction();
     // The counter and the bar after an action, "(done/total)" and done of total, and the name

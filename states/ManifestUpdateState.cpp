@@ -5,6 +5,7 @@
 #include "app/Log.h"
 #include "network/KSConnector.h"
 #include "platform/MessageBox.h"
+#include "serialization/InputArchive.h"
 #include "states/CheckVersionState.h"
 #include "states/ProgressCounter.h"
 
@@ -15,6 +16,7 @@ bool ManifestUpdateState::load(Cobalt::InputArchive &archive) {
     loadChildElement(fileNameText, "fileName", archive, root);
     loadChildElement(fileSizeText, "fileSize", archive, root);
     loadChildElement(progressBar, "fileProgress", archive, root);
+    Cobalt::readNamed(archive, "verificationFailedMessage", unverifiedText);
     return LauncherState::load(archive);
 }
 
@@ -51,7 +53,8 @@ void ManifestUpdateState::update(float, float) {
     if (!app.downloadManifest(manifestStatus.value2)) {
         Cobalt::Log::instance().message("No usable manifest %s; nothing is updated",
                                         manifestStatus.value2.c_str());
-        Platform::showMessageBox(NoManifestText, Platform::LauncherCaption,
+        Platform::showMessageBox(app.isManifestRefused() ? unverifiedText : NoManifestText,
+                                 Platform::LauncherCaption,
                                  Platform::MessageBoxKind::OkExclamation);
     }
     app.changeState("GroupUpdate");

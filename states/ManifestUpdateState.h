@@ -6,6 +6,7 @@
 #include "ui/TextElement.h"
 
 #include <cstdint>
+#include <string>
 
 namespace Kestrel {
 
@@ -16,6 +17,9 @@ public:
     static constexpr const char *NoManifestText =
         "The list of game files could not be downloaded. Your game files were not updated; the "
         "next start of the launcher tries again.";
+    // Told when a manifest was refused as not verified (the configuration's
+    // "verificationFailedMessage" replaces it); nothing is updated then either.
+    static constexpr const char *UnverifiedText = "The update could not be verified.";
 
     using LauncherState::LauncherState;
 
@@ -25,7 +29,8 @@ public:
     // a running marquee.
     void enter() override;
     void leave() override;
-    // Binds "fileName", "fileSize" and "fileProgress" below the root element; always true.
+    // Binds "fileName", "fileSize" and "fileProgress" below the root element and reads
+    // "verificationFailedMessage"; always true.
     bool load(Cobalt::InputArchive &archive) override;
     // Called back while the manifest arrives, shows the KiB received (never more than the
     // estimate). Otherwise downloads the manifest manifestStatus names, tells the player when none
@@ -40,6 +45,7 @@ private:
     TextElement fileSizeText;
     ProgressElement progressBar;
     std::uint32_t expectedKiB = 0;
+    std::string unverifiedText = UnverifiedText;
 };
 
 } // namespace Kestrel

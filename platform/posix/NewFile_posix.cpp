@@ -20,15 +20,23 @@ std::string native(const std::string &path) {
             c = '/';
     return converted;
 }
-} // namespace
 
-std::unique_ptr<NewFile> NewFile::create(const std::string &path) {
+std::unique_ptr<NewFile> createWithMode(const std::string &path, mode_t mode) {
     // O_EXCL already fails on a link; O_NOFOLLOW says so to every reader of this line.
     const int fd =
-        ::open(native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        ::open(native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
         return nullptr;
     return std::make_unique<NewFile>(fd);
+}
+} // namespace
+
+std::unique_ptr<NewFile> NewFile::create(const std::string &path) {
+    return createWithMode(path, 0666);
+}
+
+std::unique_ptr<NewFile> NewFile::createPrivate(const std::string &path) {
+    return createWithMode(path, 0600);
 }
 
 std::unique_ptr<NewFile> NewFile::continueAt(const std::string &path, std::uint64_t &size) {

@@ -16,14 +16,22 @@ bool seekTo(HANDLE file, std::uint64_t position) {
     distance.QuadPart = static_cast<LONGLONG>(position);
     return SetFilePointerEx(file, distance, nullptr, FILE_BEGIN) != 0;
 }
-} // namespace
 
-std::unique_ptr<NewFile> NewFile::create(const std::string &path) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+std::unique_ptr<NewFile> createSharing(const std::string &path, DWORD sharing) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, sharing, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;
     return std::make_unique<NewFile>(reinterpret_cast<std::intptr_t>(file));
+}
+} // namespace
+
+std::unique_ptr<NewFile> NewFile::create(const std::string &path) {
+    return createSharing(path, FILE_SHARE_READ);
+}
+
+std::unique_ptr<NewFile> NewFile::createPrivate(const std::string &path) {
+    return createSharing(path, 0);
 }
 
 std::unique_ptr<NewFile> NewFile::continueAt(const std::string &path, std::uint64_t &size) {

@@ -46,6 +46,22 @@ TEST_F(LauncherServerTest, AStartupLoginWithTheRememberedCredentialsMakesTheElev
         dynamic_cast<Kestrel::CheckVersionState &>(*app->findState("CheckVersion")).fullCheck);
 }
 
+TEST_F(LauncherServerTest, TheConfiguredCertificateBundleIsTheOneTheConnectionUses) {
+    const std::string https =
+        "<URL>https" + std::string(std::getenv("BRIGHTWELL_SERVER_URL")).substr(4) + "</URL>";
+    // The bundle is read before the server is asked anything; the plain server then fails the
+    // handshake.
+    for (const auto &[caFile, error] : {std::pair{"<caFile>missing.pem</caFile>", "77"},
+                                        std::pair{"", "35"}}) {
+        restartEngine();
+        ASSERT_TRUE(load(https + caFile));
+        EXPECT_FALSE(Kestrel::CommandLine::apply("-uac -u " + PlayerName + " -p x", *app));
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes.back().text.rfind("Login failed.\nError " + std::string(error), 0), 0u)
+            << boxes.back().text;
+    }
+}
+
 TEST_F(LauncherServerTest, ARefusedOrFailingStartupLoginShowsWhyAndStaysAtTheLoginScreen) {
     EXPECT_FALSE(Kestrel::CommandLine::apply("-uac -u " + PlayerName + " -p wrong -n", *app));
     configure({}, "auth", "OK,only-one-value");

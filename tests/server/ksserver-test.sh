@@ -249,9 +249,13 @@ test_publishing() {
     slow=$!
     "$PUBLISH" "$scratch/r2/manifest.xml" "$releases" >/dev/null
     live_release_on_both "$builtin" "$nginx" 2
+    printf 'signature of release 3\n' >"$scratch/r3/manifest.xml.sig"
     for version in 3 4; do
         "$PUBLISH" "$scratch/r$version/manifest.xml" "$releases" >/dev/null
     done
+    check "a signed release's signature is published beside its manifest" \
+        "$(md5_of "$scratch/r3/manifest.xml.sig")" \
+        "$(curl -s "$nginx$(download 3/manifest.xml.sig)" | md5sum | cut -c1-32)"
     touch "$scratch/go"
     wait "$slow"
     check "the held download has release 1's bytes" "$(md5_of "$scratch/r1/1/core.zip")" \

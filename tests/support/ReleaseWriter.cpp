@@ -2,6 +2,7 @@
 #include "tests/support/ReleaseWriter.h"
 
 #include "app/Md5.h"
+#include "app/Sha256.h"
 
 #include <filesystem>
 #include <fstream>
@@ -50,6 +51,13 @@ std::string fileElement(const ReleaseWriter::File &file) {
            attribute("args", file.args) + "/>\n";
 }
 
+std::string packageDigest(const ReleaseWriter::Group &group) {
+    const auto bytes = group.package().bytes();
+    Cobalt::Sha256 digest;
+    digest.update(bytes.data(), bytes.size());
+    return Cobalt::Sha256::hex(digest.digest());
+}
+
 void writeFile(const std::filesystem::path &path, const std::string &bytes) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -90,12 +98,14 @@ ReleaseWriter::Group &ReleaseWriter::addGroup(const std::string &name, const std
 
 std::string ReleaseWriter::manifest() const {
     std::string text =
-        "<?xml version=\"1.0\" ?>\n<manifest" + attribute("version", version) + ">\n";
+        "<?xml version=\"1.0\" ?>\n<manifest" + attribute("version", version) +
+        attribute("expires", expires) + ">\n";
     for (const Group &group : groups) {
         const std::string size =
             group.size.value_or(std::to_string(group.package().bytes().size()));
         text += "\t<group" + attribute("name", group.name) + attribute("ver", group.ver) +
-                attribute("path", group.path) + attribute("size", unlessEmpty(size)) + ">\n";
+                attribute("path", group.path) + attribute("size", unlessEmpty(size)) +
+                (digests ? attribute("sha256", packageDigest(group)) : "") + ">\n";
         for (const File &file : group.files)
             text += fileElement(file);
         text += "\t</group>\n";

@@ -45,6 +45,11 @@ public:
 
     // The manifest's XML text.
     std::string manifest() const;
+
+    // The root's "expires"; none leaves it out.
+    std::optional<std::string> expires;
+    // Whether each group carries its package's "sha256".
+    bool digests = false;
     // Writes the manifest to folder + manifestName and each packaged group's package to
     // folder + its path, creating folders as needed. Throws std::runtime_error when a file cannot
     // be written.

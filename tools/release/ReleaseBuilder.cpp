@@ -2,6 +2,7 @@
 #include "tools/release/ReleaseBuilder.h"
 
 #include "app/Md5.h"
+#include "app/Sha256.h"
 #include "platform/NativeFile.h"
 #include "platform/NewFile.h"
 #include "states/FileAction.h"
@@ -132,6 +133,14 @@ void writeDurably(const std::filesystem::path &path, const std::vector<char> &by
     }
 }
 
+// A ZIP package ends with its end record's comment length, never a line end, so these are also
+// the bytes the site download leaves.
+std::string sha256Of(const std::vector<char> &package) {
+    Cobalt::Sha256 digest;
+    digest.update(package.data(), package.size());
+    return Cobalt::Sha256::hex(digest.digest());
+}
+
 void addElement(TiXmlNode &parent, const char *name,
                 const std::vector<std::pair<const char *, std::string>> &attributes) {
     TiXmlElement element(name);
@@ -190,12 +199,15 @@ std::string ReleaseContents::manifestText() const {
     document.InsertEndChild(TiXmlDeclaration("1.0", "", ""));
     TiXmlElement root("manifest");
     root.SetAttribute("version", version.c_str());
+    if (!expires.empty())
+        root.SetAttribute("expires", expires.c_str());
     for (const ManifestGroup &group : groups) {
         TiXmlElement element("group");
         for (const auto &[key, value] : {std::pair{"name", group.name},
                                          {"ver", group.ver},
                                          {"path", group.path},
-                                         {"size", std::to_string(group.package.size())}})
+                                         {"size", std::to_string(group.package.size())},
+                                         {"sha256", sha256Of(group.package)}})
             element.SetAttribute(key, value.c_str());
         for (const ManifestFile &file : group.files) {
             std::vector<std::pair<const char *, std::string>> attributes = {
@@ -213,11 +225,15 @@ std::string ReleaseContents::manifestText() const {
     printer.SetIndent("\t");
     printer.SetLineBreak("\n");
     document.Accept(&printer);
-    return printer.Str();
+    std::string text = printer.Str();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
 }
 
 void writeRelease(const ReleaseContents &release, const std::string &folder,
-                  const std::string &manifestName, ReleaseProgress &progress) {
+                  const std::string &manifestName, const Cobalt::Ed25519::SecretKey *signingKey,
+                  ReleaseProgress &progress) {
     for (const ManifestGroup &group : release.groups)
         if (group.path == manifestName)
             throw ReleaseError("the package of " + group.name + " would overwrite the manifest");
@@ -232,7 +248,14 @@ void writeRelease(const ReleaseContents &release, const std::string &folder,
         progress.fileDone(group.package.size());
     }
     const std::string text = release.manifestText();
-    writeDurably(root / manifestName, std::vector<char>(text.begin(), text.end()));
+    const std::vector<char> manifest(text.begin(), text.end());
+    if (signingKey) {
+        const std::string signature =
+            Cobalt::Ed25519::toText(Cobalt::Ed25519::sign(manifest, *signingKey)) + "\n";
+        writeDurably(root / (manifestName + ".sig"),
+                     std::vector<char>(signature.begin(), signature.end()));
+    }
+    writeDurably(root / manifestName, manifest);
 }
 
 } // namespace Release

@@ -1,6 +1,7 @@
 // Turns a game folder and its description into a release: the manifest and one package per group.
 #pragma once
 
+#include "app/Ed25519.h"
 #include "tools/release/PreviousManifest.h"
 #include "tools/release/ReleaseChanges.h"
 #include "tools/release/ReleaseDescription.h"
@@ -33,8 +34,11 @@ struct ReleaseContents {
     std::string version;
     std::vector<ManifestGroup> groups;
     ReleaseChanges changes; // against the previous release
+    std::string expires; // the manifest's "expires" time; empty: it never expires
 
-    // The manifest's XML text, one tab of indent per level.
+    // The manifest's XML text, one tab of indent per level, without line ends at its end: the
+    // site download would drop them, and a signature covers the bytes the launcher holds. Every
+    // group carries its package's "sha256".
     std::string manifestText() const;
 };
 
@@ -53,12 +57,14 @@ ReleaseContents buildRelease(const ReleaseDescription &description,
                              const std::string &version,
                              ReleaseProgress &progress = ReleaseProgress::none());
 
-// Writes every package to folder + its path, then the manifest to folder + manifestName, each
-// through a file beside it that is moved into place once complete. Throws ReleaseError naming
-// the file that could not be written, or a package whose path is manifestName, before writing.
-// Tells progress of each package written.
+// Writes every package to folder + its path, then, with a key, the manifest's detached signature
+// to folder + manifestName + ".sig" (its base64 text and a line end), then the manifest to folder
+// + manifestName, each through a file beside it that is moved into place once complete. Throws
+// ReleaseError naming the file that could not be written, or a package whose path is
+// manifestName, before writing. Tells progress of each package written.
 void writeRelease(const ReleaseContents &release, const std::string &folder,
                   const std::string &manifestName,
+                  const Cobalt::Ed25519::SecretKey *signingKey = nullptr,
                   ReleaseProgress &progress = ReleaseProgress::none());
 
 } // namespace Release

@@ -1,9 +1,11 @@
 // Options to a finished release: read the folder, the description and the previous manifest.
 #include "tools/release/ReleaseCommandLine.h"
 
+#include "app/UtcTime.h"
 #include "states/InstallName.h"
 #include "tools/release/GameFolder.h"
 #include "tools/release/ReleaseError.h"
+#include "tools/release/SigningKey.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -17,7 +19,18 @@ const char *const ReleaseUsage =
     "usage: brightwell-release --files <game folder> --version <text> --output <release folder>\n"
     "                          [--description <file>] [--previous <manifest>] [--manifest "
     "<name>]\n"
-    "                          [--quiet]\n";
+    "                          [--sign <secret key file>] [--expires <days>] [--quiet]\n"
+    "       brightwell-release keygen --secret-key <file>\n";
+
+namespace {
+constexpr int MaximumExpiryDays = 36500;
+
+bool isExpiryDays(const std::string &text) {
+    return !text.empty() && text.size() <= 5 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+           std::stoi(text) >= 1 && std::stoi(text) <= MaximumExpiryDays;
+}
+} // namespace
 
 ReleaseOptions parseReleaseArguments(const std::vector<std::string> &arguments) {
     ReleaseOptions options;
@@ -25,6 +38,7 @@ ReleaseOptions parseReleaseArguments(const std::vector<std::string> &arguments) 
         {"--files", &options.filesFolder},         {"--output", &options.outputFolder},
         {"--version", &options.version},           {"--description", &options.descriptionPath},
         {"--previous", &options.previousManifest}, {"--manifest", &options.manifestName},
+        {"--sign", &options.secretKey},            {"--expires", &options.expiresDays},
     };
     std::map<std::string, bool> seen;
     std::size_t index = 0;
@@ -51,6 +65,9 @@ ReleaseOptions parseReleaseArguments(const std::vector<std::string> &arguments) 
     for (const char *required : {"--files", "--version", "--output"})
         if (!seen[required])
             throw ReleaseError(std::string(required) + " is required");
+    if (seen["--expires"] && !isExpiryDays(options.expiresDays))
+        throw ReleaseError("--expires takes whole days from 1 to " +
+                           std::to_string(MaximumExpiryDays));
     if (!Kestrel::isSafeInstallName(options.manifestName))
         throw ReleaseError("the manifest name " + options.manifestName +
                            " must be a relative path inside the release folder");
@@ -84,10 +101,23 @@ ReleaseContents runRelease(const ReleaseOptions &options, ReleaseProgress &progr
     std::optional<PreviousManifest> previous;
     if (!options.previousManifest.empty())
         previous = PreviousManifest::read(options.previousManifest);
+    std::optional<Cobalt::Ed25519::SecretKey> key;
+    if (!options.secretKey.empty())
+        key = readSecretKey(options.secretKey);
     const auto files = readGameFolder(options.filesFolder, progress);
     ReleaseContents release = buildRelease(description, files, previous, options.version, progress);
-    writeRelease(release, options.outputFolder, options.manifestName, progress);
+    if (!options.expiresDays.empty())
+        release.expires = Cobalt::formatUtcTime(Cobalt::currentUtcTime() +
+                                                std::int64_t{86400} * std::stoi(options.expiresDays));
+    writeRelease(release, options.outputFolder, options.manifestName, key ? &*key : nullptr,
+                 progress);
     return release;
+}
+
+std::string runKeygen(const std::vector<std::string> &arguments) {
+    if (arguments.size() != 2 || arguments[0] != "--secret-key" || arguments[1].empty())
+        throw ReleaseError("keygen takes --secret-key <file>");
+    return "<publicKey>" + makeSecretKey(arguments[1]) + "</publicKey>";
 }
 
 } // namespace Release

@@ -8,7 +8,24 @@
 #include <cstdio>
 #include <iostream>
 
+namespace {
+int keygen(const std::vector<std::string> &arguments) {
+    try {
+        const std::string line = Release::runKeygen(arguments);
+        std::cerr << "Keep the secret key " << arguments[1]
+                  << " private and backed up; put this line into gameStates/launcher.xml:\n";
+        std::cout << line << '\n';
+    } catch (const Release::ReleaseError &error) {
+        std::cerr << "brightwell-release: " << error.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+} // namespace
+
 int main(int argc, char **argv) {
+    if (argc > 1 && std::string(argv[1]) == "keygen")
+        return keygen(std::vector<std::string>(argv + 2, argv + argc));
     Release::ReleaseOptions options;
     try {
         options = Release::parseReleaseArguments(std::vector<std::string>(argv + 1, argv + argc));

@@ -114,7 +114,43 @@ protected:
     }
 
     fs::path folder;
+
+    // Starts Brightwell.exe, logs the player in and waits for the launcher to end.
+    void logInAndWaitForTheEnd() const {
+        LauncherProcess launcher(folder);
+        ASSERT_TRUE(launcher.isStarted());
+        const HWND window = waitForMainWindow(launcher.id());
+        ASSERT_NE(window, nullptr) << "no visible launcher window";
+        const Controls controls = loginControls(window);
+        ASSERT_EQ(controls.edits.size(), 2u);
+        ASSERT_NE(controls.loginButton, nullptr);
+        SendMessageA(controls.edits[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("player"));
+        SendMessageA(controls.edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("password"));
+        SendMessageA(controls.loginButton, BM_CLICK, 0, 0);
+        ASSERT_NE(launcher.waitForExit(60000), static_cast<DWORD>(STILL_ACTIVE))
+            << "the launcher did not end";
+    }
 };
+
+// A server that calls the launcher out of date names a program instead of a web page: the shell
+// must not be handed it.
+TEST_F(LauncherUpdateTest, AnOutOfDateLaunchersAddressThatIsNoWebPageStartsNothing) {
+    fs::create_directories(folder / "trap");
+    fs::copy_file(builtLauncherFolder() / "samples/samplegame.exe", folder / "trap/samplegame.exe");
+    const std::string program = (folder / "trap/samplegame.exe").string();
+    for (const std::string &address : {program, "file:///" + program}) {
+        SCOPED_TRACE(address);
+        std::string text = readFile(std::filesystem::u8path(root + "ksserver.config.php"));
+        text = std::regex_replace(text, std::regex("'l20101210'"), "'l20991231'");
+        // PHP's single quotes keep every character but a backslash, which is doubled.
+        const std::string php = std::regex_replace(address, std::regex("\\\\"), "\\\\$&");
+        writeConfigurationText(
+            std::regex_replace(text, std::regex("https://www.example.com/new-launcher"), php));
+        ASSERT_NO_FATAL_FAILURE(logInAndWaitForTheEnd());
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    EXPECT_EQ(installedOrMissing(folder / "trap/samplegame-commandline.txt"), "<missing>");
+}
 
 TEST_F(LauncherUpdateTest, APlayerLogsInTheInstallationIsUpdatedAndTheGameStarts) {
     const std::string game = readFile(builtLauncherFolder() / "samples/samplegame.exe");
@@ -131,19 +167,7 @@ TEST_F(LauncherUpdateTest, APlayerLogsInTheInstallationIsUpdatedAndTheGameStarts
     core.add("tools/setup.exe", game, "7", "exec").args = "/quiet /log";
     release.writeTo(root + "release/", "manifest-7.xml");
 
-    LauncherProcess launcher(folder);
-    ASSERT_TRUE(launcher.isStarted());
-    const HWND window = waitForMainWindow(launcher.id());
-    ASSERT_NE(window, nullptr) << "no visible launcher window";
-    const Controls controls = loginControls(window);
-    ASSERT_EQ(controls.edits.size(), 2u);
-    ASSERT_NE(controls.loginButton, nullptr);
-    SendMessageA(controls.edits[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("player"));
-    SendMessageA(controls.edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("password"));
-    SendMessageA(controls.loginButton, BM_CLICK, 0, 0);
-
-    ASSERT_NE(launcher.waitForExit(60000), static_cast<DWORD>(STILL_ACTIVE))
-        << "the launcher ends after starting the game";
+    ASSERT_NO_FATAL_FAILURE(logInAndWaitForTheEnd());
     EXPECT_EQ(waitForFile(folder / "samplegame-commandline.txt"),
               "user=" + PlayerName + "&password=" + PlayerDigest);
     EXPECT_EQ(waitForFile(folder / "tools/samplegame-commandline.txt"), "/quiet /log");

@@ -129,6 +129,28 @@ TEST_F(CheckVersionStateTest, AnOutOfDateLauncherOpensTheNewOnesPageAndQuitsWith
     EXPECT_EQ(now, 4.25) << "without a configured linger the message stays one interval";
 }
 
+TEST_F(CheckVersionStateTest, AnAddressThatIsNoWebPageIsNeverOpened) {
+    place("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.address\"\n");
+    fs::permissions(folder / "bin/xdg-open", fs::perms::owner_all);
+    const Testing::ScopedVariable path("PATH", folder / "bin:" + std::getenv("PATH"));
+    for (const std::string address :
+         {"/usr/bin/xterm", "C:\\Windows\\System32\\calc.exe", "file:///etc/passwd",
+          "\\\\server\\share\\setup.exe", "http:\\\\server\\share", "https://x\n/bin/sh"}) {
+        SCOPED_TRACE(address);
+        serveVersions("l20991231", "7");
+        // PHP's single quotes keep every character but a backslash, which is doubled.
+        const std::string php = std::regex_replace(address, std::regex("\\\\"), "\\\\$&");
+        writeConfigurationText(std::regex_replace(installed(root + "ksserver.config.php"),
+                                                  std::regex("https://www.example.com/new-launcher"),
+                                                  php));
+        runCheck({{"localVerLingerTime", "0"}});
+        EXPECT_TRUE(app->isQuitRequested());
+        EXPECT_EQ(gameRecord("", 0.1), "<not started>");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(fs::exists(folder / "bin/xdg-open.address")) << folder.read("bin/xdg-open.address");
+}
+
 TEST_F(CheckVersionStateTest, AnAdministratorsOutOfDateManifestGoesOnToTheUpdate) {
     serveVersions(Kestrel::CheckVersionState::LauncherVersion, "8");
     Kestrel::overrideUserAdmin(true);

@@ -47,6 +47,11 @@ std::string LaunchTest::configuration(const Settings &settings) const {
     Settings all = settings;
     all.emplace_back("URL", std::getenv("BRIGHTWELL_SERVER_URL"));
     for (const auto &[tag, value] : all) {
+        if (tag.front() == '+') {
+            text.insert(text.rfind("</launcher>"), "<" + tag.substr(1) + ">" + value + "</" +
+                                                        tag.substr(1) + ">");
+            continue;
+        }
         const bool removed = tag.front() == '-';
         const std::string name = removed ? tag.substr(1) : tag;
         text = std::regex_replace(text, std::regex("<" + name + ">[^<]*</" + name + ">"),

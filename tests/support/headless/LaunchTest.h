@@ -46,7 +46,7 @@ protected:
 
     // The shipped configuration with the server's address and each <tag>value</tag> of settings
     // in place of the tag's first occurrence (the root's "text" comes first); a tag written
-    // "-tag" is taken out instead.
+    // "-tag" is taken out instead, and one written "+tag" added at the end of "launcher".
     std::string configuration(const Settings &settings = {}) const;
     // A new launcher process as the entry point starts it: configuration(settings) loaded, the
     // main window shown (closing it quits), commandLine applied, a main loop on the test's clock
