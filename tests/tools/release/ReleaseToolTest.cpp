@@ -249,7 +249,7 @@ TEST_F(ReleaseToolTest, RefusesWithAClearMessageAndWritesNothing) {
         EXPECT_NE(refusal("1").find(message), std::string::npos) << message;
         EXPECT_FALSE(fs::exists(folder / "out")) << text;
     }
-    const Release::ReleaseContents clash{"1", {{"b", "1", "1/m.xml", {}, {}}}, {}};
+    const Release::ReleaseContents clash{"1", {{"b", "1", "1/m.xml", {}, {}}}, {}, ""};
     EXPECT_NE(failureOf([&] {
                   Release::writeRelease(clash, folder / "out", "1/m.xml");
               }).find("would overwrite the manifest"),
