@@ -243,9 +243,8 @@ bool GroupUpdateState::groupStep(PlannedGroup &group) {
         return carryOut([this] { return installer->commitStep(); });
     ++actionIndex;
     latestAction = action.name;
-    return carryOut([this, &action, package = group.package] {
-        return installer->start(action, package);
-    });
+    return carryOut(
+        [this, &action, package = group.package] { return installer->start(action, package); });
 }
 
 void GroupUpdateState::mountPiece(PlannedGroup &group) {

@@ -56,12 +56,12 @@ public:
     // the Extract phase's budget of workClock time (at least one step of one: a piece of a file,
     // the flush or the move of one new copy, a piece of a package's directory or of its removal;
     // the display then shows the latest), or finish. A group's staged package is mounted for its
-    // first action and unmounted and removed after its last. New copies are moved into place in batches once on the device, and every folder
-    // that changed is flushed before the manifest is committed. Finishing goes to "StartGame" and
-    // commits the downloaded manifest only when every action succeeded; otherwise the player is
-    // told which files keep their old version, and the next run plans them again. A file that
-    // cannot be replaced asks Retry or Cancel; Cancel ends the launcher at that file. Download
-    // failures propagate and leave the step to be tried again.
+    // first action and unmounted and removed after its last. New copies are moved into place in
+    // batches once on the device, and every folder that changed is flushed before the manifest is
+    // committed. Finishing goes to "StartGame" and commits the downloaded manifest only when every
+    // action succeeded; otherwise the player is told which files keep their old version, and the
+    // next run plans them again. A file that cannot be replaced asks Retry or Cancel; Cancel ends
+    // the launcher at that file. Download failures propagate and leave the step to be tried again.
     void update(float time, float elapsed) override;
 
     UpdatePhase getPhase() const { return phase; }

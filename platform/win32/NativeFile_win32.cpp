@@ -145,9 +145,9 @@ bool makeRunnable(const std::string &) { return true; }
 bool removeFile(const std::string &path) { return DeleteFileA(path.c_str()) != 0; }
 
 std::optional<std::uint64_t> shortenFile(const std::string &path, std::uint64_t count) {
-    const HANDLE opened = CreateFileA(path.c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE opened = CreateFileA(
+        path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (opened == INVALID_HANDLE_VALUE)
         return std::nullopt;
     const std::unique_ptr<void, HandleCloser> file(opened);

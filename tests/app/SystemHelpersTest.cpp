@@ -1,6 +1,6 @@
 // Tests of the operating-system helpers that behave alike on every system.
-#include "platform/NativeFile.h"
 #include "platform/SystemHelpers.h"
+#include "platform/NativeFile.h"
 
 #include "tests/support/TempFolder.h"
 
