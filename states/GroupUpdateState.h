@@ -38,9 +38,10 @@ public:
     // so that it repaints as often as when each update did one action.
     static constexpr double ExtractBudget = 0.008;
 
-    // A package's directory is read this many entries per step, and a package is freed this
-    // many bytes per step after its group: either whole could hold one update for a long time.
-    static constexpr std::size_t DirectoryPiece = 256;
+    // A package's directory is read this many entries per step (each may read a header from
+    // the disk), and a package is freed this many bytes per step after its group: either whole
+    // could hold one update for a long time.
+    static constexpr std::size_t DirectoryPiece = 64;
     static constexpr std::uint64_t PackagePiece = 16 * 1024 * 1024;
 
     using LauncherState::LauncherState;
