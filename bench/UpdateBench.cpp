@@ -8,6 +8,9 @@
 // Usage: UpdateBench <installation folder> <server manifest name> <package bytes> <files>
 //   the folder holds launcher.xml (pointing at the server) and the local manifest.xml;
 //   BRIGHTWELL_SERVER_URL is not read here, the configuration carries the address.
+//   UPDATE_BENCH_STEPS=<n> also lists the n longest single steps of the Extract phase, each with
+//   its place among them: a step whose length grows with the package (its directory, its
+//   removal) shows up in the same place run after run, a wait for a busy disk anywhere.
 #include "app/Engine.h"
 #include "app/FrameTimer.h"
 #include "app/LauncherApp.h"
@@ -66,6 +69,40 @@ struct Phase {
     double start;
 };
 
+// The Extract phase reads its work clock once as an update starts and once after each step: the
+// time between two readings of one update is one step.
+class StepTimes {
+public:
+    double read() {
+        const double now = Cobalt::currentTime();
+        if (updateStarted)
+            steps.push_back({now - last, steps.size() + 1});
+        updateStarted = true;
+        // Read again: the list's growth is the benchmark's time, not the next step's.
+        last = Cobalt::currentTime();
+        return now;
+    }
+    void nextUpdate() { updateStarted = false; }
+    void printLongest(std::size_t count) {
+        count = std::min(count, steps.size());
+        std::partial_sort(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(count),
+                          steps.end(),
+                          [](const Step &a, const Step &b) { return a.seconds > b.seconds; });
+        for (std::size_t index = 0; index < count; ++index)
+            std::printf("Extract step %zu of %zu: %.1f ms\n", steps[index].place, steps.size(),
+                        steps[index].seconds * 1000.0);
+    }
+
+private:
+    struct Step {
+        double seconds;
+        std::size_t place;
+    };
+    std::vector<Step> steps;
+    double last = 0;
+    bool updateStarted = false;
+};
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -117,9 +154,17 @@ int main(int argc, char **argv) {
 
     app.changeState("ManifestUpdate");
     observe();
+    StepTimes stepTimes;
+    const char *const listedSteps = std::getenv("UPDATE_BENCH_STEPS");
+    // Only when asked: the times of every step take memory that the peak would count.
+    if (listedSteps)
+        static_cast<Kestrel::GroupUpdateState *>(app.findState("GroupUpdate"))->workClock = [&] {
+            return stepTimes.read();
+        };
     double longestExtractPass = 0;
     while (phases.back().name != "StartGame" && !app.isQuitRequested()) {
         const bool extracting = phases.back().name == "GroupUpdate/Extract";
+        stepTimes.nextUpdate();
         const double passStart = Cobalt::currentTime();
         loop.runPass();
         if (extracting)
@@ -141,6 +186,8 @@ int main(int argc, char **argv) {
     // went without repainting.
     std::printf("Extract: %d actions; longest update %.1f ms\n", std::atoi(argv[4]),
                 longestExtractPass * 1000.0);
+    if (listedSteps)
+        stepTimes.printLongest(static_cast<std::size_t>(std::atoi(listedSteps)));
     std::printf("processor time of the update %.3f s\n", processorSeconds() - startProcessor);
     // The update streams packages and files through fixed buffers: its memory must not depend
     // on their size.

@@ -8,6 +8,7 @@
 #include "io/ZippedFile.h"
 
 #include <algorithm>
+#include <limits>
 #include <set>
 #include <utility>
 
@@ -39,16 +40,46 @@ ZIPPackage::ZIPPackage(const std::string &name, std::unique_ptr<Stream> stream)
 ZIPPackage::ZIPPackage(const std::string &name, const std::vector<char> &bytes)
     : FileSystem(name), stream(std::make_unique<MemoryStream>(bytes)) {}
 
+// Where the reading of the central directory stands between two pieces.
+struct ZIPPackage::DirectoryScan {
+    explicit DirectoryScan(Stream &stream) : reader(stream) {}
+
+    PackageReader reader;
+    EndRecord end;
+    std::uint64_t position = 0; // of the next central header
+    unsigned index = 0;         // of the next entry
+    std::vector<Extent> extents;
+};
+
 ZIPPackage::~ZIPPackage() = default;
 
 void ZIPPackage::readDirectory() {
+    while (!readDirectoryPart(std::numeric_limits<std::size_t>::max())) {
+    }
+}
+
+bool ZIPPackage::readDirectoryPart(std::size_t count) {
+    if (!scan)
+        startScan();
+    for (; count > 0 && scan->index < scan->end.totalEntries; --count, ++scan->index)
+        readEntry(*scan);
+    if (scan->index < scan->end.totalEntries)
+        return false;
+    refuseOverlaps(scan->extents);
+    scan.reset();
+    return true;
+}
+
+void ZIPPackage::startScan() {
     if (!stream || !stream->open())
         throw Exception("File stream not open");
-    PackageReader reader(*stream);
+    scan = std::make_unique<DirectoryScan>(*stream);
+    PackageReader &reader = scan->reader;
     if (reader.size() < ZIPFormat::EndOfDirectorySize)
         fail(" is too small");
-    const EndRecord end = readEndRecord(reader, findEndRecord(reader));
-    readEntries(reader, end);
+    scan->end = readEndRecord(reader, findEndRecord(reader));
+    scan->position = scan->end.directoryOffset;
+    scan->extents.reserve(scan->end.totalEntries);
 }
 
 std::uint64_t ZIPPackage::findEndRecord(PackageReader &reader) const {
@@ -90,36 +121,31 @@ ZIPPackage::EndRecord ZIPPackage::readEndRecord(PackageReader &reader,
     return end;
 }
 
-void ZIPPackage::readEntries(PackageReader &reader, const EndRecord &end) {
-    std::uint64_t position = end.directoryOffset;
-    std::vector<Extent> extents;
-    extents.reserve(end.totalEntries);
-    for (unsigned index = 0; index < end.totalEntries; ++index) {
-        unsigned char header[ZIPFormat::CentralHeaderSize];
-        if (!stream->isOpen() ||
-            !reader.readAt(position, reinterpret_cast<char *>(header), sizeof header))
-            fail(" : Unable to read entry");
-        auto entry = std::make_unique<ZIPEntry>(ZIPEntry::fromCentralHeader(header));
-        if (entry->signature != ZIPFormat::CentralHeaderSignature)
-            fail(" : Unable to read entry");
-        if (entry->compressionMethod != ZIPFormat::Stored &&
-            entry->compressionMethod != ZIPFormat::Deflated)
-            fail(" : Unsupported compression format");
-        if (entry->fileNameLength == 0 || entry->fileNameLength > ZIPFormat::MaximumNameLength)
-            fail(" : Invalid entry filename");
-        std::string name(entry->fileNameLength, '\0');
-        if (!reader.readAt(position + sizeof header, name.data(), name.size()))
-            fail(" : Unable to read entry");
-        position +=
-            sizeof header + name.size() + entry->extraFieldLength + entry->fileCommentLength;
-        locateData(reader, *entry);
-        extents.push_back({entry->localHeaderOffset, entry->dataOffset + entry->storedSize()});
-        if (isSlash(name.back()))
-            continue;
-        // The first record of a name stays; later duplicates are dropped.
-        entries.try_emplace(std::move(name), std::move(entry));
-    }
-    refuseOverlaps(extents);
+void ZIPPackage::readEntry(DirectoryScan &scan) {
+    PackageReader &reader = scan.reader;
+    unsigned char header[ZIPFormat::CentralHeaderSize];
+    if (!stream->isOpen() ||
+        !reader.readAt(scan.position, reinterpret_cast<char *>(header), sizeof header))
+        fail(" : Unable to read entry");
+    auto entry = std::make_unique<ZIPEntry>(ZIPEntry::fromCentralHeader(header));
+    if (entry->signature != ZIPFormat::CentralHeaderSignature)
+        fail(" : Unable to read entry");
+    if (entry->compressionMethod != ZIPFormat::Stored &&
+        entry->compressionMethod != ZIPFormat::Deflated)
+        fail(" : Unsupported compression format");
+    if (entry->fileNameLength == 0 || entry->fileNameLength > ZIPFormat::MaximumNameLength)
+        fail(" : Invalid entry filename");
+    std::string name(entry->fileNameLength, '\0');
+    if (!reader.readAt(scan.position + sizeof header, name.data(), name.size()))
+        fail(" : Unable to read entry");
+    scan.position +=
+        sizeof header + name.size() + entry->extraFieldLength + entry->fileCommentLength;
+    locateData(reader, *entry);
+    scan.extents.push_back({entry->localHeaderOffset, entry->dataOffset + entry->storedSize()});
+    if (isSlash(name.back()))
+        return;
+    // The first record of a name stays; later duplicates are dropped.
+    entries.try_emplace(std::move(name), std::move(entry));
 }
 
 void ZIPPackage::locateData(PackageReader &reader, ZIPEntry &entry) const {

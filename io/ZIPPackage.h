@@ -5,6 +5,7 @@
 #include "io/Stream.h"
 #include "io/ZIPEntry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -32,6 +33,10 @@ public:
     // local header is missing or lacks its signature, or its data overlaps another entry's),
     // uses a method other than stored or deflate, or has an empty or over-long name.
     void readDirectory();
+    // As readDirectory, in pieces of at most count entries per call, so that a package of many
+    // entries can be mounted between other work; true once the whole directory is read (then
+    // it must not be called again). Throws as readDirectory.
+    bool readDirectoryPart(std::size_t count);
 
     // Whether a file entry has exactly that name (case and kind of slash included).
     bool exists(const std::string &path) override;
@@ -60,9 +65,12 @@ private:
         std::uint64_t end;
     };
 
+    struct DirectoryScan;
+
+    void startScan();
+    void readEntry(DirectoryScan &scan);
     std::uint64_t findEndRecord(PackageReader &reader) const;
     EndRecord readEndRecord(PackageReader &reader, std::uint64_t position) const;
-    void readEntries(PackageReader &reader, const EndRecord &end);
     void locateData(PackageReader &reader, ZIPEntry &entry) const;
     void refuseOverlaps(std::vector<Extent> &extents) const;
     [[noreturn]] void fail(const std::string &reason) const;
@@ -71,6 +79,8 @@ private:
     // package is gone instead of reading freed memory.
     std::shared_ptr<Stream> stream;
     std::map<std::string, std::unique_ptr<ZIPEntry>> entries;
+    // The directory's reading while it is under way.
+    std::unique_ptr<DirectoryScan> scan;
 };
 
 } // namespace Cobalt::IO

@@ -3,9 +3,11 @@
 // slashes). Nothing here throws; failures are reported as false or none.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <ios>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace Cobalt::Platform {
@@ -53,6 +55,11 @@ bool makeRunnable(const std::string &path);
 // Deletes a file; false when it is missing or cannot be removed. A link is removed itself, never
 // its target.
 bool removeFile(const std::string &path);
+
+// Cuts up to count bytes off the end of the file at path (never a link: none then) and returns
+// the bytes it still holds; none when it cannot be opened or cut. A large file freed a piece at a
+// time never holds the caller as long as removing it whole would.
+std::optional<std::uint64_t> shortenFile(const std::string &path, std::uint64_t count);
 
 // Calls visit(name, isFolder) for every entry of folder (which ends in a separator), "." and ".."
 // included, in the order the system gives them. Does nothing when folder cannot be listed.

@@ -22,7 +22,8 @@
 # UPDATE_BENCH_LARGE_BYTES adds one file data/large.bin of that size to the package (the memory
 # benchmark: 1024 files and 1932735283 bytes make a 1.9 GiB package holding a 1.8 GiB file);
 # UPDATE_BENCH_BASELINE=0 skips the run without the MD5 check and the run with the key (not
-# the zipfile baseline).
+# the zipfile baseline); UPDATE_BENCH_STEPS=<n> lists the n longest single steps of each run's
+# Extract phase.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -7,9 +7,11 @@
 #include "app/Log.h"
 #include "io/Exception.h"
 #include "io/FileServer.h"
+#include "io/OpenMode.h"
 #include "io/ResumableFile.h"
 #include "network/KSConnector.h"
 #include "platform/MessageBox.h"
+#include "platform/NativeFile.h"
 #include "serialization/XMLInputArchive.h"
 #include "states/InstallName.h"
 #include "states/ManifestVersion.h"
@@ -224,6 +226,7 @@ void GroupUpdateState::startExtraction() {
     }
     phase = UpdatePhase::Extract;
     installer = std::make_unique<FileInstaller>(files(), programStarter);
+    opening.reset();
     groupIndex = 0;
     actionIndex = 0;
     actionsDone = 0;
@@ -259,62 +262,85 @@ bool GroupUpdateState::extractStep() {
         return carryOut([this] { return installer->copyMore(); });
     if (installer->commitDue())
         return carryOut([this] { return installer->commitStep(); });
-    const FileAction *action = nextAction();
-    if (!action) {
-        if (installer->hasWaiting())
-            return carryOut([this] { return installer->commitStep(); });
-        if (installer->flushNextFolder())
-            return true;
-        phase = UpdatePhase::Finish;
-        getApp()->getObserver().updatePhaseStarted(phase, 0);
-        return false;
-    }
-    // Removals and folders wait for the copies written before them, so the manifest's order holds.
-    if (!takesBytes(action->kind) && installer->hasWaiting())
+    if (groupIndex < groups.size())
+        return groupStep(groups[groupIndex]);
+    if (installer->hasWaiting())
         return carryOut([this] { return installer->commitStep(); });
-    Cobalt::IO::ZIPPackage *package = mountedPackage(groups[groupIndex]);
-    ++actionIndex;
-    latestAction = action->name;
-    return carryOut([this, action, package] { return installer->start(*action, package); });
+    if (installer->flushNextFolder())
+        return true;
+    phase = UpdatePhase::Finish;
+    getApp()->getObserver().updatePhaseStarted(phase, 0);
+    return false;
 }
 
-const FileAction *GroupUpdateState::nextAction() {
-    while (groupIndex < groups.size() && actionIndex >= groups[groupIndex].plan.actions.size()) {
-        dropPackage(groups[groupIndex]);
-        ++groupIndex;
-        actionIndex = 0;
+bool GroupUpdateState::groupStep(PlannedGroup &group) {
+    if (actionIndex >= group.plan.actions.size()) {
+        if (dropPiece(group)) {
+            ++groupIndex;
+            actionIndex = 0;
+        }
+        return true;
     }
-    return groupIndex < groups.size() ? &groups[groupIndex].plan.actions[actionIndex] : nullptr;
+    if (group.stored && !group.package) {
+        mountPiece(group);
+        return true;
+    }
+    const FileAction &action = group.plan.actions[actionIndex];
+    // Removals and folders wait for the copies written before them, so the manifest's order holds.
+    if (!takesBytes(action.kind) && installer->hasWaiting())
+        return carryOut([this] { return installer->commitStep(); });
+    ++actionIndex;
+    latestAction = action.name;
+    return carryOut(
+        [this, &action, package = group.package] { return installer->start(action, package); });
 }
 
-Cobalt::IO::ZIPPackage *GroupUpdateState::mountedPackage(PlannedGroup &group) {
-    if (!group.stored || group.package)
-        return group.package;
+void GroupUpdateState::mountPiece(PlannedGroup &group) {
     // Opened by name: nobody but whoever may change the installation can write the staging
     // folder, and every entry is checked through the handle mounted here as it is installed.
     const std::string path = stagedPackage(group.plan);
     try {
-        group.package = &files().mountPackage(path);
+        if (!opening) {
+            auto stream = files().open(path, Cobalt::IO::In | Cobalt::IO::Binary);
+            if (!stream)
+                throw Cobalt::Exception("cannot open ZIP package " + path);
+            opening = std::make_unique<Cobalt::IO::ZIPPackage>(path, std::move(stream));
+        }
+        if (!opening->readDirectoryPart(DirectoryPiece))
+            return;
+        group.package = opening.get();
+        files().addFileSystem(std::move(opening));
     } catch (const Cobalt::Exception &error) {
         // The file on disk stays what it is, so mounting again would fail again: the group's
         // files are reported as unreadable and the next run downloads the package anew.
         Cobalt::Log::instance().message("Could not open the package %s: %s", path.c_str(),
                                         error.what());
+        opening.reset();
         group.stored = false;
     }
-    return group.package;
 }
 
-// The package is of no use once its group is done; a large one would otherwise stay on disk.
-void GroupUpdateState::dropPackage(PlannedGroup &group) {
-    const std::string path = stagedPackage(group.plan);
+// The package is of no use once its group is done; a large one would otherwise stay on disk. A
+// large file is freed from its end in pieces: what a kill leaves is still the package's first
+// bytes, which the next run continues.
+bool GroupUpdateState::dropPiece(PlannedGroup &group) {
+    unmountPackage(group);
+    // Also a package that did not mount: it would only take room until the next run.
+    if (!downloads(group.plan))
+        return true;
+    const std::string path = files().resolve(stagedPackage(group.plan));
+    const std::optional<std::uint64_t> left = Cobalt::Platform::shortenFile(path, PackagePiece);
+    if (left && *left > 0)
+        return false;
+    Cobalt::IO::ResumableFile::remove(path);
+    return true;
+}
+
+void GroupUpdateState::unmountPackage(PlannedGroup &group) {
     if (group.package)
-        files().unmount(path);
+        files().unmount(stagedPackage(group.plan));
     group.package = nullptr;
     group.stored = false;
-    // Also a package that did not mount: it would only take room until the next run.
-    if (downloads(group.plan))
-        Cobalt::IO::ResumableFile::remove(files().resolve(path));
 }
 
 bool GroupUpdateState::fetchAgain(std::uint32_t index) {
@@ -323,7 +349,8 @@ bool GroupUpdateState::fetchAgain(std::uint32_t index) {
         return false;
     Cobalt::Log::instance().message("The package %s is damaged; it is downloaded whole once more",
                                     group.plan.packagePath.c_str());
-    dropPackage(group);
+    unmountPackage(group);
+    Cobalt::IO::ResumableFile::remove(files().resolve(stagedPackage(group.plan)));
     group.fetchedAgain = true;
     groupIndex = index;
     refetching = true;

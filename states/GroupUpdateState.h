@@ -3,6 +3,7 @@
 
 #include "app/FrameTimer.h"
 #include "app/LauncherState.h"
+#include "io/ZIPPackage.h"
 #include "serialization/InputArchive.h"
 #include "states/FileInstaller.h"
 #include "states/GroupExamination.h"
@@ -18,7 +19,6 @@
 
 namespace Cobalt::IO {
 class FileServer;
-class ZIPPackage;
 } // namespace Cobalt::IO
 
 namespace KSNetwork {
@@ -42,6 +42,12 @@ public:
     // so that it repaints as often as when each update did one action.
     static constexpr double ExtractBudget = 0.008;
 
+    // A package's directory is read this many entries per step (each may read a header from
+    // the disk), and a package is freed this many bytes per step after its group: either whole
+    // could hold one update for a long time.
+    static constexpr std::size_t DirectoryPiece = 64;
+    static constexpr std::uint64_t PackagePiece = 16 * 1024 * 1024;
+
     using LauncherState::LauncherState;
 
     // Starts the examination of the server manifest's groups against the local manifest's
@@ -53,14 +59,14 @@ public:
     // One step: examine one group, download one package into the staging folder as it arrives
     // (or, called back from inside that download, show its progress), carry out file actions for
     // the Extract phase's budget of workClock time (at least one step of one: a piece of a file,
-    // the flush or the move of one new copy; the display then shows the latest), or finish. A
-    // group's staged package is mounted for its first action and unmounted and removed after its
-    // last. New copies are moved into place in batches once on the device, and every folder
-    // that changed is flushed before the manifest is committed. Finishing goes to "StartGame" and
-    // commits the downloaded manifest only when every action succeeded; otherwise the player is
-    // told which files keep their old version, and the next run plans them again. A file that
-    // cannot be replaced asks Retry or Cancel; Cancel ends the launcher at that file. Download
-    // failures propagate and leave the step to be tried again.
+    // the flush or the move of one new copy, a piece of a package's directory or of its removal;
+    // the display then shows the latest), or finish. A group's staged package is mounted for its
+    // first action and unmounted and removed after its last. New copies are moved into place in
+    // batches once on the device, and every folder that changed is flushed before the manifest is
+    // committed. Finishing goes to "StartGame" and commits the downloaded manifest only when every
+    // action succeeded; otherwise the player is told which files keep their old version, and the
+    // next run plans them again. A file that cannot be replaced asks Retry or Cancel; Cancel ends
+    // the launcher at that file. Download failures propagate and leave the step to be tried again.
     void update(float time, float elapsed) override;
     // Shows text in place of the phase's status until the download goes on.
     void showRetrying(const std::string &text) override;
@@ -104,15 +110,18 @@ private:
     void extract();
     // One step of the Extract phase; false when this update must end (finished, or cancelled).
     bool extractStep();
-    // The next action to start, unmounting the packages of the groups that are done; null after
-    // the last.
-    const FileAction *nextAction();
+    // One step of the group under way: a piece of its package's mounting, its next action, or,
+    // once they are all started, a piece of its package's removal.
+    bool groupStep(PlannedGroup &group);
     // Runs step, and again while its action's file cannot be replaced and the player answers
     // Retry; counts the action that ended. False when the player cancelled.
     bool carryOut(const std::function<std::optional<InstallResult>()> &step);
     bool damagedPackage(const InstallResult &result, const PlannedGroup &group) const;
-    Cobalt::IO::ZIPPackage *mountedPackage(PlannedGroup &group);
-    void dropPackage(PlannedGroup &group);
+    void mountPiece(PlannedGroup &group);
+    // True once the package is unmounted and gone from the disk.
+    bool dropPiece(PlannedGroup &group);
+    // Unmounts group's package (its file stays).
+    void unmountPackage(PlannedGroup &group);
     void finish();
     void tellIncomplete() const;
 
@@ -142,6 +151,8 @@ private:
     bool retryShown = false;
     // Carries out the actions of the Extract phase, one installer for the whole run.
     std::unique_ptr<FileInstaller> installer;
+    // The package whose directory is being read, until it is mounted.
+    std::unique_ptr<Cobalt::IO::ZIPPackage> opening;
     // What went wrong with the actions that failed, in order.
     std::vector<std::string> failures;
 };

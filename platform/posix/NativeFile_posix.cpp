@@ -200,6 +200,18 @@ bool makeRunnable(const std::string &path) {
 
 bool removeFile(const std::string &path) { return std::remove(native(path).c_str()) == 0; }
 
+std::optional<std::uint64_t> shortenFile(const std::string &path, std::uint64_t count) {
+    const Descriptor file(::open(native(path).c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat status;
+    if (file.fd < 0 || fstat(file.fd, &status) != 0)
+        return std::nullopt;
+    const std::uint64_t size = static_cast<std::uint64_t>(status.st_size);
+    const std::uint64_t left = size - std::min(size, count);
+    if (ftruncate(file.fd, static_cast<off_t>(left)) != 0)
+        return std::nullopt;
+    return left;
+}
+
 void listFolder(const std::string &folder,
                 const std::function<void(const std::string &name, bool isFolder)> &visit) {
     const std::string path = native(folder);

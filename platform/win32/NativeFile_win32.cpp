@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ext/stdio_filebuf.h>
 #include <share.h>
@@ -142,6 +143,27 @@ bool isLink(const std::string &path) {
 bool makeRunnable(const std::string &) { return true; }
 
 bool removeFile(const std::string &path) { return DeleteFileA(path.c_str()) != 0; }
+
+std::optional<std::uint64_t> shortenFile(const std::string &path, std::uint64_t count) {
+    const HANDLE opened = CreateFileA(
+        path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    const std::unique_ptr<void, HandleCloser> file(opened);
+    BY_HANDLE_FILE_INFORMATION information;
+    // Opened as itself, a link is seen and refused instead of its target being cut.
+    if (!GetFileInformationByHandle(opened, &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return std::nullopt;
+    const std::uint64_t bytes =
+        (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+    LARGE_INTEGER left;
+    left.QuadPart = static_cast<LONGLONG>(bytes - std::min(bytes, count));
+    if (!SetFilePointerEx(opened, left, nullptr, FILE_BEGIN) || !SetEndOfFile(opened))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(left.QuadPart);
+}
 
 void listFolder(const std::string &folder,
                 const std::function<void(const std::string &name, bool isFolder)> &visit) {

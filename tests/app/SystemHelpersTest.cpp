@@ -1,5 +1,6 @@
 // Tests of the operating-system helpers that behave alike on every system.
 #include "platform/SystemHelpers.h"
+#include "platform/NativeFile.h"
 
 #include "tests/support/TempFolder.h"
 
@@ -40,6 +41,17 @@ TEST(SystemHelpersTest, RemoveFileReportsWhetherTheFileWasRemoved) {
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_FALSE(Cobalt::removeFile(path.c_str()));
     EXPECT_FALSE(Cobalt::removeFile(nullptr));
+}
+
+TEST(SystemHelpersTest, ShortenFileCutsTheEndAndReportsWhatIsLeft) {
+    const Testing::TempFolder temp;
+    temp.write("package.zip", "0123456789");
+    const std::string path = temp / "package.zip";
+    EXPECT_EQ(Cobalt::Platform::shortenFile(path, 4), std::optional<std::uint64_t>(6));
+    EXPECT_EQ(temp.read("package.zip"), "012345");
+    EXPECT_EQ(Cobalt::Platform::shortenFile(path, 100), std::optional<std::uint64_t>(0));
+    EXPECT_EQ(temp.read("package.zip"), "");
+    EXPECT_EQ(Cobalt::Platform::shortenFile(temp / "missing.zip", 4), std::nullopt);
 }
 
 // The Windows C runtime pads the day with a zero where others pad with a blank.

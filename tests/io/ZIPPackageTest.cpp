@@ -98,6 +98,30 @@ TEST(ZIPPackageTest, ReadsTheLongestNameAndEntriesThatTouch) {
     EXPECT_EQ(contentsOf(*package, "c.txt"), "c");
 }
 
+// Read in pieces, the directory is complete only with its last piece, and an overlap between the
+// first entry and the last is still refused, by the piece that reaches it.
+TEST(ZIPPackageTest, ReadsTheDirectoryInPiecesOfAGivenNumberOfEntries) {
+    for (const bool overlapping : {false, true}) {
+        ZipWriter writer;
+        for (const char *name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+            writer.add(name, name, ZipWriter::Stored);
+        writer.add("e.txt", "e", ZipWriter::Stored).localHeaderOffset =
+            overlapping ? 0 : std::optional<std::uint32_t>();
+        Cobalt::IO::ZIPPackage package("test.zip", writer.vector());
+        EXPECT_FALSE(package.readDirectoryPart(2));
+        EXPECT_FALSE(package.readDirectoryPart(2));
+        EXPECT_FALSE(package.exists("e.txt"));
+        if (overlapping) {
+            EXPECT_EQ(Testing::failureOf([&] { package.readDirectoryPart(2); }),
+                      Prefix + " : Unable to read entry");
+            continue;
+        }
+        EXPECT_TRUE(package.readDirectoryPart(2));
+        EXPECT_EQ(contentsOf(package, "a.txt"), "a.txt");
+        EXPECT_EQ(contentsOf(package, "e.txt"), "e");
+    }
+}
+
 // Folder entries are neither files nor listed, and the first of two entries of one name wins.
 TEST(ZIPPackageTest, ListsTheFilesAndSubFoldersDirectlyInAFolder) {
     ZipWriter writer;

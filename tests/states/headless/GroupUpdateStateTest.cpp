@@ -337,6 +337,24 @@ TEST_F(GroupUpdateStateTest, EachUpdateCarriesOutTheActionsThatFitItsTimeAndShow
     EXPECT_EQ(localManifest(), served(release.manifest()));
 }
 
+// The directory is read in pieces between updates: the one entry beyond the first piece is found.
+TEST_F(GroupUpdateStateTest, AFileBeyondTheFirstPieceOfItsPackagesDirectoryIsInstalled) {
+    place("manifest.xml", Installed6);
+    ReleaseWriter release("7");
+    auto &core = release.addGroup("core", "7", "core.zip");
+    for (std::size_t index = 0; index < Kestrel::GroupUpdateState::DirectoryPiece; ++index)
+        place(core.add("kept" + std::to_string(index), "kept", "6").name, "kept");
+    core.add("last.txt", "last of 7", "7");
+    publish(release);
+    start();
+
+    EXPECT_EQ(runUpdate(), "StartGame");
+
+    EXPECT_EQ(installed("last.txt"), "last of 7");
+    EXPECT_EQ(counters().back(), "(1/1)");
+    EXPECT_FALSE(fs::exists(folder / ".brightwell/package-core.zip"));
+}
+
 TEST_F(GroupUpdateStateTest, AFileWithoutIntactBytesInItsPackageIsKeptAndTheManifestNotCommitted) {
     place("manifest.xml", Installed6);
     for (const char *name :
