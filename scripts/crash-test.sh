@@ -64,6 +64,20 @@ failures=()
 
 say() { printf '[crash-test] %s\n' "$*"; }
 
+# Counts one kill point: passed (its folder goes) when verdict is empty, else failed under label.
+count_verdict() {
+    local verdict="$1" folder="$2" label="$3" success="$4"
+    if [[ -z "$verdict" ]]; then
+        passed=$((passed + 1))
+        say "ok      $success"
+        rm -rf "$folder" "$folder.docs"
+    else
+        failed=$((failed + 1))
+        failures+=("$label")
+        say "FAILED  $label: $verdict"
+    fi
+}
+
 # ---- releases and server ----
 
 prepare_releases() {
@@ -191,15 +205,8 @@ finish_kill_point() {
     elif ! diff <(installation_digests "$folder") "$WORK/reference-$kind" >"$folder.diff"; then
         verdict="the installation differs from the uninterrupted update: $(tr '\n' ' ' <"$folder.diff")"
     fi
-    if [[ -z "$verdict" ]]; then
-        passed=$((passed + 1))
-        say "ok      $kind $label: $progress of $CHANGED changed files new, $pending half-way"
-        rm -rf "$folder" "$folder.docs"
-    else
-        failed=$((failed + 1))
-        failures+=("$kind $label")
-        say "FAILED  $kind $label: $verdict"
-    fi
+    count_verdict "$verdict" "$folder" "$kind $label" \
+        "$kind $label: $progress of $CHANGED changed files new, $pending half-way"
 }
 
 # The uninterrupted update, whose result every interrupted one must reach.
@@ -351,15 +358,8 @@ resume_kill_point() {
     if [[ -z "$verdict" ]] && ((again * 100 > RESUME_BYTES * (100 - percent + 10))); then
         verdict="the second run downloaded $again bytes of the package again"
     fi
-    if [[ -z "$verdict" ]]; then
-        passed=$((passed + 1))
-        say "ok      native killed at $((size * 100 / RESUME_BYTES)) % of the package: the next run downloaded $((again * 100 / RESUME_BYTES)) % of it"
-        rm -rf "$folder" "$folder.docs"
-    else
-        failed=$((failed + 1))
-        failures+=("resume at $percent %")
-        say "FAILED  resume at $percent %: $verdict"
-    fi
+    count_verdict "$verdict" "$folder" "resume at $percent %" \
+        "native killed at $((size * 100 / RESUME_BYTES)) % of the package: the next run downloaded $((again * 100 / RESUME_BYTES)) % of it"
 }
 
 run_resume_points() {
