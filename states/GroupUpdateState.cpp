@@ -199,12 +199,8 @@ bool GroupUpdateState::storePackage(PlannedGroup &group, KSNetwork::KSConnector 
     Cobalt::Log::instance().message("The package %s of group \"%s\" was refused: %s",
                                     group.plan.packagePath.c_str(), group.plan.name.c_str(),
                                     why.c_str());
+    // A resumed package is fetched whole once more when its first action finds it missing.
     Cobalt::IO::ResumableFile::remove(files().resolve(stagedPath));
-    // Bytes pieced together from two replies may not be one file; the whole file settles it.
-    if (group.resumed && !group.fetchedAgain) {
-        group.fetchedAgain = true;
-        return storePackage(group, connector);
-    }
     return false;
 }
 

@@ -100,7 +100,7 @@ private:
     void download();
     // Downloads group's package into the staging folder (going on from bytes an earlier attempt
     // kept) and, when releases are verified, checks its SHA-256: whether it is stored whole and
-    // may be mounted. A resumed package that fails the check is fetched whole once more.
+    // may be mounted.
     bool storePackage(PlannedGroup &group, KSNetwork::KSConnector &connector);
     void showDownloadProgress(std::uint32_t received);
     void startExtraction();

@@ -3,6 +3,7 @@
 // with the publisher's key installs only what the publisher signed, and a launcher without a key
 // installs as it always did.
 #include "app/Ed25519.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/headless/LaunchTest.h"
 #include "tools/release/ReleaseCommandLine.h"
@@ -10,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -151,6 +155,31 @@ TEST_F(SignedReleaseTest, APackageWithOneByteChangedIsNeverMounted) {
     runWithKey();
     expectNothingInstalled("Some game files could not be updated");
     EXPECT_FALSE(fs::exists(folder / ".brightwell/package-8%2fcore.zip"));
+}
+
+// Bytes kept from an earlier run continue with the server's rest; when the whole then fails its
+// digest, the kept half may be what was wrong, so the package is fetched whole once more.
+TEST_F(SignedReleaseTest, AResumedPackageThatFailsItsDigestIsFetchedWholeAndInstalls) {
+    publishSigned(release("8"));
+    const std::string path = root + "release/8/core.zip";
+    const std::string package = installed(path);
+    struct stat status;
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    char validator[64];
+    std::snprintf(validator, sizeof validator, "\"%llx-%llx\"",
+                  static_cast<unsigned long long>(status.st_mtime),
+                  static_cast<unsigned long long>(status.st_size));
+    place(".brightwell/package-8%2fcore.zip", std::string(package.size() / 2, 'x'));
+    place(".brightwell/validator-package-8%2fcore.zip", validator);
+    start({{"+publicKey", Ed25519::toText(publisher.publicKey)}});
+    Testing::LogCapture log;
+
+    EXPECT_EQ(runUpdate(), "StartGame");
+
+    EXPECT_NE(log.text().find("continuing from byte"), std::string::npos) << log.text();
+    EXPECT_NE(log.text().find("was refused"), std::string::npos);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(installed("game.exe"), "game of 8");
 }
 
 TEST_F(SignedReleaseTest, AReleaseMadeAndSignedByTheReleaseToolInstallsUnderARotatedKey) {
