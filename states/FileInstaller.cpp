@@ -80,19 +80,6 @@ FileInstaller::FileInstaller(Cobalt::IO::FileServer &files, ProgramStarter start
 
 FileInstaller::~FileInstaller() { discardWaiting(); }
 
-InstallResult FileInstaller::carryOut(const FileAction &action, Cobalt::IO::ZIPPackage *package) {
-    std::optional<InstallResult> result = start(action, package);
-    while (!result && copying())
-        result = copyMore();
-    while (!result && hasWaiting())
-        result = commitStep();
-    // A failed move leaves its copy first in line; a single action gives up on it.
-    discardWaiting();
-    while (flushNextFolder()) {
-    }
-    return *result;
-}
-
 InstallResult FileInstaller::resultOf(const FileAction &action, InstallOutcome outcome) const {
     InstallResult result;
     result.name = action.name;

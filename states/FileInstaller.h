@@ -66,10 +66,6 @@ public:
     FileInstaller(const FileInstaller &) = delete;
     FileInstaller &operator=(const FileInstaller &) = delete;
 
-    // Carries out action from start to end: start, copyMore and commitStep until it is over,
-    // then the folders' flush. Never throws for the failures below.
-    InstallResult carryOut(const FileAction &action, Cobalt::IO::ZIPPackage *package);
-
     // Starts action. package is the group's mounted package (null when the group has none);
     // entries are read from it alone, never from the disk. A name that isSafeInstallName
     // refuses, or below a folder that is a link, is Refused before anything is read or written.

@@ -12,6 +12,7 @@
 #include "states/StagingFolder.h"
 #include "tests/support/InstallationFolder.h"
 #include "tests/support/ScopedCurrentDirectory.h"
+#include "tests/support/WholeInstall.h"
 #include "tests/support/TempFolder.h"
 #include "tools/release/ReleaseCommandLine.h"
 
@@ -84,7 +85,7 @@ TEST_F(ReleaseUpdateTest, AnEmptyInstallationBecomesTheServedRelease) {
         ASSERT_GT(plan.packageSize, 0);
         Cobalt::IO::ZIPPackage *package = downloadAndMount(plan.packagePath);
         for (const Kestrel::FileAction &action : plan.actions) {
-            const auto result = installer.carryOut(action, package);
+            const auto result = Testing::installWhole(installer, action, package);
             EXPECT_TRUE(result.succeeded()) << result.message();
             ++actions;
         }

@@ -6,6 +6,7 @@
 #include "io/ZIPPackage.h"
 #include "tests/states/UpdateTestSupport.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/WholeInstall.h"
 #include "tests/support/ZipWriter.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ protected:
 
     Kestrel::InstallResult carryOut(const std::string &name, FileActionKind kind,
                                     const std::string &md5 = "") {
-        return installer.carryOut(FileAction{name, "", kind, md5}, mounted());
+        return Testing::installWhole(installer, FileAction{name, "", kind, md5}, mounted());
     }
 
     // Nothing of an install stays in the staging folder, whatever its outcome.
