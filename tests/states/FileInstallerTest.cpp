@@ -82,9 +82,9 @@ TEST_F(FileInstallerTest, AnEntryThatCannotBeReadLeavesTheInstalledFileAsItWas) 
 
     const auto missing = carryOut("game.exe", FileActionKind::Replace);
     const auto badCrc = carryOut("corrupt.dat", FileActionKind::Replace);
-    const auto noPackage = installer.carryOut({"game.exe", "", FileActionKind::Replace}, nullptr);
+    const auto noPackage = Testing::installWhole(installer, {"game.exe", "", FileActionKind::Replace}, nullptr);
     const auto badData =
-        installer.carryOut({"game.exe", "", FileActionKind::Replace},
+        Testing::installWhole(installer, {"game.exe", "", FileActionKind::Replace},
                            &files.mountPackage("truncated.zip", truncated.vector()));
 
     for (const auto &result : {missing, badCrc, noPackage, badData})

@@ -4,6 +4,7 @@
 
 #include "io/ZIPPackage.h"
 #include "tests/states/UpdateTestSupport.h"
+#include "tests/support/WholeInstall.h"
 #include "tests/support/ZipWriter.h"
 #include "tests/support/posix/FileSizeLimit.h"
 
@@ -25,7 +26,7 @@ TEST_F(FileInstallerPosixTest, AFullDiskLeavesTheOldFileAndNoHalfWrittenOne) {
     Kestrel::InstallResult result;
     {
         const Testing::FileSizeLimit nearlyFull(4096);
-        result = installer.carryOut({"game.exe", "", Kestrel::FileActionKind::Replace}, &mounted);
+        result = Testing::installWhole(installer, {"game.exe", "", Kestrel::FileActionKind::Replace}, &mounted);
     }
 
     EXPECT_EQ(result.outcome, Kestrel::InstallOutcome::WriteFailed);
@@ -53,7 +54,7 @@ TEST_F(FileInstallerPosixTest, ProgramsStartRunnableAndReplacedFilesKeepTheirPer
         atStart = permissions(folder / path);
     });
     const auto carryOut = [&](const char *name, Kestrel::FileActionKind kind) {
-        return installer.carryOut({name, "", kind}, &mounted).succeeded();
+        return Testing::installWhole(installer, {name, "", kind}, &mounted).succeeded();
     };
 
     ASSERT_TRUE(carryOut("game.sh", Kestrel::FileActionKind::Replace));
