@@ -1,8 +1,10 @@
 // Load client of scripts/load-test.sh: many players downloading one file over slow lines from a
 // server on 127.0.0.1, each read paced to a fixed rate at every moment (curl's --limit-rate paces
 // the average since the request started, so a player that waited for a busy server would then
-// take the file at full speed). One thread, epoll; small receive buffers so that the server,
-// not the kernel, holds what the player has not read yet. Every body is checked against an MD5.
+// take the file at full speed). One thread that wakes every tick and lets each player read what
+// its allowance permits: a fixed number of system calls per player and tick, so that the client
+// stays light beside the server on a small machine. Small receive buffers, so that the server, not
+// the kernel, holds what the player has not read yet. Every body is checked against an MD5.
 //
 // Usage: SlowPlayers <port> <path> <players> <rounds> <bytes-per-second> <deadline-s> <md5>
 // Prints "intact=N cut=N bad=N bytes=N seconds=S" on one line: downloads with status 200, the
@@ -13,8 +15,8 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <openssl/evp.h>
-#include <sys/epoll.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,6 +38,7 @@ constexpr int ReceiveBuffer = 64 * 1024;
 constexpr std::size_t ReadChunk = 64 * 1024;
 // A player may read at most this much of its rate at once, so the pace holds within 50 ms.
 constexpr double BurstSeconds = 0.05;
+constexpr long TickNanoseconds = 10'000'000;
 
 struct Settings {
     int port = 0;
@@ -93,7 +96,7 @@ std::string hex(const unsigned char *bytes, unsigned size) {
 // One download at a time: request sent, header read, body read at the player's pace.
 class Player {
 public:
-    Player(const Settings &settings, int epoll) : settings_(settings), epoll_(epoll) {}
+    explicit Player(const Settings &settings) : settings_(settings) {}
 
     // Starts the next round; false when every round has run.
     bool start(Totals &totals) {
@@ -121,38 +124,31 @@ public:
             finish(totals);
             return start(totals);
         }
-        watch(EPOLL_CTL_ADD);
         return true;
     }
 
-    // Adds the allowance of the elapsed time, and resumes reading when there is some again.
-    void refill(double seconds) {
-        const bool wasEmpty = allowance_ < 1;
+    // Adds the allowance of the elapsed time (what a stalled server did not send by then is lost,
+    // as on a real line), then reads what it permits without waiting; ends the download on its
+    // last byte or on a failure.
+    void tick(double seconds, Totals &totals) {
         allowance_ = std::min(allowance_ + seconds * settings_.rate, settings_.rate * BurstSeconds);
-        if (wasEmpty && allowance_ >= 1 && socket_.fd() >= 0)
-            watch(EPOLL_CTL_MOD);
-    }
-
-    // Reads what the allowance permits; ends the download on its last byte or on a failure.
-    void read(Totals &totals) {
-        if (allowance_ < 1)
-            return;
-        std::vector<char> buffer(std::min(ReadChunk, static_cast<std::size_t>(allowance_)));
-        const ssize_t got = recv(socket_.fd(), buffer.data(), buffer.size(), 0);
-        if (got < 0 && (errno == EAGAIN || errno == EINTR))
-            return;
-        if (got <= 0) {
-            finish(totals);
-            start(totals);
-            return;
-        }
-        allowance_ -= static_cast<double>(got);
-        consume(buffer.data(), static_cast<std::size_t>(got));
-        if (length_ >= 0 && received_ >= length_) {
-            finish(totals);
-            start(totals);
-        } else if (allowance_ < 1) {
-            watch(EPOLL_CTL_MOD);
+        while (socket_.fd() >= 0 && allowance_ >= 1) {
+            static char buffer[ReadChunk];
+            const std::size_t want = std::min(ReadChunk, static_cast<std::size_t>(allowance_));
+            const ssize_t got = recv(socket_.fd(), buffer, want, MSG_DONTWAIT);
+            if (got < 0 && (errno == EAGAIN || errno == EINTR))
+                return;
+            if (got <= 0) {
+                finish(totals);
+                start(totals);
+                return;
+            }
+            allowance_ -= static_cast<double>(got);
+            consume(buffer, static_cast<std::size_t>(got));
+            if (length_ >= 0 && received_ >= length_) {
+                finish(totals);
+                start(totals);
+            }
         }
     }
 
@@ -169,13 +165,6 @@ public:
     int fd() const { return socket_.fd(); }
 
 private:
-    void watch(int operation) {
-        epoll_event event{};
-        event.events = allowance_ >= 1 ? static_cast<std::uint32_t>(EPOLLIN) : 0u;
-        event.data.ptr = this;
-        epoll_ctl(epoll_, operation, socket_.fd(), &event);
-    }
-
     void consume(const char *data, std::size_t size) {
         if (length_ < 0) {
             header_.append(data, size);
@@ -219,7 +208,6 @@ private:
     }
 
     const Settings &settings_;
-    int epoll_;
     Socket socket_;
     std::unique_ptr<EVP_MD_CTX, DigestFree> digest_;
     std::string header_;
@@ -247,27 +235,37 @@ bool parse(int argc, char **argv, Settings &settings) {
 double seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 void run(const Settings &settings, Totals &totals) {
-    const Socket epoll(epoll_create1(0));
     std::vector<std::unique_ptr<Player>> players;
     for (int i = 0; i < settings.players; ++i) {
-        players.push_back(std::make_unique<Player>(settings, epoll.fd()));
+        players.push_back(std::make_unique<Player>(settings));
         players.back()->start(totals);
     }
     const Clock::time_point begin = Clock::now();
     Clock::time_point last = begin;
-    std::vector<epoll_event> events(settings.players);
+    timespec wake{};
+    clock_gettime(CLOCK_MONOTONIC, &wake);
     while (seconds(Clock::now() - begin) < settings.deadline) {
         const bool running = std::any_of(players.begin(), players.end(),
                                          [](const auto &player) { return player->fd() >= 0; });
         if (!running)
             break;
-        const int ready = epoll_wait(epoll.fd(), events.data(), settings.players, 5);
+        // Absolute wake-ups, so that the time spent reading does not stretch the tick.
+        wake.tv_nsec += TickNanoseconds;
+        if (wake.tv_nsec >= 1'000'000'000) {
+            wake.tv_nsec -= 1'000'000'000;
+            ++wake.tv_sec;
+        }
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr);
+        // After a stall, the next tick is a whole tick away rather than a burst of late ones.
+        timespec current{};
+        clock_gettime(CLOCK_MONOTONIC, &current);
+        if ((current.tv_sec - wake.tv_sec) * 1'000'000'000L + current.tv_nsec - wake.tv_nsec >
+            TickNanoseconds)
+            wake = current;
         const Clock::time_point now = Clock::now();
         for (auto &player : players)
-            player->refill(seconds(now - last));
+            player->tick(seconds(now - last), totals);
         last = now;
-        for (int i = 0; i < ready; ++i)
-            static_cast<Player *>(events[i].data.ptr)->read(totals);
     }
     for (auto &player : players)
         player->cut(totals);

@@ -5,13 +5,16 @@
 # alternate so that other work on the machine weighs on both alike): PLAYERS players each
 # download a PACKAGE_MIB MiB package ROUNDS times in a row, paced to RATE per player at every
 # moment (bench/SlowPlayers.cpp checks every body's length and MD5), while TEXT_CLIENTS clients
-# send auth and ver2 requests to the script as fast as they can (wrk) until the last download
-# ends. A download still running DEADLINE seconds after the start of its phase is cut.
+# send auth and ver2 requests to the script (wrk), at most TEXT_RATE of them per second in all,
+# until the last download ends. A download still running DEADLINE seconds after the start of its
+# phase is cut.
 #
 # Usage: scripts/load-test.sh            (needs nginx, php-fpm, wrk, g++: scripts/setup.sh)
 # Environment: PLAYERS (200), ROUNDS (1), PACKAGE_MIB (20), RATE (1M), TEXT_CLIENTS (20),
-#              DEADLINE (60), PHASES ("nginx static nginx static"; "builtin" adds PHP's built-in
-#              server, which serves one request at a time and so fails), GOAL_P99_MS (100)
+#              TEXT_RATE (1000: five a second for each of 200 players, where a launch sends three
+#              in all; 0 sends as fast as the clients can), DEADLINE (60), PHASES ("nginx static
+#              nginx static"; "builtin" adds PHP's built-in server, which serves one request at a
+#              time and so fails), GOAL_P99_MS (100)
 #
 # Reports per phase: the downloads intact, cut at the deadline and wrong (short, refused, other
 # bytes); their throughput (bytes of intact downloads over the time to the last one's end) beside
@@ -33,6 +36,7 @@ ROUNDS="${ROUNDS:-1}"
 PACKAGE_MIB="${PACKAGE_MIB:-20}"
 RATE="${RATE:-1M}"
 TEXT_CLIENTS="${TEXT_CLIENTS:-20}"
+TEXT_RATE="${TEXT_RATE:-1000}"
 DEADLINE="${DEADLINE:-60}"
 PHASES="${PHASES:-nginx static nginx static}"
 GOAL_P99_MS="${GOAL_P99_MS:-100}"
@@ -82,6 +86,11 @@ local threads = {}
 local turn = 0
 bad = 0
 setup = function(thread) table.insert(threads, thread) end
+-- Each client waits its share of the rate between requests (none when TEXT_RATE is 0).
+if $TEXT_RATE > 0 then
+    local pause = $TEXT_CLIENTS * 1000 / $TEXT_RATE
+    delay = function() return pause end
+end
 request = function()
     turn = turn + 1
     return wrk.format("GET", paths[turn % 2 + 1])
@@ -219,7 +228,8 @@ main() {
     local nginx="http://127.0.0.1:$nginx_port" builtin="http://127.0.0.1:$builtin_port"
     local query="$SCRIPT?action=download_pf&dirfile=1/package.zip&pw=$DIGEST&uid=player"
     echo "[load] $PLAYERS players x $ROUNDS downloads of $PACKAGE_MIB MiB at $RATE/s each" \
-        "(ideal $IDEAL_MIB MiB/s), $TEXT_CLIENTS text clients, deadline ${DEADLINE}s per phase"
+        "(ideal $IDEAL_MIB MiB/s), $TEXT_CLIENTS text clients at $TEXT_RATE requests/s in all" \
+        "(0: unpaced), deadline ${DEADLINE}s per phase"
     local phase
     : >"$scratch/verdicts"
     for phase in $PHASES; do
