@@ -1,8 +1,9 @@
 // The update measured end to end: the real launcher states over the in-memory window layer, the
 // real main loop with the real clock, and the reference server (run around this program by
 // scripts/update-bench.sh, which also makes the release). From entering "ManifestUpdate" to
-// "StartGame" it times every phase and the longest single update of the Extract phase (the
-// longest time the window could not repaint), and reports the process's processor time and its
+// "StartGame" it times every phase, the longest single update of the Extract phase (the longest
+// time the window could not repaint) and the longest time without messages while packages
+// downloaded, and reports the process's processor time and its
 // peak memory against the package's size.
 //
 // Usage: UpdateBench <installation folder> <server manifest name> <package bytes> <files>
@@ -143,8 +144,19 @@ int main(int argc, char **argv) {
         if (phases.empty() || phases.back().name != now)
             phases.push_back({now, Cobalt::currentTime()});
     };
+    // The longest time the window went without its messages while a package downloaded: the
+    // transfer pumps them as bytes arrive, what follows the last byte does not.
+    double longestDownloadGap = 0;
+    double lastPump = Cobalt::currentTime();
+    auto pumped = [&] {
+        const double now = Cobalt::currentTime();
+        if (phases.back().name == "GroupUpdate/Download")
+            longestDownloadGap = std::max(longestDownloadGap, now - lastPump);
+        lastPump = now;
+    };
     app.getConnector()->setProgressCallback([&] {
         loop.pumpOnce();
+        pumped();
         observe();
     });
     app.setCredentials("player", "5f4dcc3b5aa765d61d8327deb882cf99");
@@ -169,6 +181,7 @@ int main(int argc, char **argv) {
         loop.runPass();
         if (extracting)
             longestExtractPass = std::max(longestExtractPass, Cobalt::currentTime() - passStart);
+        pumped();
         observe();
     }
     const double end = Cobalt::currentTime();
@@ -186,6 +199,7 @@ int main(int argc, char **argv) {
     // went without repainting.
     std::printf("Extract: %d actions; longest update %.1f ms\n", std::atoi(argv[4]),
                 longestExtractPass * 1000.0);
+    std::printf("Download: longest time without messages %.1f ms\n", longestDownloadGap * 1000.0);
     if (listedSteps)
         stepTimes.printLongest(static_cast<std::size_t>(std::atoi(listedSteps)));
     std::printf("processor time of the update %.3f s\n", processorSeconds() - startProcessor);

@@ -9,6 +9,7 @@
 #include "io/FileServer.h"
 #include "io/OpenMode.h"
 #include "io/ResumableFile.h"
+#include "network/DigestingSink.h"
 #include "network/KSConnector.h"
 #include "platform/MessageBox.h"
 #include "platform/NativeFile.h"
@@ -19,6 +20,7 @@
 #include "states/StagingFolder.h"
 
 #include <limits>
+#include <optional>
 
 namespace Kestrel {
 
@@ -179,21 +181,30 @@ bool GroupUpdateState::storePackage(PlannedGroup &group, KSNetwork::KSConnector 
     // there when the transfer stops, so that the next attempt asks only for the rest.
     auto staged =
         stagingReady ? Cobalt::IO::ResumableFile::open(files().resolve(stagedPath)) : nullptr;
+    // Hashed as it arrives when it must be checked, so that it need not be read back for that.
+    const bool verified = getApp()->getVerifier().isEnabled();
+    std::optional<KSNetwork::DigestingSink> digesting;
+    if (staged && verified)
+        digesting.emplace(*staged);
     // A package that is not stored whole is never mounted, nor an older file of its name.
     const bool stored =
-        staged && connector.downloadSiteFile(group.plan.packagePath, *staged) && staged->close();
+        staged &&
+        connector.downloadSiteFile(group.plan.packagePath,
+                                   digesting ? static_cast<KSNetwork::DownloadSink &>(*digesting)
+                                             : *staged) &&
+        staged->close();
     group.resumed = staged && staged->wasResumed();
     group.downloadedBytes = staged ? staged->size() : 0;
     if (!stored) {
         Cobalt::Log::instance().message("Could not save the package %s", stagedPath.c_str());
         return false;
     }
-    if (!getApp()->getVerifier().isEnabled())
+    if (!verified)
         return true;
     // Checked before anything reads it as a ZIP: no byte of a package from elsewhere is parsed.
     // A mismatch is a failed download; the staged bytes go at once.
-    const std::string why =
-        ReleaseVerifier::checkPackage(files(), stagedPath, group.plan.packageSha256);
+    const std::string why = ReleaseVerifier::checkPackage(
+        files(), stagedPath, group.plan.packageSha256, digesting->digest());
     if (why.empty())
         return true;
     Cobalt::Log::instance().message("The package %s of group \"%s\" was refused: %s",

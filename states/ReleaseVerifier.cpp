@@ -12,10 +12,6 @@
 
 namespace Kestrel {
 
-namespace {
-constexpr std::uint64_t ReadPiece = 64 * 1024;
-} // namespace
-
 bool ReleaseVerifier::addKey(const std::string &text) {
     enabled = true;
     const auto key = Cobalt::Ed25519::fromText<crypto_sign_PUBLICKEYBYTES>(text);
@@ -51,26 +47,41 @@ std::string ReleaseVerifier::checkCurrent(const std::string &version, const std:
     return "";
 }
 
-std::string ReleaseVerifier::checkPackage(Cobalt::IO::FileServer &files, const std::string &path,
-                                          const std::string &sha256) {
-    const auto expected = Cobalt::Sha256::parseHex(sha256);
-    if (!expected)
-        return "its group gives no SHA-256 (\"" + sha256 + "\")";
+namespace {
+
+constexpr std::uint64_t ReadPiece = 64 * 1024;
+
+// The digest of the file at path, read in pieces; none when it cannot be read.
+std::optional<Cobalt::Sha256::Digest> readDigest(Cobalt::IO::FileServer &files,
+                                                 const std::string &path) {
     auto stream = files.open(path, Cobalt::IO::In | Cobalt::IO::Binary);
     if (!stream)
-        return "it cannot be read";
+        return std::nullopt;
     Cobalt::IO::PackageReader reader(*stream);
     Cobalt::Sha256 digest;
     std::vector<char> piece(ReadPiece);
     for (std::uint64_t position = 0; position < reader.size(); position += ReadPiece) {
         const std::uint64_t count = std::min(ReadPiece, reader.size() - position);
         if (!reader.readAt(position, piece.data(), count))
-            return "it cannot be read";
+            return std::nullopt;
         digest.update(piece.data(), static_cast<std::size_t>(count));
     }
-    const Cobalt::Sha256::Digest actual = digest.digest();
-    if (actual != *expected)
-        return "its SHA-256 is " + Cobalt::Sha256::hex(actual) + ", not " + sha256;
+    return digest.digest();
+}
+
+} // namespace
+
+std::string ReleaseVerifier::checkPackage(Cobalt::IO::FileServer &files, const std::string &path,
+                                          const std::string &sha256,
+                                          const std::optional<Cobalt::Sha256::Digest> &arrived) {
+    const auto expected = Cobalt::Sha256::parseHex(sha256);
+    if (!expected)
+        return "its group gives no SHA-256 (\"" + sha256 + "\")";
+    const auto actual = arrived ? arrived : readDigest(files, path);
+    if (!actual)
+        return "it cannot be read";
+    if (*actual != *expected)
+        return "its SHA-256 is " + Cobalt::Sha256::hex(*actual) + ", not " + sha256;
     return "";
 }
 

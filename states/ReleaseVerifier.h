@@ -5,8 +5,10 @@
 #pragma once
 
 #include "app/Ed25519.h"
+#include "app/Sha256.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,10 +45,12 @@ public:
     static std::string checkCurrent(const std::string &version, const std::string &expires,
                                     std::int32_t installedVersion, std::int64_t now);
     // Why the file at path (through files) does not have the SHA-256 that sha256 writes in
-    // hexadecimal: unreadable, no digest given, or another digest. Empty when it has. Reads the
-    // file in pieces; memory does not grow with it.
+    // hexadecimal: unreadable, no digest given, or another digest. Empty when it has. Takes
+    // arrived, the digest of its bytes as they were written, when there is one; otherwise reads
+    // the file in pieces, and memory does not grow with it.
     static std::string checkPackage(Cobalt::IO::FileServer &files, const std::string &path,
-                                    const std::string &sha256);
+                                    const std::string &sha256,
+                                    const std::optional<Cobalt::Sha256::Digest> &arrived = {});
 
 private:
     std::vector<Cobalt::Ed25519::PublicKey> keys;

@@ -1,7 +1,9 @@
 // Downloads that go somewhere else than a growing buffer: a staged file on disk, a buffer with a
-// limit, a sink that gives up; and the trailing line ends counted however the body is cut.
+// limit, a sink that gives up, a digest on the way; and the trailing line ends counted however
+// the body is cut.
 #include "io/StagedFile.h"
 #include "network/BufferSink.h"
+#include "network/DigestingSink.h"
 #include "network/TrailingLineEnds.h"
 #include "tests/network/ReferenceServerFixture.h"
 #include "tests/support/TempFolder.h"
@@ -31,6 +33,59 @@ public:
     std::size_t received = 0;
 };
 
+// Keeps what it takes, as a staged file does; held() tells what an earlier attempt left.
+class KeepingSink : public KSNetwork::DownloadSink {
+public:
+    bool receive(const char *data, std::size_t size) override {
+        bytes.append(data, size);
+        return true;
+    }
+    bool dropLast(std::uint64_t count) override {
+        bytes.resize(bytes.size() - count);
+        return true;
+    }
+    bool restart(const std::string &) override {
+        bytes.clear();
+        return true;
+    }
+    std::uint64_t held() const override { return bytes.size(); }
+    std::string bytes;
+};
+
+std::string sha256(const std::string &bytes) {
+    Cobalt::Sha256 hash;
+    hash.update(bytes.data(), bytes.size());
+    return Cobalt::Sha256::hex(hash.digest());
+}
+
+std::string digestOf(const KSNetwork::DigestingSink &sink) {
+    const auto digest = sink.digest();
+    return digest ? Cobalt::Sha256::hex(*digest) : "none";
+}
+
+TEST(DigestingSinkTest, TheDigestIsOfTheBytesTheTargetKeepsOrThereIsNone) {
+    std::string body;
+    for (int i = 0; i < 10000; ++i)
+        body += static_cast<char>(i * 7 % 256);
+    body += "\r\n";
+    KeepingSink kept;
+    KSNetwork::DigestingSink sink(kept);
+    ASSERT_TRUE(sink.receive(body.data(), 6000));
+    ASSERT_TRUE(sink.receive(body.data() + 6000, body.size() - 6000));
+    ASSERT_TRUE(sink.dropLast(2));
+    EXPECT_EQ(digestOf(sink), sha256(kept.bytes));
+    // A cut deeper than the bytes not hashed yet leaves no digest, until the sink starts over.
+    ASSERT_TRUE(sink.dropLast(KSNetwork::DigestingSink::Waiting + 1));
+    EXPECT_EQ(digestOf(sink), "none");
+    ASSERT_TRUE(sink.restart("\"v2\""));
+    ASSERT_TRUE(sink.receive("abc", 3));
+    EXPECT_EQ(digestOf(sink), sha256("abc"));
+    // Bytes the target held before it was handed over never passed through.
+    KSNetwork::DigestingSink continuing(kept);
+    ASSERT_TRUE(continuing.receive("d", 1));
+    EXPECT_EQ(digestOf(continuing), "none");
+}
+
 using SinkDownloadTest = Testing::ReferenceServerFixture;
 
 TEST_F(SinkDownloadTest, APackageGoesToDiskAsItArrivesWithoutItsTrailingLineEnds) {
@@ -41,9 +96,11 @@ TEST_F(SinkDownloadTest, APackageGoesToDiskAsItArrivesWithoutItsTrailingLineEnds
     const Testing::TempFolder folder;
     auto staged = Cobalt::IO::StagedFile::create(folder / "base.zip");
     ASSERT_TRUE(staged);
-    ASSERT_TRUE(connector->downloadSiteFile("base.zip", *staged));
+    KSNetwork::DigestingSink digesting(*staged);
+    ASSERT_TRUE(connector->downloadSiteFile("base.zip", digesting));
     EXPECT_TRUE(staged->close());
     EXPECT_TRUE(folder.read("base.zip") == package);
+    EXPECT_EQ(digestOf(digesting), sha256(package));
 
     // A sink that cannot keep the bytes stops the transfer: no failure is thrown, and the
     // connector is ready for the next download.
