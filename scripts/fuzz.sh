@@ -7,7 +7,8 @@
 # when the build fails or any target finds a fault.
 #
 # Usage: scripts/fuzz.sh [target|all] [seconds]   (default: all, 20)
-# BRIGHTWELL_FUZZ_DIR moves the build folder; BRIGHTWELL_JOBS sets the build's parallel jobs.
+# BRIGHTWELL_FUZZ_DIR moves the build folder; BRIGHTWELL_JOBS sets the build's parallel jobs and
+# how many targets run at once.
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -61,8 +62,21 @@ run_target() {
     return "$status"
 }
 
+failed=()
+running=()
+
+# Waits for the running targets and prints their reports in the order they started.
+collect() {
+    local entry
+    for entry in "${running[@]}"; do
+        wait "${entry#*:}" || failed+=("${entry%%:*}")
+        cat "$BUILD_DIR/${entry%%:*}.report"
+    done
+    running=()
+}
+
 main() {
-    local which="${1:-all}" seconds="${2:-20}" failed=() target
+    local which="${1:-all}" seconds="${2:-20}" target
     if [[ "$which" != all ]] && ! known_target "$which"; then
         echo "usage: $0 [all|${TARGETS[*]// /|}] [seconds]" >&2
         exit 2
@@ -71,10 +85,14 @@ main() {
         log "build FAILED"
         exit 1
     }
+    # Each fuzzer keeps one core busy: JOBS of them run side by side.
     for target in "${TARGETS[@]}"; do
         [[ "$which" == all || "$which" == "$target" ]] || continue
-        run_target "$target" "$seconds" || failed+=("$target")
+        run_target "$target" "$seconds" >"$BUILD_DIR/$target.report" 2>&1 &
+        running+=("$target:$!")
+        ((${#running[@]} < JOBS)) || collect
     done
+    collect
     if [[ ${#failed[@]} -gt 0 ]]; then
         log "faults found by: ${failed[*]}"
         exit 1
