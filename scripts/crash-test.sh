@@ -122,11 +122,13 @@ install_release_1() {
     cp "$releases/release-1/manifest.xml" "$folder/manifest.xml"
     cp "$program" "$folder/"
     cp -a "$states" "$folder/gameStates"
-    # The version check's pauses (readable messages for a player) are shortened: the update is
-    # what is under test.
+    # The pauses of the version check and the game's start (readable messages for a player) and
+    # the wait before a retry are shortened: the update is what is under test.
     sed -i -e "s|<URL>[^<]*</URL>|<URL>$BRIGHTWELL_SERVER_URL</URL>|" \
-        -e "s|<messageDisplayTime>[^<]*<|<messageDisplayTime>0.05<|" \
+        -e "s|<messageDisplayTime>[^<]*<|<messageDisplayTime>0.01<|" \
         -e "s|<localVerLingerTime>[^<]*<|<localVerLingerTime>0.05<|" \
+        -e "s|<lingerTime>[^<]*<|<lingerTime>0.05<|" \
+        -e "s|<retryWait>[^<]*<|<retryWait>0.01<|" \
         "$folder/gameStates/launcher.xml"
 }
 
