@@ -3,8 +3,8 @@
 // closing it, and a failure that keeps repeating in an unattended run.
 #include "app/Launcher.h"
 
-#include "platform/headless/HeadlessWindows.h"
 #include "platform/SystemHelpers.h"
+#include "platform/headless/HeadlessWindows.h"
 #include "tests/support/LauncherHarness.h"
 #include "tests/support/headless/LauncherCopy.h"
 #include "tests/support/posix/ScopedVariable.h"

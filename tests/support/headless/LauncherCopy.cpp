@@ -12,7 +12,9 @@ namespace Testing {
 
 namespace {
 
-fs::path shippedStates() { return fs::path(BRIGHTWELL_LAUNCHER_PROGRAM).parent_path() / "gameStates"; }
+fs::path shippedStates() {
+    return fs::path(BRIGHTWELL_LAUNCHER_PROGRAM).parent_path() / "gameStates";
+}
 
 } // namespace
 
