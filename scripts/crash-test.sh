@@ -92,11 +92,15 @@ prepare_releases() {
 # line ends.
 served_md5() { sed -z 's/[\r\n]*$//' "$1" | md5sum | cut -d' ' -f1; }
 
+# "md5 name" of each file named on standard input, one a line, in that order: one md5sum for
+# them all (unescaped names), as every kill point digests the installation three times.
+digest_lines() {
+    tr '\n' '\0' | xargs -0 -r md5sum --zero | tr '\0' '\n' | sed 's/  / /'
+}
+
 # "md5 name" of every file of a game folder, sorted by name.
 digests_of() {
-    (cd "$1" && find . -type f -printf '%P\n' | LC_ALL=C sort | while IFS= read -r name; do
-        printf '%s %s\n' "$(md5sum <"$name" | cut -d' ' -f1)" "$name"
-    done)
+    (cd "$1" && find . -type f -printf '%P\n' | LC_ALL=C sort | digest_lines)
 }
 
 # The installation's own files: everything but the launcher, its configuration, its staging
@@ -105,9 +109,7 @@ digests_of() {
 installation_digests() {
     (cd "$1" && find . -type f -printf '%P\n' | grep -v -E \
         '^(brightwell|Brightwell\.exe|gameStates/.*|\.brightwell/.*)$|samplegame-commandline\.txt' |
-        LC_ALL=C sort | while IFS= read -r name; do
-            printf '%s %s\n' "$(md5sum <"$name" | cut -d' ' -f1)" "$name"
-        done)
+        LC_ALL=C sort | digest_lines)
 }
 
 # ---- installations ----
@@ -122,11 +124,13 @@ install_release_1() {
     cp "$releases/release-1/manifest.xml" "$folder/manifest.xml"
     cp "$program" "$folder/"
     cp -a "$states" "$folder/gameStates"
-    # The version check's pauses (readable messages for a player) are shortened: the update is
-    # what is under test.
+    # The pauses of the version check and the game's start (readable messages for a player) and
+    # the wait before a retry are shortened: the update is what is under test.
     sed -i -e "s|<URL>[^<]*</URL>|<URL>$BRIGHTWELL_SERVER_URL</URL>|" \
-        -e "s|<messageDisplayTime>[^<]*<|<messageDisplayTime>0.05<|" \
+        -e "s|<messageDisplayTime>[^<]*<|<messageDisplayTime>0.01<|" \
         -e "s|<localVerLingerTime>[^<]*<|<localVerLingerTime>0.05<|" \
+        -e "s|<lingerTime>[^<]*<|<lingerTime>0.05<|" \
+        -e "s|<retryWait>[^<]*<|<retryWait>0.01<|" \
         "$folder/gameStates/launcher.xml"
 }
 
@@ -138,12 +142,11 @@ check_between_runs() {
             [[ "$digest" == "$(md5sum <"$WORK/releases/release-1/manifest.xml" | cut -d' ' -f1)" ||
                 "$digest" == "$(served_md5 "$WORK/releases/release-2/manifest.xml")" ]] &&
                 continue
-        elif grep -qxF "$digest $name" "$WORK/digests-1" "$WORK/digests-2"; then
-            continue
         fi
         say "  $name is neither release's file (md5 $digest, $(stat -c %s "$folder/$name") bytes)"
         problems=$((problems + 1))
-    done < <(installation_digests "$folder")
+    done < <(installation_digests "$folder" |
+        grep -v -x -F -f <(cat "$WORK/digests-1" "$WORK/digests-2"))
     # A file of both releases must be there all the time: only added files may still be missing
     # and only removed ones may be gone already.
     while read -r name; do

@@ -1,5 +1,6 @@
 // Release downloads from the reference server over real HTTP, and the server's path rules.
 #include "tests/network/ReferenceServerFixture.h"
+#include "tests/network/ScriptedServer.h"
 #include "tests/support/FailureOf.h"
 
 using Testing::failureOf;
@@ -63,6 +64,8 @@ TEST_F(SiteDownloadTest, RefusalsFailWithTheirTextAndEscapesAreLogged) {
     EXPECT_EQ(failure("guarded.zip"), std::string(499, 'u'));
     connector->setCredentials("", "");
     EXPECT_EQ(failure("guarded.zip"), " is not authorized to visit this site");
+    // A server fault would be tried again seconds apart; its text needs one try.
+    connector->setTransferSettings(Testing::singleTry());
     writeConfigurationText("<?php\nreturn 'not an array';\n");
     EXPECT_EQ(failure("guarded.zip"), "Http request failed. 500 Internal Server Error\r\n ");
 }

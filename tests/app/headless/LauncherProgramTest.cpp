@@ -2,6 +2,7 @@
 // of a first copy and its elevated copy, and ending on a signal.
 #include "tests/network/ScriptedServer.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/headless/LauncherCopy.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,9 @@ namespace {
 class LauncherProgramTest : public ::testing::Test {
 protected:
     // A copy of the program in its own folder (it reads gameStates/ beside itself), with the
-    // shipped configuration.
-    void install() {
-        fs::create_directories(folder / "bin/gameStates");
-        fs::copy_file(BRIGHTWELL_LAUNCHER_PROGRAM, folder / "bin/brightwell");
-        const fs::path shipped = fs::path(BRIGHTWELL_LAUNCHER_PROGRAM).parent_path() / "gameStates";
-        fs::copy(shipped, folder / "bin/gameStates");
+    // shipped configuration (short pauses) and settings.
+    void install(const Testing::Settings &settings = {}) {
+        Testing::installLauncherCopy(folder / "bin", settings);
     }
 
     // Runs script in sh with PROGRAM, DOCUMENTS and FOLDER set; returns the exit status of sh.
@@ -86,17 +84,13 @@ TEST_F(LauncherProgramTest, ASignalEndsTheRunCleanlyAndOnlyTheFirstCopyStartsThe
 // start-up login at once, and the run ends as a refused one does (a run still there after 20 s
 // is killed, which fails the test instead of hanging it).
 TEST_F(LauncherProgramTest, ASignalCancelsAStalledTransfer) {
-    install();
     Testing::ScriptedServer server(
         [](int, const std::string &) {
             return Testing::ScriptedReply{{}, Testing::ScriptedReply::End::Stall};
         },
         1);
-    const std::string base = server.url().substr(0, server.url().find("/ksclient"));
-    const std::string shipped = folder.read("bin/gameStates/launcher.xml");
-    folder.write("bin/gameStates/launcher.xml",
-                 std::regex_replace(std::regex_replace(shipped, std::regex("http://[0-9.:]+"), base),
-                                    std::regex("<receiveTimeout>30<"), "<receiveTimeout>600<"));
+    install({{"URL", server.url().substr(0, server.url().find("/ksclient"))},
+             {"receiveTimeout", "600"}});
     const int status =
         run("\"$PROGRAM\" -uac -u player -p digest 2>/dev/null & pid=$!; "
             "for i in $(seq 100); do "

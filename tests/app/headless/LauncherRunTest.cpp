@@ -1,15 +1,18 @@
 // Launcher::run in this process over the in-memory window layer, with the shipped configuration
-// the build puts beside the test programs: the window the player sees, closing it, and a failure
-// that keeps repeating in an unattended run.
+// (short pauses) written beside the test program, where run reads it: the window the player sees,
+// closing it, and a failure that keeps repeating in an unattended run.
 #include "app/Launcher.h"
 
+#include "platform/SystemHelpers.h"
 #include "platform/headless/HeadlessWindows.h"
 #include "tests/support/LauncherHarness.h"
+#include "tests/support/headless/LauncherCopy.h"
 #include "tests/support/posix/ScopedVariable.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <stdexcept>
 
 namespace Headless = Kestrel::Platform::Headless;
@@ -18,7 +21,11 @@ namespace {
 
 class LauncherRunTest : public Testing::LauncherFixture {
 protected:
-    void SetUp() override { Headless::resetMainWindowClass(); }
+    void SetUp() override {
+        Headless::resetMainWindowClass();
+        std::ofstream(Cobalt::executableFolder() + "/gameStates/launcher.xml", std::ios::binary)
+            << Testing::quickConfiguration();
+    }
 
     // Runs the launcher with commandLine; a run still going after 10 s is ended and noted, so
     // that a launcher that would run for ever fails the test instead of hanging it.

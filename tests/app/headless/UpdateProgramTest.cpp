@@ -4,6 +4,7 @@
 #include "tests/network/ReferenceServerFixture.h"
 #include "tests/support/ReleaseWriter.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/headless/LauncherCopy.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +35,8 @@ void writeText(const fs::path &path, const std::string &text) {
 
 class UpdateProgramTest : public Testing::ReferenceServerFixture {
 protected:
-    // The launcher with the shipped files, pointed at the server, in a folder of /dev/shm: a
-    // tmpfs, so another file system than the temporary folder of the run.
+    // The launcher with the shipped files (short pauses), pointed at the server, in a folder of
+    // /dev/shm: a tmpfs, so another file system than the temporary folder of the run.
     void SetUp() override {
         ReferenceServerFixture::SetUp();
         struct stat memory, temporary;
@@ -44,14 +45,7 @@ protected:
             GTEST_SKIP() << "needs the reference server and /dev/shm on a file system of its own";
         install = "/dev/shm/brightwell-update-" + std::to_string(getpid()) + "/";
         fs::remove_all(install);
-        const fs::path shipped = fs::path(BRIGHTWELL_LAUNCHER_PROGRAM).parent_path();
-        fs::create_directories(install);
-        fs::copy(shipped / "gameStates", install + "gameStates");
-        fs::copy_file(BRIGHTWELL_LAUNCHER_PROGRAM, install + "brightwell");
-        writeText(install + "gameStates/launcher.xml",
-                  std::regex_replace(
-                      fileText(shipped / "gameStates/launcher.xml"), std::regex("<URL>[^<]*</URL>"),
-                      "<URL>" + std::string(std::getenv("BRIGHTWELL_SERVER_URL")) + "</URL>"));
+        Testing::installLauncherCopy(install, {{"URL", std::getenv("BRIGHTWELL_SERVER_URL")}});
         writeText(install + "manifest.xml", Installed6);
     }
 

@@ -124,9 +124,9 @@ TEST_F(WaitForUpdateStateTest, AnAcceptedPromptsCopyUpdatesWhileThisOneWaitsHidd
     fs::copy_file(BRIGHTWELL_LAUNCHER_PROGRAM, folder / "launcher");
     fs::create_directories(folder / "copy");
     fs::copy_file(BRIGHTWELL_SAMPLE_GAME, folder / "copy/samplegame.exe");
-    place("gameStates/launcher.xml", configuration({{"messageDisplayTime", "0.05"},
-                                                    {"localVerLingerTime", "0"},
-                                                    {"gameExe", "copy/samplegame.exe"}}));
+    Testing::Settings copySettings = Testing::QuickPauses;
+    copySettings.emplace_back("gameExe", "copy/samplegame.exe");
+    place("gameStates/launcher.xml", configuration(copySettings));
     installCopy("exec timeout 60 \"$(dirname \"$0\")/launcher\" \"$@\"");
     const Testing::ScopedVariable documents("XDG_DOCUMENTS_DIR", folder / "documents");
     const Testing::ScopedVariable temp("TMPDIR", folder / "temp");

@@ -42,23 +42,11 @@ void LaunchTest::TearDown() {
 }
 
 std::string LaunchTest::configuration(const Settings &settings) const {
-    std::string text =
-        installed(fs::path(BRIGHTWELL_LAUNCHER_PROGRAM).parent_path() / "gameStates/launcher.xml");
     Settings all = settings;
     all.emplace_back("URL", std::getenv("BRIGHTWELL_SERVER_URL"));
-    for (const auto &[tag, value] : all) {
-        if (tag.front() == '+') {
-            text.insert(text.rfind("</launcher>"), "<" + tag.substr(1) + ">" + value + "</" +
-                                                        tag.substr(1) + ">");
-            continue;
-        }
-        const bool removed = tag.front() == '-';
-        const std::string name = removed ? tag.substr(1) : tag;
-        text = std::regex_replace(text, std::regex("<" + name + ">[^<]*</" + name + ">"),
-                                  removed ? "" : "<" + name + ">" + value + "</" + name + ">",
-                                  std::regex_constants::format_first_only);
-    }
-    return text;
+    return withSettings(
+        installed(fs::path(BRIGHTWELL_LAUNCHER_PROGRAM).parent_path() / "gameStates/launcher.xml"),
+        all);
 }
 
 void LaunchTest::start(const Settings &settings, const std::string &commandLine) {

@@ -9,6 +9,7 @@
 #include "tests/network/ReferenceServerFixture.h"
 #include "tests/support/LauncherHarness.h"
 #include "tests/support/ReleaseWriter.h"
+#include "tests/support/headless/LauncherCopy.h"
 #include "ui/WindowElement.h"
 
 #include <functional>
@@ -37,16 +38,15 @@ protected:
     // The server's name of the manifest (what the version check reports).
     static inline const std::string ServerManifest = "manifest-7.xml";
 
-    using Settings = std::vector<std::pair<std::string, std::string>>;
+    using Settings = Testing::Settings;
 
     // Skips without the reference server; otherwise empties its release folder and installs
     // the sample game and a current local manifest ("7", as the server's default holds).
     void SetUp() override;
     void TearDown() override;
 
-    // The shipped configuration with the server's address and each <tag>value</tag> of settings
-    // in place of the tag's first occurrence (the root's "text" comes first); a tag written
-    // "-tag" is taken out instead, and one written "+tag" added at the end of "launcher".
+    // The shipped configuration (its pauses too: the test's clock costs nothing) with the server's
+    // address and settings as withSettings applies them (the root's "text" comes first).
     std::string configuration(const Settings &settings = {}) const;
     // A new launcher process as the entry point starts it: configuration(settings) loaded, the
     // main window shown (closing it quits), commandLine applied, a main loop on the test's clock
