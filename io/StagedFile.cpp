@@ -22,6 +22,12 @@ bool StagedFile::receive(const char *data, std::size_t size) {
     failed = failed || !file->write(data, size);
     if (!failed)
         written += size;
+    // A large download goes on to the device as it arrives rather than in one flush when it is
+    // closed, which kept the window from its messages. Only a hint: its failure changes nothing.
+    if (!failed && written - handedOn >= WriteBehindBytes) {
+        handedOn = written;
+        file->writeBehind();
+    }
     return !failed;
 }
 
@@ -47,6 +53,9 @@ bool StagedFile::flushToDevice() {
 }
 
 bool StagedFile::close() {
+    // The rest of a large download follows the bytes already on their way.
+    if (!failed && handedOn > 0 && written > handedOn)
+        file->writeBehind();
     failed = !file->close() || failed;
     return !failed;
 }

@@ -42,7 +42,11 @@ public:
 
 private:
     std::unique_ptr<Platform::NewFile> file;
+    // Bytes between two hand-overs to the device while a download arrives.
+    static constexpr std::uint64_t WriteBehindBytes = 2 << 20;
+
     std::uint64_t written = 0;
+    std::uint64_t handedOn = 0;
     bool failed = false;
 };
 
