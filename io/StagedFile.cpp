@@ -27,9 +27,9 @@ bool StagedFile::receive(const char *data, std::size_t size) {
     if (!failed && written - handedOn >= WriteBehindBytes) {
         handedOn = written;
         file->writeBehind();
-        // The device's own cache is emptied in pieces too, so that the first flush of the
-        // install does not have to take the whole package at once.
-        if (handedOn - flushedOn >= FlushBytes) {
+        // Where the bytes are already on their way, the device's own cache is emptied in
+        // pieces too, so that the first flush of the install does not take the whole package.
+        if (Platform::NewFile::writesBehind() && handedOn - flushedOn >= FlushBytes) {
             flushedOn = handedOn;
             file->flushToDevice();
         }

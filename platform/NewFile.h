@@ -44,6 +44,8 @@ public:
     // left to write. Where the system has no such call it does nothing and flushToDevice does
     // all the work. False when the system refused.
     bool writeBehind();
+    // Whether writeBehind does anything on this system.
+    static bool writesBehind();
     // Hands what was written to the device before returning.
     bool flushToDevice();
     // Closes the file, reporting the late write errors some file systems keep until then. Every

@@ -98,6 +98,14 @@ bool NewFile::writeBehind() {
     return true;
 }
 
+bool NewFile::writesBehind() {
+#ifdef __linux__
+    return true;
+#else
+    return false;
+#endif
+}
+
 bool NewFile::flushToDevice() { return handle != Closed && fsync(static_cast<int>(handle)) == 0; }
 
 bool NewFile::close() {

@@ -82,6 +82,8 @@ bool NewFile::truncate(std::uint64_t size) {
 // FlushFileBuffers does it all later.
 bool NewFile::writeBehind() { return handle != Closed; }
 
+bool NewFile::writesBehind() { return false; }
+
 bool NewFile::flushToDevice() { return handle != Closed && FlushFileBuffers(fileHandle(handle)); }
 
 bool NewFile::close() {
