@@ -3,6 +3,8 @@
 
 #include "platform/NewFile.h"
 
+#include <algorithm>
+
 namespace Cobalt::IO {
 
 std::unique_ptr<StagedFile> StagedFile::create(const std::string &path) {
@@ -43,6 +45,9 @@ bool StagedFile::dropLast(std::uint64_t count) {
     failed = failed || !file->truncate(written - count);
     if (!failed)
         written -= count;
+    // Bytes cut off are no longer on their way; the next hand-over counts from the new end.
+    handedOn = std::min(handedOn, written);
+    flushedOn = std::min(flushedOn, written);
     return !failed;
 }
 
